@@ -1,0 +1,36 @@
+// What the disksetup subcommands share: exit codes, opening a package, printing names.
+#pragma once
+
+#include "shell/messages.h"
+
+#include <string>
+
+// Exit codes of the disksetup command.
+enum ExitCode : int {
+    ExitOk = 0,
+    ExitUsage = 1,      // the command line is wrong
+    ExitBadInput = 2,   // a package, stream or file is missing, damaged or unusable
+    ExitFailed = 3,     // cancelled, or reading or writing failed on the host
+};
+
+// A package's first disk, as the disksetup command found it.
+struct OpenedPackage {
+    std::string diskDirectory;  // host directory of disk 1, mapped as drive A:
+    std::string catalogueHost;  // host path of the catalogue
+};
+
+// Finds the catalogue for path (a disk directory or a catalogue file), maps its directory as
+// drive A:, stands A:\<name>.EXE in for the setup program and loads the catalogue through the
+// engine. On failure prints the engine's message (naming host paths) and returns the exit code.
+int OpenPackage(const std::string& path, OpenedPackage* package);
+
+// A name from a package made safe for a terminal: control characters, DEL and bytes above
+// 0x7F are written as \xNN.
+std::string EscapeName(const char* name);
+// An ANSI (Latin-1) text as UTF-8, for JSON documents.
+std::string AnsiToUtf8(const char* text);
+
+// Prints "disksetup: " and the message to standard error.
+void PrintError(const std::string& message);
+// The engine's text for a status code whose %s is subject.
+std::string StatusText(StatusCode code, const std::string& subject);

@@ -1,0 +1,113 @@
+// Opening a package for the disksetup command: disk 1 stands in for the setup program's
+// directory, so the engine's own loader reads the catalogue.
+#include "cli/cli.h"
+
+#include "package/catalogue.h"
+#include "platform/posix/posix_platform.h"
+
+#include <strings.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool HasBinExtension(const fs::path& p) { return strcasecmp(p.extension().c_str(), ".bin") == 0; }
+
+// The catalogue in a disk directory: the only *.bin there, or SETUP.bin among several.
+int FindCatalogue(const fs::path& dir, fs::path* found) {
+    std::vector<fs::path> candidates;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(dir, error))
+        if (entry.is_regular_file() && HasBinExtension(entry.path())) candidates.push_back(entry.path());
+    if (error) {
+        PrintError(StatusText(MsgReadError, dir.string()));
+        return ExitBadInput;
+    }
+    for (const fs::path& p : candidates)
+        if (strcasecmp(p.filename().c_str(), "SETUP.bin") == 0) candidates = {p};
+    if (candidates.size() == 1) {
+        *found = candidates[0];
+        return ExitOk;
+    }
+    if (candidates.empty()) {
+        PrintError(StatusText(MsgMissing, (dir / "SETUP.bin").string()) +
+                   " (no catalogue *.bin in that directory)");
+    } else {
+        std::string names;
+        for (const fs::path& p : candidates) names += " " + EscapeName(p.filename().c_str());
+        PrintError("more than one catalogue in " + EscapeName(dir.c_str()) + ":" + names +
+                   "; name the one to use");
+    }
+    return ExitBadInput;
+}
+
+} // namespace
+
+int OpenPackage(const std::string& path, OpenedPackage* package) {
+    std::error_code error;
+    fs::path given = fs::absolute(path, error);
+    fs::path catalogue;
+    if (fs::is_directory(given, error)) {
+        int code = FindCatalogue(given, &catalogue);
+        if (code != ExitOk) return code;
+    } else if (fs::exists(given, error)) {
+        if (!HasBinExtension(given)) {
+            PrintError(EscapeName(given.c_str()) + " is not a catalogue (its name must end in .bin)");
+            return ExitBadInput;
+        }
+        catalogue = given;
+    } else {
+        PrintError(StatusText(MsgMissing, given.string()));
+        return ExitBadInput;
+    }
+
+    package->diskDirectory = catalogue.parent_path().string();
+    package->catalogueHost = catalogue.string();
+    PosixMapDrive('A', package->diskDirectory);
+    std::string program = "A:\\" + catalogue.stem().string() + ".EXE";
+    PlatformOverrideProgramPath(program.c_str());
+
+    StatusCode status = LoadCatalogue();
+    if (status == StatusOk) return ExitOk;
+    PrintError(StatusText(status, package->catalogueHost));
+    return status == MsgNoMemory ? ExitFailed : ExitBadInput;
+}
+
+std::string EscapeName(const char* name) {
+    std::string out;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(name); *p; ++p) {
+        if (*p < 0x20 || *p >= 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", *p);
+            out += hex;
+        } else {
+            out += static_cast<char>(*p);
+        }
+    }
+    return out;
+}
+
+std::string AnsiToUtf8(const char* text) {
+    std::string out;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+        if (*p < 0x80) {
+            out += static_cast<char>(*p);
+        } else {
+            out += static_cast<char>(0xC0 | (*p >> 6));
+            out += static_cast<char>(0x80 | (*p & 0x3F));
+        }
+    }
+    return out;
+}
+
+void PrintError(const std::string& message) { std::fprintf(stderr, "disksetup: %s\n", message.c_str()); }
+
+std::string StatusText(StatusCode code, const std::string& subject) {
+    char text[1024];
+    FormatMessageText(text, sizeof text, code, EscapeName(subject.c_str()).c_str());
+    return text;
+}

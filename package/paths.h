@@ -1,0 +1,21 @@
+// Path helpers shared by the whole program; every one works in place on a 260-byte buffer.
+#pragma once
+
+#include <cstddef>
+
+// Changes the extension of path to extension (with its dot, ".bin"): the text from the last
+// dot on is replaced, unless there is no dot or a backslash follows it, when extension is
+// appended. Never writes past size bytes; returns false (path unchanged) when it would not fit.
+bool ReplaceExtension(char* path, size_t size, const char* extension);
+// Appends a backslash to a non-empty path that does not already end in one. Returns false
+// (path unchanged) when there is no room.
+bool AppendBackslash(char* path, size_t size);
+// Removes one trailing backslash from a path longer than 3 characters, so 'C:\' keeps its own.
+void StripBackslash(char* path);
+// Copies source into target, cut to size - 1 characters. Returns false when it was cut.
+bool CopyText(char* target, size_t size, const char* source);
+// Appends source to target within size bytes. Returns false (target unchanged) when it would
+// not fit whole.
+bool AppendText(char* target, size_t size, const char* source);
+// Compares two texts without regard to ASCII letter case; true when equal.
+bool SameTextIgnoringCase(const char* a, const char* b);

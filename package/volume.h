@@ -1,0 +1,52 @@
+// The Volume reader: delivers a record's stored stream byte by byte, walking its Segments
+// across the Volumes of the distribution disks and asking for disks as needed.
+//
+// Volume file: u16 disk number (counted from 1) at offset 0, then pieces of stored streams
+// addressed by Segments, each Offset counted from the start of the file.
+#pragma once
+
+#include "platform/platform.h"
+#include "shell/messages.h"
+
+#include <cstdint>
+
+constexpr uint32_t InputBufferSize = 32000; // chunk size of every read from a Volume
+
+// Reader state, program-wide.
+extern uint16_t CurrentDisk;          // disk believed to be in the drive
+extern char VolumePath[PathSize];     // SetupDir + ProgramName with ".dat"; same on every disk
+extern PlatformFile VolumeHandle;     // the open Volume, or PlatformNoFile
+extern uint8_t* InputBuffer;          // 32000 bytes from AllocLocked, for the whole transfer
+extern PlatformMemory InputBufferHandle;
+extern const uint8_t* InputCursor;    // next byte to deliver
+extern int32_t InputCount;            // bytes of InputBuffer not yet delivered
+extern const uint8_t* SegmentCursor;  // next Segment entry of CurrentRecord
+extern uint32_t SegmentLeft;          // bytes of the current piece not yet read
+extern const uint8_t* CurrentRecord;  // record being placed; its Name names short reads
+extern PlatformWindow ProgressWindow; // owner of every message box raised while transferring
+
+// Starts the stored stream of record: drops buffered bytes, keeps the open Volume and
+// CurrentDisk, so a first piece on the disk in the drive continues with a seek.
+void StartRecordStream(const uint8_t* record);
+// Serves a stored stream held in memory instead of the Volumes (single streams, tests): the
+// bytes are delivered as one piece, and the stream then ends.
+void StartMemoryStream(const uint8_t* data, uint32_t size);
+
+// Next byte of the stored stream (0 to 255); -1 when the stored data has ended (and on every
+// later call); -2 when a read failed or the user cancelled.
+int ReadStoredByteSlow();
+inline int ReadStoredByte() {
+    if (InputCount > 0) {
+        --InputCount;
+        return *InputCursor++;
+    }
+    return ReadStoredByteSlow();
+}
+// The 4-byte little-endian size at the start of a stored stream: 0, or -2 when any of the four
+// bytes is missing (end or failure); *size is then left unset.
+int ReadStoredSize(uint32_t* size);
+// Asks for disk CurrentDisk in the drive of SetupDir ("Insert disk %d in drive %s."), OK and
+// Cancel. Returns 0 for OK, 1 otherwise.
+int PromptForDisk(PlatformWindow owner);
+// Closes the open Volume, if any.
+void CloseVolume();

@@ -1,0 +1,145 @@
+// Windows paths on a POSIX host: drive letters mapped onto directories, lexical '..', and
+// components matched without regard to case.
+#include "platform/posix/posix_platform.h"
+#include "platform/posix/posix_internal.h"
+
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <map>
+#include <vector>
+
+namespace {
+
+std::map<char, std::string> DriveRoots;
+std::string CurrentDirectory; // Windows form, ending in a backslash; "" when none
+
+char DriveKey(char letter) {
+    return (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 32) : letter;
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// Splits the part of a path after its drive into components, applying '.' and '..'
+// lexically to base (the components already there); '..' at the root stays at the root.
+void AddComponents(std::vector<std::string>& parts, const std::string& text) {
+    std::string part;
+    auto flush = [&] {
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        part.clear();
+    };
+    for (char c : text) {
+        if (IsSeparator(c))
+            flush();
+        else
+            part += c;
+    }
+    flush();
+}
+
+// Finds name in the host directory dir, exactly or else without regard to case.
+std::string MatchComponent(const std::string& dir, const std::string& name) {
+    struct stat st;
+    if (lstat((dir + "/" + name).c_str(), &st) == 0) return name;
+    DIR* d = opendir(dir.c_str());
+    if (d == nullptr) return name;
+    std::string found = name;
+    while (dirent* e = readdir(d)) {
+        if (strcasecmp(e->d_name, name.c_str()) == 0) {
+            found = e->d_name;
+            break;
+        }
+    }
+    closedir(d);
+    return found;
+}
+
+} // namespace
+
+bool ResolveWindowsPath(const char* path, char* drive, std::vector<std::string>* parts) {
+    std::string text = path;
+    if (text.size() >= 2 && IsSeparator(text[0]) && IsSeparator(text[1])) return false; // UNC
+    parts->clear();
+    if (text.size() >= 2 && text[1] == ':') {
+        *drive = DriveKey(text[0]);
+        text = text.substr(2);
+        if (text.empty() || !IsSeparator(text[0])) {
+            // Drive-relative: from the current directory when it lies on that drive.
+            if (!CurrentDirectory.empty() && DriveKey(CurrentDirectory[0]) == *drive)
+                AddComponents(*parts, CurrentDirectory.substr(2));
+        }
+    } else {
+        if (CurrentDirectory.empty()) return false;
+        *drive = DriveKey(CurrentDirectory[0]);
+        if (text.empty() || !IsSeparator(text[0])) AddComponents(*parts, CurrentDirectory.substr(2));
+    }
+    if (DriveRoots.find(*drive) == DriveRoots.end()) return false;
+    AddComponents(*parts, text);
+    return true;
+}
+
+std::string HostPathOf(char drive, const std::vector<std::string>& parts) {
+    std::string host = DriveRoots[drive];
+    for (const std::string& part : parts) host += "/" + MatchComponent(host, part);
+    return host;
+}
+
+std::string WindowsPathOf(char drive, const std::vector<std::string>& parts) {
+    std::string path(1, drive);
+    path += ":\\";
+    for (size_t i = 0; i < parts.size(); ++i) path += (i ? "\\" : "") + parts[i];
+    return path;
+}
+
+void SetCurrentWindowsDirectory(const std::string& path) {
+    CurrentDirectory = path;
+    if (!CurrentDirectory.empty() && CurrentDirectory.back() != '\\') CurrentDirectory += '\\';
+}
+
+void PosixMapDrive(char letter, const std::string& hostDirectory) {
+    char key = DriveKey(letter);
+    if (hostDirectory.empty()) {
+        DriveRoots.erase(key);
+        return;
+    }
+    std::string root = hostDirectory;
+    while (root.size() > 1 && root.back() == '/') root.pop_back();
+    DriveRoots[key] = root;
+}
+
+void PosixResetDrives() {
+    DriveRoots.clear();
+    CurrentDirectory.clear();
+}
+
+std::string PosixDriveRoot(char letter) {
+    auto it = DriveRoots.find(DriveKey(letter));
+    return it == DriveRoots.end() ? std::string() : it->second;
+}
+
+std::string PosixHostPath(const char* windowsPath) {
+    char drive = 0;
+    std::vector<std::string> parts;
+    if (!ResolveWindowsPath(windowsPath, &drive, &parts)) return std::string();
+    return HostPathOf(drive, parts);
+}
+
+std::string PosixWindowsPath(const std::string& hostPath) {
+    for (const auto& [letter, root] : DriveRoots) {
+        if (hostPath == root) return std::string(1, letter) + ":\\";
+        if (hostPath.size() > root.size() && hostPath.compare(0, root.size(), root) == 0 &&
+            hostPath[root.size()] == '/') {
+            std::vector<std::string> parts;
+            AddComponents(parts, hostPath.substr(root.size()));
+            return WindowsPathOf(letter, parts);
+        }
+    }
+    return std::string();
+}
+
+std::string PosixCurrentDirectory() { return CurrentDirectory; }

@@ -1,0 +1,175 @@
+// The platform on POSIX hosts: files, directories, memory and strings behind Windows paths.
+#include "platform/platform.h"
+#include "platform/posix/posix_internal.h"
+#include "platform/posix/posix_platform.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+PosixFaults Faults;
+std::string ProgramPathOverride;
+bool ProgramPathOverridden = false;
+std::string WindowsDirectory = "C:\\WINDOWS";
+
+bool IsRegularFile(const std::string& host) {
+    struct stat st;
+    return stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+} // namespace
+
+bool FaultStrikes(int32_t& after) {
+    if (after < 0) return false;
+    if (after > 0) {
+        --after;
+        return false;
+    }
+    after = -1;
+    return true;
+}
+
+PosixFaults& PosixFaultPlan() { return Faults; }
+void PosixClearFaults() { Faults = PosixFaults(); }
+
+PlatformFile PlatformOpenRead(const char* path) {
+    if (FaultStrikes(Faults.failOpenAfter)) return PlatformNoFile;
+    std::string host = PosixHostPath(path);
+    // A directory opens on POSIX but not on Windows; only files count as files.
+    if (host.empty() || !IsRegularFile(host)) return PlatformNoFile;
+    int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+    return fd < 0 ? PlatformNoFile : fd;
+}
+
+PlatformFile PlatformCreate(const char* path) {
+    if (FaultStrikes(Faults.failCreateAfter)) return PlatformNoFile;
+    std::string host = PosixHostPath(path);
+    if (host.empty()) return PlatformNoFile;
+    struct stat st;
+    if (stat(host.c_str(), &st) == 0) {
+        // No write permission stands for the read-only attribute, even for root.
+        if (!S_ISREG(st.st_mode) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            return PlatformNoFile;
+    }
+    int fd = open(host.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    return fd < 0 ? PlatformNoFile : fd;
+}
+
+int32_t PlatformRead(PlatformFile file, void* buffer, uint32_t count) {
+    if (FaultStrikes(Faults.failReadAfter)) return -1;
+    if (FaultStrikes(Faults.shortReadAfter) && Faults.shortReadBytes < count)
+        count = Faults.shortReadBytes;
+    uint32_t done = 0;
+    while (done < count) {
+        ssize_t n = read(file, static_cast<char*>(buffer) + done, count - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        done += static_cast<uint32_t>(n);
+    }
+    return static_cast<int32_t>(done);
+}
+
+int32_t PlatformWrite(PlatformFile file, const void* buffer, uint32_t count) {
+    if (FaultStrikes(Faults.failWriteAfter)) return -1;
+    if (FaultStrikes(Faults.shortWriteAfter) && Faults.shortWriteBytes < count)
+        count = Faults.shortWriteBytes;
+    uint32_t done = 0;
+    while (done < count) {
+        ssize_t n = write(file, static_cast<const char*>(buffer) + done, count - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return done > 0 ? static_cast<int32_t>(done) : -1;
+        done += static_cast<uint32_t>(n);
+    }
+    return static_cast<int32_t>(done);
+}
+
+int32_t PlatformSeek(PlatformFile file, int32_t offset, int origin) {
+    int whence = origin == SeekFromStart ? SEEK_SET : origin == SeekFromCurrent ? SEEK_CUR : SEEK_END;
+    off_t at = lseek(file, offset, whence);
+    if (at < 0 || at > INT32_MAX) return -1;
+    return static_cast<int32_t>(at);
+}
+
+void PlatformClose(PlatformFile file) {
+    if (file != PlatformNoFile) close(file);
+}
+
+bool PlatformEnterDirectory(const char* path) {
+    char drive = 0;
+    std::vector<std::string> parts;
+    if (!ResolveWindowsPath(path, &drive, &parts)) return false;
+    struct stat st;
+    if (stat(HostPathOf(drive, parts).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    SetCurrentWindowsDirectory(WindowsPathOf(drive, parts));
+    return true;
+}
+
+bool PlatformMakeDirectory(const char* path) {
+    if (FaultStrikes(Faults.failMakeDirectoryAfter)) return false;
+    std::string host = PosixHostPath(path);
+    return !host.empty() && mkdir(host.c_str(), 0755) == 0;
+}
+
+bool PlatformDiskFreeSpace(const char* root, uint32_t* sectorsPerCluster, uint32_t* bytesPerSector,
+                           uint32_t* freeClusters) {
+    std::string host = PosixHostPath(root);
+    struct statvfs fs;
+    if (host.empty() || statvfs(host.c_str(), &fs) != 0) return false;
+    // Reported as 4096-byte clusters of 8 sectors of 512 bytes, as a large disk reports them;
+    // the cluster count is capped at what 32 bits hold.
+    uint64_t freeBytes = static_cast<uint64_t>(fs.f_bavail) * fs.f_frsize;
+    uint64_t clusters = freeBytes / 4096;
+    *sectorsPerCluster = 8;
+    *bytesPerSector = 512;
+    *freeClusters = clusters > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(clusters);
+    return true;
+}
+
+void PosixSetWindowsDirectory(const char* windowsPath) { WindowsDirectory = windowsPath; }
+
+uint32_t PlatformWindowsDirectory(char* buffer, uint32_t size) {
+    if (size == 0) return 0;
+    size_t n = WindowsDirectory.size() < size ? WindowsDirectory.size() : size - 1;
+    std::memcpy(buffer, WindowsDirectory.data(), n);
+    buffer[n] = '\0';
+    return static_cast<uint32_t>(n);
+}
+
+void PlatformOverrideProgramPath(const char* path) {
+    ProgramPathOverridden = path != nullptr;
+    ProgramPathOverride = path ? path : "";
+}
+
+uint32_t PlatformProgramPath(char* buffer, uint32_t size) {
+    if (size == 0) return 0;
+    // Without an override the program is its own host path, which holds no backslash.
+    std::string path = ProgramPathOverride;
+    if (!ProgramPathOverridden) {
+        char self[4096];
+        ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+        path.assign(self, n > 0 ? static_cast<size_t>(n) : 0);
+    }
+    size_t n = path.size() < size ? path.size() : size - 1;
+    std::memcpy(buffer, path.data(), n);
+    buffer[n] = '\0';
+    return static_cast<uint32_t>(n);
+}
+
+void* PlatformGlobalAlloc(uint32_t size, PlatformMemory* handle) {
+    *handle = nullptr;
+    if (size == 0 || FaultStrikes(Faults.failAllocAfter)) return nullptr;
+    void* block = std::calloc(1, size);
+    *handle = block;
+    return block;
+}
+
+void PlatformGlobalFree(PlatformMemory handle) { std::free(handle); }

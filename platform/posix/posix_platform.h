@@ -1,0 +1,51 @@
+// What the POSIX implementation of the platform adds: drive letters mapped onto host
+// directories, the translation of Windows paths, and faults injected for the tests.
+//
+// Windows paths stay Windows paths: 'C:\WINDOWS\zom.ini' names the file WINDOWS/zom.ini below
+// the host directory that drive C: maps to. '..' is resolved lexically and never climbs above
+// a drive root; existing components are matched without regard to case, new ones keep the
+// case given. UNC paths name nothing here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Maps drive letter (either case) onto an existing host directory; an empty host unmaps it.
+void PosixMapDrive(char letter, const std::string& hostDirectory);
+// Forgets every drive mapping and the current directory.
+void PosixResetDrives();
+// The host directory that drive letter maps to, or "" when none.
+std::string PosixDriveRoot(char letter);
+// The host path that a Windows path names (existing components in their on-disk case), or ""
+// when the path lies on no mapped drive.
+std::string PosixHostPath(const char* windowsPath);
+// The Windows path that a host path inside a mapped drive has, or "" when it lies outside.
+std::string PosixWindowsPath(const std::string& hostPath);
+// The process's current directory as a Windows path ending in a backslash ("" when none).
+std::string PosixCurrentDirectory();
+
+// Faults that the next platform calls run into; each count says after how many more calls of
+// that kind the fault strikes once (0: the next call), -1 for never. A struck fault disarms
+// itself; a test that wants it again arms it again (from its answer hook, say).
+struct PosixFaults {
+    int32_t failAllocAfter = -1;      // PlatformGlobalAlloc returns null
+    int32_t failOpenAfter = -1;       // PlatformOpenRead fails
+    int32_t failCreateAfter = -1;     // PlatformCreate fails
+    int32_t failReadAfter = -1;       // PlatformRead returns -1
+    int32_t shortReadAfter = -1;      // PlatformRead delivers only shortReadBytes
+    uint32_t shortReadBytes = 0;
+    int32_t failWriteAfter = -1;      // PlatformWrite returns -1
+    int32_t shortWriteAfter = -1;     // PlatformWrite takes only shortWriteBytes (disk full)
+    uint32_t shortWriteBytes = 0;
+    int32_t failMakeDirectoryAfter = -1;
+};
+PosixFaults& PosixFaultPlan();
+void PosixClearFaults();
+
+// Message boxes without a hook go to the terminal; with no terminal the box cannot be answered
+// and counts as cancelled (Cancel, No or Abort, whichever it offers; OK for an OK-only box).
+// The prompter writes its questions to standard error.
+int PosixTerminalPrompter(const char* text, const char* caption, uint32_t type);
+
+// Forces the Windows directory to be reported as windowsPath (default 'C:\WINDOWS').
+void PosixSetWindowsDirectory(const char* windowsPath);

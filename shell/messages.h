@@ -1,0 +1,65 @@
+// Status codes and the message routines through which every step reports to the user.
+//
+// A StatusCode is 0 for success, 1 to 7 for the message-box button the user pressed (2 passed
+// on means cancelled), or the string-table id of an error message (32 to 43).
+#pragma once
+
+#include "platform/platform.h"
+
+#include <cstddef>
+#include <cstdint>
+
+typedef int32_t StatusCode;
+
+// String-table ids, as the resources number them.
+enum : int32_t {
+    StatusOk = 0,
+    StatusCancelled = 2,
+    MsgWindowProblem = 32,
+    MsgMissing = 33,
+    MsgWriteProtected = 34,
+    MsgReadError = 35,
+    MsgWriteError = 36,
+    MsgNoMemory = 37,
+    MsgInvalidDirectory = 38,
+    MsgInUse = 39,
+    MsgDiskFull = 40,
+    MsgCannotCreate = 41,
+    MsgLowSpace = 42,
+    MsgError = 43,
+    MsgCreateDirectory = 200,
+    StrKb = 303,
+    StrInsertDisk = 304,
+    StrDoubleClick = 305,
+    StrControlPanel = 306,
+    StrGroupName = 307,
+    StrUninstallItem = 308,
+    StrSetupCaption = 309,
+};
+
+constexpr size_t PathSize = 260; // every path buffer: 259 characters and the terminator
+
+// The text that fills the %s of ReportStatus: the catalogue's path while it is loaded, a
+// record's Name when a volume comes up short.
+extern char ErrorSubject[PathSize];
+
+// Caption of ShowStringMessage and of the disk prompt; "Setup" until start-up loads string 309.
+extern char SetupCaption[64];
+
+// Box with a string-table text under SetupCaption, of the caller's type.
+int ShowStringMessage(PlatformWindow owner, int32_t id, uint32_t type);
+// Box with a string-table text, the system's default title, OK and the warning icon.
+int WarnString(PlatformWindow owner, int32_t id);
+// Box with a string-table text used as a format for one text argument, captioned with the
+// catalogue's ProgramName (empty before a catalogue is loaded), of the caller's type.
+int ShowFormattedMessage(PlatformWindow owner, int32_t id, const char* argument, uint32_t type);
+int WarnFormatted(PlatformWindow owner, int32_t id, const char* argument);       // OK, warning
+int AskRetryCancel(PlatformWindow owner, int32_t id, const char* argument);      // 0x35
+int AskYesNo(PlatformWindow owner, int32_t id, const char* argument);            // 0x24
+int AskAbortRetryIgnore(PlatformWindow owner, int32_t id, const char* argument); // 0x32
+// Shows a failure: 33, 35 and 36 name ErrorSubject; every other code shows its plain text.
+void ReportStatus(PlatformWindow owner, StatusCode code);
+
+// Formats string id with one text argument into out (at most size - 1 characters, cut there),
+// as the formatted boxes show it. Returns the length written.
+size_t FormatMessageText(char* out, size_t size, int32_t id, const char* argument);
