@@ -1,0 +1,177 @@
+// The Volume reader: walks a record's Segments across disks, reading pieces in 32000-byte
+// chunks, prompting for disks and checking each Volume's own disk number.
+#include "package/volume.h"
+
+#include "package/catalogue.h"
+#include "package/paths.h"
+
+#include <cstdio>
+#include <cstring>
+
+uint16_t CurrentDisk;
+char VolumePath[PathSize];
+PlatformFile VolumeHandle = PlatformNoFile;
+uint8_t* InputBuffer;
+PlatformMemory InputBufferHandle;
+const uint8_t* InputCursor;
+int32_t InputCount;
+const uint8_t* SegmentCursor;
+uint32_t SegmentLeft;
+const uint8_t* CurrentRecord;
+PlatformWindow ProgressWindow;
+
+namespace {
+
+// An end entry: a stream served from memory has no further pieces.
+const uint8_t EndOfList[SegmentSize] = {};
+
+// Where the next piece starts in its Volume, remembered until the Volume is open.
+uint32_t SeekPosition;
+
+// Outcomes of the steps below, besides a byte.
+constexpr int StreamEnded = -1;
+constexpr int StreamFailed = -2;
+constexpr int StepDone = 0;
+
+// Takes the next Segment entry: its length, its seek position, and a disk change with its
+// prompt. Returns StepDone, StreamEnded at the end of the list, StreamFailed on a cancel.
+int TakeNextPiece() {
+    uint16_t disk = ReadU16(SegmentCursor);
+    if (disk == 0) return StreamEnded;
+    uint32_t length = ReadU32(SegmentCursor + 6);
+    if (length == 0) return StreamEnded;
+    SegmentLeft = length;
+    SeekPosition = ReadU32(SegmentCursor + 2);
+    bool cancelled = false;
+    if (disk == CurrentDisk) {
+        if (VolumeHandle != PlatformNoFile)
+            PlatformSeek(VolumeHandle, static_cast<int32_t>(SeekPosition), SeekFromStart);
+    } else {
+        // Every change of disk asks once, before any attempt to open the Volume, even when
+        // the right disk may already be in the drive.
+        CurrentDisk = disk;
+        CloseVolume();
+        cancelled = PromptForDisk(ProgressWindow) != 0;
+    }
+    SegmentCursor += SegmentSize;
+    return cancelled ? StreamFailed : StepDone;
+}
+
+// Opens VolumePath and checks its disk number against CurrentDisk, prompting until the right
+// disk is in or the user cancels. A Volume too short to hold its disk number counts as the
+// wrong disk. Returns StepDone with the Volume open at the seek position, or StreamFailed.
+int OpenCheckedVolume() {
+    for (;;) {
+        VolumeHandle = PlatformOpenRead(VolumePath);
+        if (VolumeHandle == PlatformNoFile) {
+            if (AskRetryCancel(ProgressWindow, MsgReadError, VolumePath) == AnswerRetry) continue;
+            return StreamFailed;
+        }
+        uint8_t number[2];
+        int32_t got;
+        while ((got = PlatformRead(VolumeHandle, number, 2)) < 0) {
+            if (AskRetryCancel(ProgressWindow, MsgReadError, VolumePath) != AnswerRetry)
+                return StreamFailed;
+        }
+        if (got == 2 && ReadU16(number) == CurrentDisk) {
+            PlatformSeek(VolumeHandle, static_cast<int32_t>(SeekPosition), SeekFromStart);
+            return StepDone;
+        }
+        CloseVolume();
+        if (PromptForDisk(ProgressWindow) != 0) return StreamFailed;
+    }
+}
+
+// Reads the next chunk of the current piece into InputBuffer. Returns StepDone, StreamEnded
+// when the Volume gives no bytes at all, or StreamFailed.
+int ReadChunk() {
+    uint32_t chunk = SegmentLeft < InputBufferSize ? SegmentLeft : InputBufferSize;
+    int32_t got;
+    for (;;) {
+        InputCursor = InputBuffer;
+        got = PlatformRead(VolumeHandle, InputBuffer, chunk);
+        if (got >= 0) break;
+        if (AskRetryCancel(ProgressWindow, MsgReadError, RecordName(CurrentRecord)) != AnswerRetry)
+            return StreamFailed;
+    }
+    InputCount = got;
+    if (got == 0) return StreamEnded;
+    if (static_cast<uint32_t>(got) < chunk) {
+        // The Volume ends inside the piece: the file cannot be complete.
+        InputCount = 0;
+        CopyText(ErrorSubject, PathSize, RecordName(CurrentRecord));
+        ReportStatus(ProgressWindow, MsgReadError);
+        return StreamFailed;
+    }
+    SegmentLeft -= chunk;
+    return StepDone;
+}
+
+} // namespace
+
+void StartRecordStream(const uint8_t* record) {
+    CurrentRecord = record;
+    SegmentCursor = RecordFirstSegment(record);
+    SegmentLeft = 0;
+    InputCursor = InputBuffer;
+    InputCount = 0;
+}
+
+void StartMemoryStream(const uint8_t* data, uint32_t size) {
+    SegmentCursor = EndOfList;
+    SegmentLeft = 0;
+    InputCursor = data;
+    InputCount = static_cast<int32_t>(size);
+}
+
+int ReadStoredByteSlow() {
+    if (InputCount > 0) return ReadStoredByte();
+    if (SegmentLeft == 0) {
+        int step = TakeNextPiece();
+        if (step != StepDone) return step;
+    }
+    if (VolumeHandle == PlatformNoFile) {
+        int step = OpenCheckedVolume();
+        if (step != StepDone) return step;
+    }
+    int step = ReadChunk();
+    if (step != StepDone) return step;
+    --InputCount;
+    return *InputCursor++;
+}
+
+int ReadStoredSize(uint32_t* size) {
+    uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) {
+        int b = ReadStoredByte();
+        if (b < 0) return StreamFailed;
+        value |= static_cast<uint32_t>(b) << (8 * i);
+    }
+    *size = value;
+    return 0;
+}
+
+int PromptForDisk(PlatformWindow owner) {
+    char drive[2] = {SetupDir[0], '\0'};
+    if (drive[0] >= 'a' && drive[0] <= 'z') drive[0] = static_cast<char>(drive[0] - 32);
+    char format[256] = {};
+    PlatformLoadString(StrInsertDisk, format, 255);
+    // The text holds %d for the disk and %s for the drive; only those are filled in.
+    char text[256] = {};
+    const char* percentD = std::strstr(format, "%d");
+    const char* percentS = std::strstr(format, "%s");
+    if (percentD != nullptr && percentS != nullptr && percentD < percentS &&
+        std::strchr(percentS + 2, '%') == nullptr && std::strchr(format, '%') == percentD &&
+        std::strchr(percentD + 2, '%') == percentS) {
+        std::snprintf(text, sizeof text, format, static_cast<unsigned>(CurrentDisk), drive);
+    } else {
+        CopyText(text, sizeof text, format);
+    }
+    int answer = PlatformMessageBox(owner, text, SetupCaption, BoxOkCancel | BoxIconWarning);
+    return answer == AnswerOk ? 0 : 1;
+}
+
+void CloseVolume() {
+    PlatformClose(VolumeHandle);
+    VolumeHandle = PlatformNoFile;
+}
