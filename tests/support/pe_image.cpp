@@ -1,0 +1,94 @@
+// Writes minimal PE images with or without a version resource.
+#include "tests/support/pe_image.h"
+
+#include <cstring>
+
+namespace {
+
+void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    b[at] = static_cast<uint8_t>(v);
+    b[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+
+void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    Put16(b, at, v & 0xFFFF);
+    Put16(b, at + 2, v >> 16);
+}
+
+constexpr uint32_t SectionRva = 0x1000;
+constexpr uint32_t SectionRawSize = 0x200;
+
+// Resource section: three directory levels (type 16, name 1, language 0x409), a data entry
+// and the VS_VERSIONINFO block at offset 88 of the section.
+void WriteResources(std::vector<uint8_t>& b, const PeImageOptions& o) {
+    size_t r = PeResourceFileOffset;
+    Put16(b, r + 14, 1); // root: one id entry
+    Put32(b, r + 16, 16);
+    Put32(b, r + 20, 0x80000000u | 24);
+    Put16(b, r + 24 + 14, 1); // names
+    Put32(b, r + 24 + 16, 1);
+    Put32(b, r + 24 + 20, 0x80000000u | 48);
+    Put16(b, r + 48 + 14, 1); // languages
+    Put32(b, r + 48 + 16, 0x409);
+    Put32(b, r + 48 + 20, 72);
+    constexpr uint32_t blockSize = 40 + 52;
+    Put32(b, r + 72, SectionRva + 88); // data entry: RVA, size
+    Put32(b, r + 76, blockSize);
+    size_t v = r + 88;
+    Put16(b, v, blockSize);
+    Put16(b, v + 2, 52);
+    const char* key = "VS_VERSION_INFO";
+    for (size_t i = 0; i < std::strlen(key); ++i) Put16(b, v + 6 + 2 * i, key[i]);
+    size_t f = v + 40;
+    Put32(b, f, 0xFEEF04BD);
+    Put32(b, f + 4, 0x00010000);
+    Put32(b, f + 8, o.versionMs);
+    Put32(b, f + 12, o.versionLs);
+    Put32(b, f + 16, o.versionMs); // product version
+    Put32(b, f + 20, o.versionLs);
+    Put32(b, f + 28, 0x00040004);  // VOS_NT_WINDOWS32
+    Put32(b, f + 32, 2);           // VFT_DLL
+}
+
+} // namespace
+
+std::vector<uint8_t> BuildPeImage(const PeImageOptions& o) {
+    std::vector<uint8_t> b(PeResourceFileOffset + SectionRawSize, 0);
+    b[0] = 'M';
+    b[1] = 'Z';
+    Put32(b, 0x3C, PeHeaderOffset);
+    size_t pe = PeHeaderOffset;
+    std::memcpy(&b[pe], "PE\0\0", 4);
+    uint32_t optionalSize = o.pe64 ? 240 : 224;
+    Put16(b, pe + 4, o.pe64 ? 0x8664 : 0x14C);
+    Put16(b, pe + 6, 1);
+    Put16(b, pe + 20, optionalSize);
+    Put16(b, pe + 22, o.pe64 ? 0x2022 : 0x2102); // executable DLL
+    size_t opt = pe + 24;
+    Put16(b, opt, o.pe64 ? 0x20B : 0x10B);
+    Put32(b, opt + 16, 0); // no entry point
+    Put32(b, opt + (o.pe64 ? 24 : 28), o.pe64 ? 0 : 0x10000000); // image base (PE32)
+    if (o.pe64) Put32(b, opt + 28, 0x00000001);                   // 0x180000000 (PE32+)
+    Put32(b, opt + 32, 0x1000); // section alignment
+    Put32(b, opt + 36, 0x200);  // file alignment
+    Put16(b, opt + 40, 4);      // OS version 4.0
+    Put16(b, opt + 48, 4);      // subsystem version 4.0
+    Put32(b, opt + 56, SectionRva + 0x1000); // size of image
+    Put32(b, opt + 60, PeResourceFileOffset); // size of headers
+    Put16(b, opt + 68, 2);                    // subsystem: GUI
+    uint32_t dirs = o.pe64 ? 112 : 96;
+    Put32(b, opt + dirs - 4, 16);
+    if (o.withVersion) {
+        Put32(b, opt + dirs + 16, SectionRva);
+        Put32(b, opt + dirs + 20, SectionRawSize);
+    }
+    size_t sec = opt + optionalSize;
+    std::memcpy(&b[sec], ".rsrc", 5);
+    Put32(b, sec + 8, SectionRawSize);
+    Put32(b, sec + 12, SectionRva);
+    Put32(b, sec + 16, SectionRawSize);
+    Put32(b, sec + 20, PeResourceFileOffset);
+    Put32(b, sec + 36, 0x40000040); // initialised data, readable
+    if (o.withVersion) WriteResources(b, o);
+    return b;
+}
