@@ -139,6 +139,7 @@ void DeriveCatalogueValues() {
 } // namespace
 
 StatusCode LoadCatalogue() {
+    ReleaseCatalogue();
     char program[PathSize] = {};
     PlatformProgramPath(program, PathSize);
 

@@ -1,0 +1,98 @@
+// Windows paths on the POSIX host: drive mapping, '..' that never climbs above a root,
+// components matched without regard to case, and what counts as a file or directory.
+#include "platform/platform.h"
+#include "platform/posix/posix_platform.h"
+#include "tests/support/sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(PosixPaths, DriveLettersMapOntoHostDirectoriesInEitherCase) {
+    Sandbox box;
+    std::string root = PosixDriveRoot('T');
+    ASSERT_FALSE(root.empty());
+    EXPECT_EQ(PosixDriveRoot('t'), root);
+    EXPECT_EQ(PosixHostPath("T:\\A\\B.TXT"), root + "/A/B.TXT");
+    EXPECT_EQ(PosixHostPath("t:/A/B.TXT"), root + "/A/B.TXT");
+    EXPECT_EQ(PosixHostPath("Q:\\A"), "");                 // not mapped
+    EXPECT_EQ(PosixHostPath("\\\\SERVER\\SHARE\\A"), ""); // UNC names nothing here
+    EXPECT_EQ(PosixWindowsPath(root + "/A/B.TXT"), "T:\\A\\B.TXT");
+    EXPECT_EQ(PosixWindowsPath("/elsewhere/x"), "");
+}
+
+TEST(PosixPaths, DotDotIsLexicalAndStopsAtTheRoot) {
+    Sandbox box;
+    std::string root = PosixDriveRoot('T');
+    EXPECT_EQ(PosixHostPath("T:\\A\\..\\..\\..\\X"), root + "/X");
+    EXPECT_EQ(PosixHostPath("T:\\..\\etc\\passwd"), root + "/etc/passwd");
+    EXPECT_EQ(PosixHostPath("T:\\A\\.\\B\\..\\C"), root + "/A/C");
+}
+
+TEST(PosixPaths, ExistingComponentsMatchWithoutRegardToCaseNewOnesKeepTheirs) {
+    Sandbox box;
+    box.Write(box.Path("Games\\Space\\Data.Bin"), "x");
+    std::string root = PosixDriveRoot('T');
+    EXPECT_EQ(PosixHostPath("T:\\GAMES\\space\\DATA.BIN"), root + "/Games/Space/Data.Bin");
+    EXPECT_EQ(PosixHostPath("T:\\games\\NEW\\File"), root + "/Games/NEW/File");
+    PlatformFile f = PlatformOpenRead("T:\\GAMES\\SPACE\\DATA.BIN");
+    ASSERT_NE(f, PlatformNoFile);
+    char c = 0;
+    EXPECT_EQ(PlatformRead(f, &c, 1), 1);
+    EXPECT_EQ(c, 'x');
+    PlatformClose(f);
+}
+
+TEST(PosixPaths, CurrentDirectoryResolvesRelativeAndRootedNames) {
+    Sandbox box;
+    box.MakeDirectory(box.Path("Dir\\Sub"));
+    std::string root = PosixDriveRoot('T');
+    EXPECT_FALSE(PlatformEnterDirectory("T:\\Missing"));
+    ASSERT_TRUE(PlatformEnterDirectory("T:\\DIR\\sub"));
+    EXPECT_EQ(PosixCurrentDirectory(), "T:\\DIR\\sub\\"); // kept as given, as Windows does
+    EXPECT_EQ(PosixHostPath("file.txt"), root + "/Dir/Sub/file.txt");
+    EXPECT_EQ(PosixHostPath("\\top.txt"), root + "/top.txt");
+    EXPECT_EQ(PosixHostPath("T:rel.txt"), root + "/Dir/Sub/rel.txt");
+    EXPECT_EQ(PosixHostPath("C:rel.txt"), PosixDriveRoot('C') + "/rel.txt");
+}
+
+TEST(PosixFiles, DirectoriesAreNotFilesAndReadOnlyFilesCannotBeRecreated) {
+    Sandbox box;
+    box.MakeDirectory(box.Path("Dir"));
+    EXPECT_EQ(PlatformOpenRead("T:\\Dir"), PlatformNoFile);
+    EXPECT_EQ(PlatformCreate("T:\\Dir"), PlatformNoFile);
+    box.Write(box.Path("RO.TXT"), "keep");
+    box.SetReadOnly(box.Path("RO.TXT"), true);
+    EXPECT_EQ(PlatformCreate("T:\\RO.TXT"), PlatformNoFile); // even for root
+    box.SetReadOnly(box.Path("RO.TXT"), false);
+    std::vector<uint8_t> kept = box.Read(box.Path("RO.TXT"));
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), "keep");
+    EXPECT_TRUE(PlatformMakeDirectory("T:\\New"));
+    EXPECT_FALSE(PlatformMakeDirectory("T:\\New"));
+    EXPECT_FALSE(PlatformMakeDirectory("T:\\A\\B")); // one level at a time
+}
+
+TEST(PosixFiles, InjectedFaultsStrikeOnceAtTheirCall) {
+    Sandbox box;
+    box.Write(box.Path("F.BIN"), std::string(100, 'a'));
+    PosixFaultPlan().shortReadAfter = 1;
+    PosixFaultPlan().shortReadBytes = 10;
+    PlatformFile f = PlatformOpenRead("T:\\F.BIN");
+    char buffer[100];
+    EXPECT_EQ(PlatformRead(f, buffer, 20), 20);
+    EXPECT_EQ(PlatformRead(f, buffer, 20), 10);
+    EXPECT_EQ(PlatformRead(f, buffer, 20), 20);
+    PlatformClose(f);
+    PosixFaultPlan().failAllocAfter = 0;
+    PlatformMemory handle;
+    EXPECT_EQ(PlatformGlobalAlloc(10, &handle), nullptr);
+    void* block = PlatformGlobalAlloc(10, &handle);
+    EXPECT_NE(block, nullptr);
+    PlatformGlobalFree(handle);
+}
+
+} // namespace
