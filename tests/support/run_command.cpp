@@ -1,0 +1,43 @@
+// Command runner for the command-level tests (POSIX hosts only).
+#include "tests/support/run_command.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+} // namespace
+
+std::string ShellQuote(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+CommandResult RunCommand(const std::string& commandLine) {
+    static int counter = 0;
+    std::string base = (std::filesystem::temp_directory_path() /
+                        ("disksetup-cmd-" + std::to_string(::getpid()) + "-" + std::to_string(++counter)))
+                           .string();
+    std::string full = commandLine + " </dev/null >" + base + ".out 2>" + base + ".err";
+    int status = std::system(full.c_str());
+    CommandResult result;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = Slurp(base + ".out");
+    result.err = Slurp(base + ".err");
+    std::filesystem::remove(base + ".out");
+    std::filesystem::remove(base + ".err");
+    return result;
+}
+#endif
