@@ -9,8 +9,10 @@ uint32_t PlatformFindSharedFile(const char* fileName, const char* windowsDir, co
                                 char* currentDir, uint32_t currentSize, char* destDir,
                                 uint32_t destSize) {
     UINT current = currentSize, dest = destSize;
-    return VerFindFileA(VFFF_ISSHAREDFILE, fileName, windowsDir, appDir, currentDir, &current,
-                        destDir, &dest);
+    // The version library's declaration takes writable texts but only reads these three.
+    return VerFindFileA(VFFF_ISSHAREDFILE, const_cast<char*>(fileName),
+                        const_cast<char*>(windowsDir), const_cast<char*>(appDir), currentDir,
+                        &current, destDir, &dest);
 }
 
 bool PlatformFileVersion(const char* path, uint32_t* versionMs, uint32_t* versionLs) {
