@@ -47,8 +47,8 @@ bool PlatformMakeDirectory(const char* path);
 // Free space of the disk holding root (GetDiskFreeSpaceA). False when it cannot be learned.
 bool PlatformDiskFreeSpace(const char* root, uint32_t* sectorsPerCluster, uint32_t* bytesPerSector,
                            uint32_t* freeClusters);
-// Copies the Windows directory into buffer (GetWindowsDirectoryA). Returns its length, 0 on
-// failure; the text is cut to size - 1 characters.
+// Copies the Windows directory into buffer (GetWindowsDirectoryA). Returns its length; 0, with
+// an empty text, on failure or when it does not fit.
 uint32_t PlatformWindowsDirectory(char* buffer, uint32_t size);
 // Copies the running setup program's full path into buffer (GetModuleFileNameA). Returns the
 // number of characters copied (at most size - 1), 0 on failure.

@@ -138,10 +138,10 @@ void PosixSetWindowsDirectory(const char* windowsPath) { WindowsDirectory = wind
 
 uint32_t PlatformWindowsDirectory(char* buffer, uint32_t size) {
     if (size == 0) return 0;
-    size_t n = WindowsDirectory.size() < size ? WindowsDirectory.size() : size - 1;
-    std::memcpy(buffer, WindowsDirectory.data(), n);
-    buffer[n] = '\0';
-    return static_cast<uint32_t>(n);
+    buffer[0] = '\0';
+    if (WindowsDirectory.size() >= size) return 0;
+    std::memcpy(buffer, WindowsDirectory.c_str(), WindowsDirectory.size() + 1);
+    return static_cast<uint32_t>(WindowsDirectory.size());
 }
 
 void PlatformOverrideProgramPath(const char* path) {
