@@ -49,3 +49,9 @@ int PosixTerminalPrompter(const char* text, const char* caption, uint32_t type);
 
 // Forces the Windows directory to be reported as windowsPath (default 'C:\WINDOWS').
 void PosixSetWindowsDirectory(const char* windowsPath);
+
+// The system directory where shared files belong (default 'C:\WINDOWS\SYSTEM'); in a Wine
+// prefix, where Wine keeps a 32-bit program's system files ('C:\windows\syswow64' in a 64-bit
+// prefix, 'C:\windows\system32' in a 32-bit one).
+void PosixSetSystemDirectory(const char* windowsPath);
+std::string PosixSystemDirectory();

@@ -1,19 +1,212 @@
 // The settings file and the shared-file services on POSIX hosts.
+#include "package/pe_version.h"
 #include "platform/platform.h"
+#include "platform/posix/posix_platform.h"
 
-// Not built yet: the settings file reads as empty and nothing is stored; shared files are
-// always recommended for the Windows system directory and carry no version.
-uint32_t PlatformReadIniInt(const char*, const char*, int32_t defaultValue, const char*) {
-    return static_cast<uint32_t>(defaultValue);
+#include <sys/stat.h>
+
+#include <cctype>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string SystemDirectory = "C:\\WINDOWS\\SYSTEM";
+
+// Largest file whose version resource is looked for; a shared file is a driver or a library.
+constexpr std::streamsize MaxVersionedFileSize = 256 << 20;
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
 }
 
-bool PlatformWriteIniString(const char*, const char*, const char*, const char*) { return false; }
-
-uint32_t PlatformFindSharedFile(const char*, const char*, const char*, char* currentDir,
-                                uint32_t currentSize, char* destDir, uint32_t destSize) {
-    if (currentSize > 0) currentDir[0] = '\0';
-    if (destSize > 0) destDir[0] = '\0';
-    return 0;
+std::string Trim(const std::string& text) {
+    size_t begin = text.find_first_not_of(" \t");
+    if (begin == std::string::npos) return std::string();
+    size_t end = text.find_last_not_of(" \t\r\n");
+    return text.substr(begin, end - begin + 1);
 }
 
-bool PlatformFileVersion(const char*, uint32_t*, uint32_t*) { return false; }
+// A bare file name lies in the Windows directory; anything with a directory is taken as given.
+std::string IniHostPath(const char* file) {
+    std::string path = file;
+    if (path.find_first_of("\\/:") == std::string::npos) {
+        char windows[260];
+        PlatformWindowsDirectory(windows, sizeof windows);
+        std::string dir = windows;
+        if (!dir.empty() && dir.back() != '\\') dir += '\\';
+        path = dir + path;
+    }
+    return PosixHostPath(path.c_str());
+}
+
+// The file's lines without their line ends; an absent file has none.
+std::vector<std::string> ReadLines(const std::string& host) {
+    std::vector<std::string> lines;
+    std::ifstream in(host, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The section a line opens ("[name]", trimmed and lower-cased), or false for another line.
+bool SectionOf(const std::string& line, std::string* name) {
+    std::string text = Trim(line);
+    if (text.empty() || text[0] != '[') return false;
+    size_t close = text.find(']');
+    *name = Lower(Trim(text.substr(1, close == std::string::npos ? std::string::npos : close - 1)));
+    return true;
+}
+
+// The key of a "key=value" line (trimmed, lower-cased) and its value; false without '='.
+bool KeyOf(const std::string& line, std::string* key, std::string* value) {
+    size_t equals = line.find('=');
+    if (equals == std::string::npos) return false;
+    *key = Lower(Trim(line.substr(0, equals)));
+    *value = Trim(line.substr(equals + 1));
+    return true;
+}
+
+// Where section's lines are: the index of its header line, or lines.size() when absent, and
+// the index after its last line.
+void FindSection(const std::vector<std::string>& lines, const std::string& section, size_t* head,
+                 size_t* end) {
+    std::string wanted = Lower(Trim(section)), name;
+    *head = *end = lines.size();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!SectionOf(lines[i], &name)) continue;
+        if (*head < lines.size()) {
+            *end = i;
+            return;
+        }
+        if (name == wanted) *head = i;
+    }
+}
+
+// The line of key within [from, to), or to when absent.
+size_t FindKey(const std::vector<std::string>& lines, size_t from, size_t to, const std::string& key) {
+    std::string wanted = Lower(Trim(key)), name, value;
+    for (size_t i = from; i < to; ++i)
+        if (KeyOf(lines[i], &name, &value) && name == wanted) return i;
+    return to;
+}
+
+// The leading decimal number of text, as the profile read takes it: blanks, a sign, digits;
+// no digits give 0; overflow wraps as the 32-bit accumulator does.
+uint32_t LeadingNumber(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    uint32_t value = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
+        value = value * 10 + static_cast<uint32_t>(text[i] - '0');
+    return negative ? 0u - value : value;
+}
+
+bool FileExistsIn(const std::string& directory, const char* fileName) {
+    if (directory.empty()) return false;
+    std::string path = directory;
+    if (path.back() != '\\') path += '\\';
+    std::string host = PosixHostPath((path + fileName).c_str());
+    struct stat st;
+    return !host.empty() && stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Copies text into buffer of size bytes; true when it fitted whole.
+bool Give(const std::string& text, char* buffer, uint32_t size) {
+    if (size == 0) return false;
+    size_t n = text.size() < size ? text.size() : size - 1;
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = '\0';
+    return text.size() < size;
+}
+
+} // namespace
+
+void PosixSetSystemDirectory(const char* windowsPath) { SystemDirectory = windowsPath; }
+std::string PosixSystemDirectory() { return SystemDirectory; }
+
+uint32_t PlatformReadIniInt(const char* section, const char* key, int32_t defaultValue,
+                            const char* file) {
+    std::string host = IniHostPath(file);
+    if (host.empty()) return static_cast<uint32_t>(defaultValue);
+    std::vector<std::string> lines = ReadLines(host);
+    size_t head, end;
+    FindSection(lines, section, &head, &end);
+    if (head == lines.size()) return static_cast<uint32_t>(defaultValue);
+    size_t at = FindKey(lines, head + 1, end, key);
+    std::string name, value;
+    if (at == end || !KeyOf(lines[at], &name, &value) || value.empty())
+        return static_cast<uint32_t>(defaultValue);
+    return LeadingNumber(value);
+}
+
+bool PlatformWriteIniString(const char* section, const char* key, const char* value,
+                            const char* file) {
+    std::string host = IniHostPath(file);
+    if (host.empty() || section == nullptr || key == nullptr || value == nullptr) return false;
+    std::vector<std::string> lines = ReadLines(host);
+    std::string entry = std::string(key) + "=" + value;
+    size_t head, end;
+    FindSection(lines, section, &head, &end);
+    if (head == lines.size()) {
+        lines.push_back(std::string("[") + section + "]");
+        lines.push_back(entry);
+    } else {
+        size_t at = FindKey(lines, head + 1, end, key);
+        if (at < end) {
+            lines[at] = entry;
+        } else {
+            // After the section's last non-blank line, so a blank separator stays in place.
+            size_t after = end;
+            while (after > head + 1 && Trim(lines[after - 1]).empty()) --after;
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(after), entry);
+        }
+    }
+    std::ofstream out(host, std::ios::binary | std::ios::trunc);
+    for (const std::string& line : lines) out << line << "\r\n";
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+// As VerFindFileA with VFFF_ISSHAREDFILE: shared files belong in the system directory; a
+// current copy is looked for there, then in the application directory. No file is ever in
+// use here. VFF_CURNEDEST when no copy lies in the system directory.
+uint32_t PlatformFindSharedFile(const char* fileName, const char*, const char* appDir,
+                                char* currentDir, uint32_t currentSize, char* destDir,
+                                uint32_t destSize) {
+    std::string current;
+    uint32_t flags = 0;
+    if (FileExistsIn(SystemDirectory, fileName)) {
+        current = SystemDirectory;
+    } else {
+        flags |= SharedFileCurNotDest;
+        if (appDir != nullptr && FileExistsIn(appDir, fileName)) current = appDir;
+    }
+    if (!Give(current, currentDir, currentSize)) flags |= SharedFileBufferTooSmall;
+    if (!Give(SystemDirectory, destDir, destSize)) flags |= SharedFileBufferTooSmall;
+    return flags;
+}
+
+bool PlatformFileVersion(const char* path, uint32_t* versionMs, uint32_t* versionLs) {
+    std::string host = PosixHostPath(path);
+    if (host.empty()) return false;
+    std::ifstream in(host, std::ios::binary);
+    if (!in) return false;
+    std::vector<uint8_t> data;
+    in.seekg(0, std::ios::end);
+    std::streamsize size = in.tellg();
+    if (size <= 0 || size > MaxVersionedFileSize) return false;
+    in.seekg(0);
+    data.resize(static_cast<size_t>(size));
+    if (!in.read(reinterpret_cast<char*>(data.data()), size)) return false;
+    return ReadPeFileVersion(data.data(), data.size(), versionMs, versionLs);
+}

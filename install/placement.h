@@ -1,0 +1,29 @@
+// File placement: one catalogue record becomes one file on disk, expanded from the volumes.
+#pragma once
+
+#include "shell/messages.h"
+
+#include <cstdint>
+
+// The uninstaller's file name, without directory: empty until the uninstaller entry is placed
+// in this run, then kept ('uninstal.exe', 'unins12.exe', or ProgramName with ".exe" for an
+// INSV package).
+extern char UninstallerName[PathSize];
+
+// The catalogue Name that marks the uninstaller entry, directly in the destination directory.
+extern const char UninstallerEntryName[]; // "uninstal.exe"
+
+// Places record (inside the loaded catalogue) below directory (ending in a backslash):
+// works out TargetPath from the record's Name (a leading backslash or a drive letter keeps
+// only the directory's drive), names the uninstaller, creates the file with its missing
+// directories, and expands the record's stored stream into it through the volume reader and
+// the output writer.
+// Returns 0 when placed, or when the user chose Ignore for a file that cannot be replaced
+// (the file is left as it was); 2 when the user aborted or cancelled, or the expansion failed
+// (its message shown; the partly written file stays); 37 when the output buffer cannot be
+// had (no message). A target path longer than 259 characters is never cut: it is refused as
+// a write error (36, Retry / Cancel). Always releases the output buffer and closes the file.
+StatusCode PlaceFile(const uint8_t* record, const char* directory);
+
+// Forgets the uninstaller's name, for a new run.
+void ResetUninstallerName();

@@ -1,0 +1,26 @@
+// The plain copy: one file from the setup directory to the destination, byte for byte.
+#pragma once
+
+#include "platform/platform.h"
+#include "shell/messages.h"
+
+#include <cstdint>
+
+constexpr uint32_t CopyBufferSize = 32768; // bytes per chunk
+
+// Copies SetupDir + sourceName to directory + targetName (targetName may hold
+// subdirectories, which are created when missing; directory ends in a backslash and must
+// exist). Read failures ask "%s: read error!" (35) for the source, create and write failures
+// 34 or 36 for the target, as file placement does; owner ProgressWindow.
+// Returns 0 when copied, or after Ignore for a target that cannot be replaced; 2 after Cancel
+// or Abort; 37 when the copy buffer cannot be had (no message; no target is touched, since the
+// buffer is taken before the target is created). A path longer than 259 characters is never
+// cut: the source is refused as a read error, the target as a write error.
+StatusCode CopyPlainFile(const char* targetName, const char* sourceName, const char* directory);
+
+// Copies count bytes from source to target through buffer (at least count bytes), both files
+// positioned at the chunk's start. A short read asks 35 (sourcePath), a short write 36
+// (targetPath), Retry / Cancel; a retry starts again at the chunk's start in both files, so
+// the copy stays exact. Returns 0, or 2 after Cancel.
+StatusCode CopyChunk(const char* targetPath, const char* sourcePath, PlatformFile target,
+                     PlatformFile source, uint8_t* buffer, uint32_t count);

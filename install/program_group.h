@@ -1,0 +1,14 @@
+// The program-manager commands that make the application's program group and items.
+#pragma once
+
+#include <cstddef>
+
+constexpr size_t ProgramGroupCommandSize = 1000; // bytes per command text
+constexpr int MaxProgramGroupCommands = 5;
+
+// Builds, in order, the commands that create the group (string 307), replace and add the
+// program item (the quoted ProgramName, Title, InstallDir without its trailing backslash), and,
+// when UninstallerName is not empty, replace and add the uninstaller item (string 308 with
+// Title). Names are inserted as they stand. Each text is cut to fit ProgramGroupCommandSize.
+// Returns the number of commands written: 5, or 3 without an uninstaller.
+int BuildProgramGroupCommands(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]);

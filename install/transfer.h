@@ -1,0 +1,47 @@
+// The transfer: every file of the package into place, shared files first, then the
+// uninstaller's data file.
+#pragma once
+
+#include "shell/messages.h"
+
+#include <cstdint>
+
+// The destination directory of ordinary files, ending in a backslash: chosen in the
+// destination dialog (or given to the disksetup command) before the transfer.
+extern char InstallDir[PathSize];
+
+// The catalogue Name of a driver that goes through the shared-file query but is never placed.
+extern const char UnplacedDriverName[]; // "dva.386"
+
+// Files of the current run, for progress and the summary of the disksetup command.
+struct TransferCounts {
+    uint32_t toTransfer;    // records whose Flags bit 0 is clear
+    uint32_t done;          // records handled in either pass
+    uint32_t sharedSkipped; // shared files left alone because the installed copy is newer
+};
+extern TransferCounts TransferTally;
+
+// Installs every record whose Flags bit 0 is clear, in catalogue order: pass 1 the shared files
+// (where the platform's version service recommends, unless the copy already there is newer;
+// "%s in use! ..." (39) Retry / Cancel for a copy in use), pass 2 the ordinary files below
+// InstallDir. Pending messages are handled before each record, so a halt stops the passes
+// there. Then closes the Volume and releases InputBuffer, asks for disk 1 again when another
+// disk is in the drive, and copies the catalogue beside the uninstaller as its data file
+// (when the uninstaller was placed and nothing failed). UninstallerName ends in ".exe" again.
+// Preconditions: catalogue loaded, InstallDir set, InputBuffer allocated, no Volume open,
+// CurrentDisk 1.
+// Returns 0; 32 when the progress display cannot be created; else the first failing step's
+// status, or DialogResult after a halt.
+StatusCode RunTransfer();
+
+// The percentage after done of total records: done × 100 / total in unsigned 32-bit
+// arithmetic, truncated.
+int TransferPercent(uint32_t done, uint32_t total);
+
+// The volume reader's preparation before RunTransfer: CurrentDisk 1, VolumePath = SetupDir +
+// ProgramName with ".dat", no Volume open, a fresh 32000-byte InputBuffer. Returns 0, 37 when
+// the buffer cannot be had, or 35 with ErrorSubject the program name when the path does
+// not fit.
+StatusCode PrepareVolumeReader();
+// Closes an open Volume and releases InputBuffer; harmless when both are already gone.
+void ReleaseVolumeReader();
