@@ -1,0 +1,151 @@
+// The transfer: counting, the passes, progress, halts, the disk-1 prompt and the uninstaller's
+// data file.
+#include "install/placement.h"
+#include "install/transfer.h"
+#include "package/catalogue.h"
+#include "package/memory.h"
+#include "package/volume.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/test_package.h"
+#include "tests/support/transfer_screen_recorder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Transfer : public ::testing::Test {
+protected:
+    void SetUp() override { ResetTransferScreen(); }
+    void TearDown() override {
+        ReleaseVolumeReader();
+        ReleaseCatalogue();
+        EXPECT_EQ(LockedBlocksInUse(), 0);
+    }
+    void Load(const TestPackage& package) {
+        box_.MakeDirectory(dest_);
+        ASSERT_EQ(InstallTestPackage(box_, package, box_.Path("pkg\\"), dest_), 0);
+    }
+    std::vector<uint8_t> Catalogue() { return box_.Read(box_.Path("pkg\\disk1\\SETUP.bin")); }
+
+    Sandbox box_;
+    std::string dest_ = box_.Path("dest\\");
+};
+
+TEST_F(Transfer, ThreeFilesShowZeroThirtyThreeSixtySixHundred) {
+    Load({.files = {{.name = "A", .bytes = PatternBytes(10)},
+                    {.name = "SKIPPED", .bytes = PatternBytes(5), .flags = FlagNotInstalled},
+                    {.name = "B", .bytes = PatternBytes(20)},
+                    {.name = "C", .bytes = PatternBytes(30)}}});
+    ScriptedBoxes boxes;
+    EXPECT_EQ(RunTransfer(), 0);
+    EXPECT_EQ(TransferScreen().percents, std::vector<int>({0, 33, 66, 100}));
+    EXPECT_EQ(TransferScreen().names, std::vector<std::string>({"A", "B", "C"}));
+    EXPECT_EQ(TransferScreen().begins, 1);
+    EXPECT_EQ(TransferScreen().ends, 1);
+    EXPECT_FALSE(box_.Exists(dest_ + "SKIPPED"));
+    EXPECT_EQ(box_.Read(dest_ + "C"), PatternBytes(30));
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(InputBuffer, nullptr);
+    EXPECT_EQ(VolumeHandle, PlatformNoFile);
+}
+
+TEST_F(Transfer, NothingToTransferShowsNothing) {
+    Load({.files = {{.name = "A", .bytes = PatternBytes(10), .flags = FlagNotInstalled}}});
+    EXPECT_EQ(RunTransfer(), 0);
+    EXPECT_EQ(TransferScreen().begins, 0);
+    TransferScreen().refuseBegin = true;
+    EXPECT_EQ(RunTransfer(), 0);
+}
+
+TEST_F(Transfer, DisplayThatCannotBeCreatedGives32) {
+    Load({.files = {{.name = "A", .bytes = PatternBytes(10)}}});
+    TransferScreen().refuseBegin = true;
+    EXPECT_EQ(RunTransfer(), MsgWindowProblem);
+    EXPECT_FALSE(box_.Exists(dest_ + "A"));
+}
+
+TEST_F(Transfer, UninstallerGetsTheCatalogueAsDataFileAndEndsInExe) {
+    Load({.files = {{.name = "uninstal.exe", .bytes = PatternBytes(40)}, {.name = "A", .bytes = PatternBytes(4)}}});
+    ScriptedBoxes boxes;
+    EXPECT_EQ(RunTransfer(), 0);
+    EXPECT_STREQ(UninstallerName, "uninstal.exe");
+    EXPECT_EQ(box_.Read(dest_ + "uninstal.bin"), Catalogue());
+    EXPECT_EQ(TransferScreen().names.back(), "uninstal.bin");
+    EXPECT_TRUE(boxes.Boxes().empty()); // one disk: no prompt for disk 1
+}
+
+TEST_F(Transfer, HaltBetweenFilesStopsButStillWritesTheDataFile) {
+    Load({.files = {{.name = "uninstal.exe", .bytes = PatternBytes(40)},
+                    {.name = "A", .bytes = PatternBytes(4)}, {.name = "B", .bytes = PatternBytes(4)}}});
+    // Pass 1 pumps before each of the three records, pass 2 again: the fifth pump comes
+    // before A, after the uninstaller was placed.
+    TransferScreen().haltAtPump = 5;
+    ScriptedBoxes boxes;
+    EXPECT_EQ(RunTransfer(), 2);
+    EXPECT_TRUE(box_.Exists(dest_ + "uninstal.exe"));
+    EXPECT_FALSE(box_.Exists(dest_ + "A"));
+    EXPECT_FALSE(box_.Exists(dest_ + "B"));
+    EXPECT_EQ(box_.Read(dest_ + "uninstal.bin"), Catalogue());
+    EXPECT_STREQ(UninstallerName, "uninstal.exe");
+    EXPECT_EQ(TransferScreen().percents, std::vector<int>({0, 33}));
+}
+
+TEST_F(Transfer, HaltDuringTheFirstPassSkipsTheSecond) {
+    Load({.files = {{.name = "uninstal.exe", .bytes = PatternBytes(40)}, {.name = "A", .bytes = PatternBytes(4)}}});
+    TransferScreen().haltAtPump = 2;
+    EXPECT_EQ(RunTransfer(), 2);
+    EXPECT_FALSE(box_.Exists(dest_ + "uninstal.exe"));
+    EXPECT_FALSE(box_.Exists(dest_ + "uninstal.bin"));
+    EXPECT_EQ(UninstallerName[0], '\0');
+    EXPECT_EQ(TransferScreen().ends, 1);
+}
+
+TEST_F(Transfer, FailedPlacementStopsThePassesAndSkipsTheDataFile) {
+    Load({.files = {{.name = "uninstal.exe", .bytes = PatternBytes(40)},
+                    {.name = "A", .bytes = PatternBytes(4)}, {.name = "B", .bytes = PatternBytes(4)}}});
+    box_.Write(dest_ + "A", std::string("locked"));
+    box_.SetReadOnly(dest_ + "A", true);
+    ScriptedBoxes boxes({AnswerAbort});
+    EXPECT_EQ(RunTransfer(), 2);
+    EXPECT_FALSE(box_.Exists(dest_ + "B"));
+    EXPECT_FALSE(box_.Exists(dest_ + "uninstal.bin"));
+    EXPECT_STREQ(UninstallerName, "uninstal.exe");
+    EXPECT_EQ(TransferScreen().percents, std::vector<int>({0, 33, 66}));
+}
+
+TEST_F(Transfer, LastPieceFromDiskThreeBringsDiskOneBackForTheDataFile) {
+    Load({.files = {{.name = "uninstal.exe", .bytes = PatternBytes(40)},
+                    {.name = "A", .bytes = PatternBytes(5000), .disk = 2},
+                    {.name = "B", .bytes = PatternBytes(3000), .disk = 3}}});
+    ScriptedBoxes boxes({AnswerOk, AnswerOk, AnswerOk});
+    boxes.OnBox(SwapDiskOnPrompt);
+    EXPECT_EQ(RunTransfer(), 0);
+    ASSERT_EQ(boxes.Boxes().size(), 3u);
+    EXPECT_EQ(boxes.Boxes()[0].text.rfind("Insert disk 2 in drive", 0), 0u);
+    EXPECT_EQ(boxes.Boxes()[1].text.rfind("Insert disk 3 in drive", 0), 0u);
+    EXPECT_EQ(boxes.Boxes()[2].text.rfind("Insert disk 1 in drive", 0), 0u);
+    EXPECT_EQ(box_.Read(dest_ + "B"), PatternBytes(3000));
+    EXPECT_EQ(box_.Read(dest_ + "uninstal.bin"), Catalogue());
+    EXPECT_EQ(CurrentDisk, 1);
+}
+
+TEST_F(Transfer, CancelledDiskOnePromptSkipsTheDataFileOnly) {
+    Load({.files = {{.name = "uninstal.exe", .bytes = PatternBytes(40)},
+                    {.name = "B", .bytes = PatternBytes(3000), .disk = 2}}});
+    ScriptedBoxes boxes({AnswerOk, AnswerCancel});
+    boxes.OnBox(SwapDiskOnPrompt);
+    EXPECT_EQ(RunTransfer(), 0);
+    EXPECT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_TRUE(box_.Exists(dest_ + "B"));
+    EXPECT_FALSE(box_.Exists(dest_ + "uninstal.bin"));
+    EXPECT_STREQ(UninstallerName, "uninstal.exe");
+}
+
+TEST(TransferPercent, TruncatesInUnsigned32BitArithmetic) {
+    EXPECT_EQ(TransferPercent(1, 3), 33);
+    EXPECT_EQ(TransferPercent(2, 3), 66);
+    EXPECT_EQ(TransferPercent(3, 3), 100);
+    EXPECT_EQ(TransferPercent(199, 200), 99);
+}
+
+} // namespace
