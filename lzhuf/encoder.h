@@ -18,3 +18,16 @@ constexpr uint64_t MaxEncodableSize = 0xFFFFFFFFu;
 // be null when size is 0); an empty input gives the 4-byte prefix 0 and no bit stream.
 // Throws std::length_error, naming the size, when size exceeds MaxEncodableSize.
 std::vector<uint8_t> EncodeStoredStream(const uint8_t* data, size_t size);
+
+// One step of a parse: a literal (symbol 0 to 255) or a match of length symbol - 253 (symbols
+// 256 to 313) whose source lies position + 1 bytes back in the window.
+struct LzhufToken {
+    uint16_t symbol;
+    uint16_t position; // 0 to 4095; ignored for literals
+};
+
+// Codes a given parse as a stored stream whose size prefix says size; the tokens must expand
+// to exactly size bytes for a decoder to produce them all. For tests and tools that bring
+// their own parse. Throws std::invalid_argument, naming the token, for a symbol above 313 or
+// a position above 4095.
+std::vector<uint8_t> EncodeTokens(uint32_t size, const std::vector<LzhufToken>& tokens);

@@ -1,0 +1,101 @@
+// The adaptive Huffman code: start tree, rebuild by halving, and the update after each symbol.
+#include "lzhuf/adaptive_tree.h"
+
+#include <cstring>
+
+uint16_t FreqTable[NodeCount + 1];
+int16_t ChildTable[NodeCount];
+int16_t ParentTable[NodeCount + SymbolCount];
+
+void InitTree() {
+    for (int i = 0; i < SymbolCount; ++i) {
+        FreqTable[i] = 1;
+        ChildTable[i] = static_cast<int16_t>(i + NodeCount);
+        ParentTable[i + NodeCount] = static_cast<int16_t>(i);
+    }
+    for (int i = 0, j = SymbolCount; j <= RootNode; i += 2, ++j) {
+        FreqTable[j] = static_cast<uint16_t>(FreqTable[i] + FreqTable[i + 1]);
+        ChildTable[j] = static_cast<int16_t>(i);
+        ParentTable[i] = ParentTable[i + 1] = static_cast<int16_t>(j);
+    }
+    FreqTable[NodeCount] = 0xFFFF;
+    ParentTable[RootNode] = 0;
+}
+
+namespace {
+
+// Gathers the leaves at positions 0 to 313, in their order, with halved frequencies.
+void CollectLeaves() {
+    for (int i = 0, j = 0; i < NodeCount; ++i) {
+        if (ChildTable[i] >= NodeCount) {
+            FreqTable[j] = static_cast<uint16_t>((FreqTable[i] + 1) / 2);
+            ChildTable[j] = ChildTable[i];
+            ++j;
+        }
+    }
+}
+
+// Each new internal node goes after every node of equal or lower frequency; the nodes above
+// it move up one place as a block.
+void BuildInternalNodes() {
+    for (int i = 0, j = SymbolCount; j < NodeCount; i += 2, ++j) {
+        uint16_t f = static_cast<uint16_t>(FreqTable[i] + FreqTable[i + 1]);
+        int k = j - 1;
+        while (FreqTable[k] > f) --k;
+        ++k;
+        size_t moved = static_cast<size_t>(j - k);
+        std::memmove(&FreqTable[k + 1], &FreqTable[k], moved * sizeof FreqTable[0]);
+        std::memmove(&ChildTable[k + 1], &ChildTable[k], moved * sizeof ChildTable[0]);
+        FreqTable[k] = f;
+        ChildTable[k] = static_cast<int16_t>(i);
+    }
+}
+
+void LinkParents() {
+    for (int i = 0; i < NodeCount; ++i) {
+        int k = ChildTable[i];
+        if (k >= NodeCount) {
+            ParentTable[k] = static_cast<int16_t>(i);
+        } else {
+            ParentTable[k] = ParentTable[k + 1] = static_cast<int16_t>(i);
+        }
+    }
+}
+
+// Exchanges node n (whose frequency has just become k) with node l, the highest node still
+// below k, and repoints the children and parents of both.
+inline void SwapNodes(int n, int l, uint16_t k) {
+    FreqTable[n] = FreqTable[l];
+    FreqTable[l] = k;
+    int i = ChildTable[n];
+    ParentTable[i] = static_cast<int16_t>(l);
+    if (i < NodeCount) ParentTable[i + 1] = static_cast<int16_t>(l);
+    int j = ChildTable[l];
+    ChildTable[l] = static_cast<int16_t>(i);
+    ParentTable[j] = static_cast<int16_t>(n);
+    if (j < NodeCount) ParentTable[j + 1] = static_cast<int16_t>(n);
+    ChildTable[n] = static_cast<int16_t>(j);
+}
+
+} // namespace
+
+void RebuildTree() {
+    CollectLeaves();
+    BuildInternalNodes();
+    LinkParents();
+}
+
+void UpdateTree(int s) {
+    if (FreqTable[RootNode] == MaxFrequency) RebuildTree();
+    int n = ParentTable[s + NodeCount];
+    do {
+        uint16_t k = ++FreqTable[n];
+        if (k > FreqTable[n + 1]) {
+            int l = n + 1;
+            while (k > FreqTable[l + 1]) ++l;
+            SwapNodes(n, l, k);
+            n = l;
+        }
+        n = ParentTable[n];
+    } while (n != 0);
+}

@@ -1,0 +1,170 @@
+// The LZHUF decoder: bit input, symbol and position decoding, and the expansion loop.
+#include "lzhuf/decoder.h"
+
+#include "lzhuf/adaptive_tree.h"
+#include "lzhuf/output_writer.h"
+#include "package/catalogue.h"
+#include "package/paths.h"
+#include "package/volume.h"
+
+#include <cstring>
+
+uint8_t RingBuffer[RingSize + MaxMatch - 1];
+uint32_t BitBuffer;
+uint32_t BitCount;
+const char* StreamName;
+
+namespace {
+
+// Zero bytes handed to the bit input after the stored data ended. The codes overran the data
+// when more of their bits were taken than the input still holds undelivered.
+uint32_t MissingBytes;
+
+// Tops the bits up to at least 9, one stored byte at a time, so the decoder reads at most two
+// bytes past the code it needs. After the stored data ends every byte reads as 0. The bits
+// sit in the upper half of the 32-bit buffer, the next one in bit 31.
+inline bool Refill(uint32_t& buffer, uint32_t& count) {
+    while (count <= 8) {
+        int b = ReadStoredByte();
+        if (b < 0) {
+            if (b != -1) return false;
+            b = 0;
+            ++MissingBytes;
+        }
+        buffer |= static_cast<uint32_t>(b) << (24 - count);
+        count += 8;
+    }
+    return true;
+}
+
+inline int TakeBits(uint32_t& buffer, uint32_t& count, unsigned bits) {
+    if (count <= 8 && !Refill(buffer, count)) return -2;
+    int value = static_cast<int>(buffer >> (32 - bits));
+    buffer <<= bits;
+    count -= bits;
+    return value;
+}
+
+} // namespace
+
+int ReadBit() { return TakeBits(BitBuffer, BitCount, 1); }
+
+int ReadEightBits() { return TakeBits(BitBuffer, BitCount, 8); }
+
+bool StreamOverrun() { return MissingBytes * 8 > BitCount; }
+
+// Walks from the root to a leaf, one bit per level; the code may be longer than 16 bits.
+int DecodeSymbol() {
+    uint32_t buffer = BitBuffer, count = BitCount;
+    int n = ChildTable[RootNode];
+    while (n < NodeCount) {
+        int bit = TakeBits(buffer, count, 1);
+        if (bit < 0) return -2;
+        n = ChildTable[n + bit];
+    }
+    BitBuffer = buffer;
+    BitCount = count;
+    int symbol = n - NodeCount;
+    UpdateTree(symbol);
+    return symbol;
+}
+
+int DecodeMatchOffset() {
+    int i = ReadEightBits();
+    if (i < 0) return -2;
+    int high = PositionCodeTable[i];
+    int extra = PositionLengthTable[i] - 2;
+    while (extra-- > 0) {
+        int bit = ReadBit();
+        if (bit < 0) return -2;
+        i = 2 * i + bit;
+    }
+    return high * 64 + (i & 63);
+}
+
+namespace {
+
+void ResetDecoder() {
+    BitBuffer = 0;
+    BitCount = 0;
+    MissingBytes = 0;
+    std::memset(RingBuffer, 0, sizeof RingBuffer);
+    std::memset(FreqTable, 0, sizeof FreqTable);
+    std::memset(ChildTable, 0, sizeof ChildTable);
+    std::memset(ParentTable, 0, sizeof ParentTable);
+}
+
+// Copies length bytes from source in the window to r and to the output, byte by byte, so a
+// match may repeat the bytes it is writing. Returns 0 or the writer's 2.
+StatusCode CopyMatch(int source, int length, int& r) {
+    if (length <= OutputBufferSize - OutputCount) {
+        uint8_t* out = OutputCursor;
+        for (int k = 0; k < length; ++k) {
+            uint8_t b = RingBuffer[(source + k) & RingMask];
+            RingBuffer[r] = b;
+            r = (r + 1) & RingMask;
+            out[k] = b;
+        }
+        OutputCursor += length;
+        OutputCount += length;
+        return OutputCount >= OutputBufferSize ? FlushOutput() : StatusOk;
+    }
+    for (int k = 0; k < length; ++k) {
+        uint8_t b = RingBuffer[(source + k) & RingMask];
+        RingBuffer[r] = b;
+        r = (r + 1) & RingMask;
+        StatusCode status = PutOutputByte(b);
+        if (status != StatusOk) return status;
+    }
+    return StatusOk;
+}
+
+// Decodes symbols until size bytes have been produced. Returns 0 or 2.
+StatusCode ExpandSymbols(uint32_t size) {
+    int r = RingStart;
+    uint32_t produced = 0;
+    while (produced < size) {
+        int s = DecodeSymbol();
+        if (s < 0) return StatusCancelled;
+        if (s < 256) {
+            RingBuffer[r] = static_cast<uint8_t>(s);
+            r = (r + 1) & RingMask;
+            ++produced;
+            if (PutOutputByte(static_cast<uint8_t>(s)) != StatusOk) return StatusCancelled;
+            continue;
+        }
+        int p = DecodeMatchOffset();
+        if (p < 0) return StatusCancelled;
+        uint32_t length = static_cast<uint32_t>(s - (256 - MatchThreshold - 1));
+        if (length > size - produced) length = size - produced;
+        produced += length;
+        if (CopyMatch((r - p - 1) & RingMask, static_cast<int>(length), r) != StatusOk)
+            return StatusCancelled;
+    }
+    return StatusOk;
+}
+
+// Names the damaged stream in "%s: read error!" with an OK button.
+void ReportOverrun() {
+    const char* subject = CurrentRecord ? RecordName(CurrentRecord) : StreamName ? StreamName : TargetPath;
+    CopyText(ErrorSubject, PathSize, subject);
+    ReportStatus(ProgressWindow, MsgReadError);
+}
+
+} // namespace
+
+StatusCode DecodeFile() {
+    ResetDecoder();
+    uint32_t size;
+    if (ReadStoredSize(&size) != 0) return StatusCancelled;
+    if (size == 0) return StatusOk;
+    InitTree();
+    std::memset(RingBuffer, ' ', RingStart);
+    if (ExpandSymbols(size) != StatusOk) return StatusCancelled;
+    if (FlushOutput() != StatusOk) return StatusCancelled;
+    if (StreamOverrun()) {
+        ReportOverrun();
+        return StatusCancelled;
+    }
+    return StatusOk;
+}

@@ -1,0 +1,162 @@
+// The LZHUF compressor: greedy longest matches from hash chains, coded with the adaptive tree
+// the decoder keeps and the fixed position code.
+#include "lzhuf/encoder.h"
+
+#include "lzhuf/adaptive_tree.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+// Matches reach back at most 4036 bytes: the space-filled window before the first write
+// position, and no farther than a standard decoder's window keeps intact.
+constexpr int MaxDistance = RingStart;
+constexpr int HashBits = 16;
+constexpr int MaxChainSteps = 96; // bounds the search per position; longer chains add little
+
+// Collects bits most significant first and appends whole bytes to the stream.
+struct BitWriter {
+    std::vector<uint8_t>& out;
+    uint64_t pending = 0; // the last bits put, fewer than 8 of them not yet written
+    unsigned count = 0;
+
+    void Put(uint32_t code, unsigned bits) { // bits at most 32
+        pending = (pending << bits) | code;
+        count += bits;
+        while (count >= 8) {
+            count -= 8;
+            out.push_back(static_cast<uint8_t>(pending >> count));
+        }
+    }
+    void Finish() { // the last byte is padded with zero bits
+        if (count > 0) out.push_back(static_cast<uint8_t>(pending << (8 - count)));
+        count = 0;
+    }
+};
+
+// Writes the current code of symbol s (read from its leaf up to the root: a node's bit is its
+// place among the two children, which always start at an even index), then counts it.
+void PutSymbol(BitWriter& writer, int s) {
+    uint64_t code = 0;
+    unsigned depth = 0;
+    for (int k = ParentTable[s + NodeCount]; k != RootNode; k = ParentTable[k]) {
+        code |= static_cast<uint64_t>(k & 1) << depth;
+        if (++depth > 63) throw std::logic_error("LZHUF code tree deeper than 63 levels");
+    }
+    if (depth > 32) writer.Put(static_cast<uint32_t>(code >> 32), depth - 32), depth = 32;
+    writer.Put(static_cast<uint32_t>(code & 0xFFFFFFFFu), depth);
+    UpdateTree(s);
+}
+
+// Position p (distance back, less one): the prefix code of its upper 6 bits, then the lower 6.
+void PutPosition(BitWriter& writer, unsigned p) {
+    unsigned u = p >> 6;
+    writer.Put(PositionCode.prefix[u], PositionPrefixLength(u));
+    writer.Put(p & 63, 6);
+}
+
+// Hash chains over the input with the 4036 spaces the decoder's window starts with in front,
+// so the first bytes may match into those spaces.
+struct MatchFinder {
+    const std::vector<uint8_t>& text;
+    std::vector<int32_t> head = std::vector<int32_t>(size_t{1} << HashBits, -1);
+    std::vector<int32_t> previous = std::vector<int32_t>(RingSize, -1); // by position mod 4096
+
+    static uint32_t Hash(const uint8_t* p) {
+        uint32_t v = p[0] | (p[1] << 8) | (p[2] << 16);
+        return (v * 2654435761u) >> (32 - HashBits);
+    }
+    void Insert(int32_t position) {
+        if (static_cast<size_t>(position) + 3 > text.size()) return;
+        uint32_t h = Hash(&text[position]);
+        previous[position & RingMask] = head[h];
+        head[h] = position;
+    }
+    // Longest match for position at most limit bytes long; its distance goes to *distance.
+    int Longest(int32_t position, int limit, int* distance) const {
+        if (limit < MatchThreshold + 1) return 0;
+        const uint8_t* here = &text[position];
+        int best = MatchThreshold;
+        int32_t candidate = head[Hash(here)];
+        for (int steps = 0; candidate >= 0 && steps < MaxChainSteps; ++steps) {
+            int d = position - candidate;
+            if (d > MaxDistance) break;
+            const uint8_t* there = &text[candidate];
+            if (there[best] == here[best]) {
+                int length = 0;
+                while (length < limit && there[length] == here[length]) ++length;
+                if (length > best) {
+                    best = length;
+                    *distance = d;
+                    if (length == limit) break;
+                }
+            }
+            candidate = previous[candidate & RingMask];
+        }
+        return best > MatchThreshold ? best : 0;
+    }
+};
+
+void EncodeBits(const std::vector<uint8_t>& text, BitWriter& writer) {
+    MatchFinder finder{text};
+    for (int32_t i = 0; i < RingStart; ++i) finder.Insert(i);
+    const int32_t end = static_cast<int32_t>(text.size());
+    for (int32_t i = RingStart; i < end;) {
+        int limit = end - i < MaxMatch ? end - i : MaxMatch;
+        int distance = 0;
+        int length = finder.Longest(i, limit, &distance);
+        if (length == 0) {
+            PutSymbol(writer, text[i]);
+            finder.Insert(i++);
+            continue;
+        }
+        PutSymbol(writer, 256 - MatchThreshold - 1 + length);
+        PutPosition(writer, static_cast<unsigned>(distance - 1));
+        for (int k = 0; k < length; ++k) finder.Insert(i++);
+    }
+    writer.Finish();
+}
+
+} // namespace
+
+namespace {
+
+std::vector<uint8_t> SizePrefix(uint64_t size) {
+    std::vector<uint8_t> stream;
+    stream.reserve(size / 2 + 16);
+    for (int shift = 0; shift < 32; shift += 8) stream.push_back(static_cast<uint8_t>(size >> shift));
+    return stream;
+}
+
+} // namespace
+
+std::vector<uint8_t> EncodeTokens(uint32_t size, const std::vector<LzhufToken>& tokens) {
+    std::vector<uint8_t> stream = SizePrefix(size);
+    InitTree();
+    BitWriter writer{stream};
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const LzhufToken& t = tokens[i];
+        if (t.symbol >= SymbolCount || t.position >= RingSize)
+            throw std::invalid_argument("LZHUF token " + std::to_string(i) + " has symbol " +
+                                        std::to_string(t.symbol) + ", position " + std::to_string(t.position));
+        PutSymbol(writer, t.symbol);
+        if (t.symbol >= 256) PutPosition(writer, t.position);
+    }
+    writer.Finish();
+    return stream;
+}
+
+std::vector<uint8_t> EncodeStoredStream(const uint8_t* data, size_t size) {
+    if (static_cast<uint64_t>(size) > MaxEncodableSize)
+        throw std::length_error("LZHUF input of " + std::to_string(size) + " bytes exceeds " +
+                                std::to_string(MaxEncodableSize) + " bytes");
+    std::vector<uint8_t> stream = SizePrefix(size);
+    if (size == 0) return stream;
+    std::vector<uint8_t> text(RingStart, ' ');
+    text.insert(text.end(), data, data + size);
+    InitTree();
+    BitWriter writer{stream};
+    EncodeBits(text, writer);
+    return stream;
+}

@@ -1,0 +1,56 @@
+// The output writer: buffered writes to the target file, with Retry after a failure.
+#include "lzhuf/output_writer.h"
+
+#include "package/volume.h"
+
+#include <cstring>
+
+uint8_t* OutputBuffer;
+uint8_t* OutputCursor;
+int32_t OutputCount;
+PlatformFile OutputHandle = PlatformNoFile;
+char TargetPath[PathSize];
+OutputSinkFunction OutputSink;
+
+void StartOutput(uint8_t* buffer, PlatformFile handle) {
+    OutputBuffer = buffer;
+    OutputCursor = buffer;
+    OutputCount = 0;
+    OutputHandle = handle;
+}
+
+namespace {
+
+int32_t WritePending() {
+    uint32_t count = static_cast<uint32_t>(OutputCount);
+    if (OutputSink) return OutputSink(OutputBuffer, count);
+    return PlatformWrite(OutputHandle, OutputBuffer, count);
+}
+
+// After a partial write only the unwritten rest stays pending, at the start of the buffer,
+// so a retry writes each byte exactly once.
+void KeepUnwrittenRest(int32_t written) {
+    std::memmove(OutputBuffer, OutputBuffer + written, static_cast<size_t>(OutputCount - written));
+    OutputCount -= written;
+    OutputCursor = OutputBuffer + OutputCount;
+}
+
+} // namespace
+
+StatusCode FlushOutput() {
+    while (OutputCount > 0) {
+        int32_t written = WritePending();
+        if (written >= OutputCount) break;
+        int answer;
+        if (written < 0) {
+            answer = AskRetryCancel(ProgressWindow, MsgWriteError, TargetPath);
+        } else {
+            answer = AskRetryCancel(ProgressWindow, MsgDiskFull, TargetPath);
+            if (written > 0) KeepUnwrittenRest(written);
+        }
+        if (answer != AnswerRetry) return StatusCancelled;
+    }
+    OutputCount = 0;
+    OutputCursor = OutputBuffer;
+    return StatusOk;
+}

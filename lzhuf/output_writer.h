@@ -1,0 +1,41 @@
+// The output writer: a 32000-byte buffer over the target file that reports write failures
+// and a full disk with a chance to retry.
+#pragma once
+
+#include "platform/platform.h"
+#include "shell/messages.h"
+
+#include <cstdint>
+
+constexpr int32_t OutputBufferSize = 32000; // bytes per write to the target file
+
+// Writer state, program-wide, for the one file being expanded.
+extern uint8_t* OutputBuffer;     // 32000 bytes, owned by the caller for the file
+extern uint8_t* OutputCursor;     // where the next byte goes
+extern int32_t OutputCount;       // bytes in OutputBuffer not yet written
+extern PlatformFile OutputHandle; // the created target file
+extern char TargetPath[PathSize]; // the target's full path: subject of the write messages
+
+// Where flushed blocks go instead of OutputHandle, when set: a function that takes count
+// bytes and returns how many it took (fewer means a full disk, -1 a failed write), exactly as
+// PlatformWrite does. It lets a caller expand a file in memory, or check it without keeping
+// it. Null (the default) writes to OutputHandle.
+typedef int32_t (*OutputSinkFunction)(const uint8_t* data, uint32_t count);
+extern OutputSinkFunction OutputSink;
+
+// Points the writer at buffer (OutputBufferSize bytes) and the target handle, with nothing
+// pending. OutputSink and TargetPath are left as they are.
+void StartOutput(uint8_t* buffer, PlatformFile handle);
+
+// Writes every pending byte. A failed write shows "%s: write error!" (36) naming TargetPath,
+// a partial one "Disk full!" (40) and keeps only the unwritten rest; both ask Retry or
+// Cancel, owned by ProgressWindow. Returns 0 when nothing is pending any more, 2 when the user
+// cancelled (the unwritten bytes stay in the buffer).
+StatusCode FlushOutput();
+
+// Stores one byte; flushes when the buffer has become full. Returns 0 or FlushOutput's 2.
+inline StatusCode PutOutputByte(uint8_t b) {
+    *OutputCursor++ = b;
+    if (++OutputCount >= OutputBufferSize) return FlushOutput();
+    return StatusOk;
+}

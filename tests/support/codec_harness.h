@@ -1,0 +1,45 @@
+// Runs the LZHUF decoder over a stored stream held in memory and collects what it writes,
+// for the codec tests and for any test that checks an encoder's stream.
+#pragma once
+
+#include "lzhuf/encoder.h"
+#include "shell/messages.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Expansion {
+    StatusCode status = StatusOk;
+    std::vector<uint8_t> bytes;   // everything the writer handed on, in order
+    std::vector<uint32_t> writes; // the size of each write
+};
+
+// Faults of the collecting sink: after this many more writes the next one takes only
+// shortBytes (a full disk) or fails (-1); -1 for never. Each strikes once.
+struct SinkFaults {
+    int32_t shortAfter = -1;
+    uint32_t shortBytes = 0;
+    int32_t failAfter = -1;
+};
+SinkFaults& CollectingSinkFaults();
+
+// Decodes stream (size prefix and bits) through DecodeFile into memory, with no record being
+// read and streamName naming the stream in a damage report.
+Expansion ExpandInMemory(const std::vector<uint8_t>& stream, const char* streamName = "stream.lzh");
+
+// The longest symbol code, in bits, among the stream's codes, and the number of symbols.
+struct CodeStatistics {
+    unsigned longestCode = 0;
+    uint64_t symbols = 0;
+};
+CodeStatistics MeasureCodes(const std::vector<uint8_t>& stream);
+
+// A whole file of the host, or an empty vector when it cannot be read (*ok false).
+std::vector<uint8_t> ReadHostFile(const std::string& path, bool* ok = nullptr);
+
+// A parse whose adaptive code grows 18 levels deep, so its stream holds codes of 17 bits and
+// more: match lengths 3 to 11 in Fibonacci proportions (taken in a fixed smooth rotation), a
+// random literal every 300th token, random positions within the initial spaces' reach, about
+// 100000 tokens (several rebuilds). *expanded receives the bytes it stands for.
+std::vector<LzhufToken> DeepCodeParse(std::vector<uint8_t>* expanded);
