@@ -55,3 +55,6 @@ void PosixSetWindowsDirectory(const char* windowsPath);
 // prefix, 'C:\windows\system32' in a 32-bit one).
 void PosixSetSystemDirectory(const char* windowsPath);
 std::string PosixSystemDirectory();
+// Makes the shared-file query report the copy at windowsPath as in use (VFF_FILEINUSE) while
+// inUse holds, as a running program would keep it on Windows; for tests.
+void PosixSetFileInUse(const char* windowsPath, bool inUse);

@@ -9,12 +9,16 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace {
 
 std::string SystemDirectory = "C:\\WINDOWS\\SYSTEM";
+std::set<std::string> FilesInUse; // host paths
+
+std::string InUseKey(const std::string& windowsPath) { return PosixHostPath(windowsPath.c_str()); }
 
 // Largest file whose version resource is looked for; a shared file is a driver or a library.
 constexpr std::streamsize MaxVersionedFileSize = 256 << 20;
@@ -132,6 +136,13 @@ bool Give(const std::string& text, char* buffer, uint32_t size) {
 } // namespace
 
 void PosixSetSystemDirectory(const char* windowsPath) { SystemDirectory = windowsPath; }
+void PosixSetFileInUse(const char* windowsPath, bool inUse) {
+    if (inUse) {
+        FilesInUse.insert(InUseKey(windowsPath));
+    } else {
+        FilesInUse.erase(InUseKey(windowsPath));
+    }
+}
 std::string PosixSystemDirectory() { return SystemDirectory; }
 
 uint32_t PlatformReadIniInt(const char* section, const char* key, int32_t defaultValue,
@@ -179,7 +190,8 @@ bool PlatformWriteIniString(const char* section, const char* key, const char* va
 
 // As VerFindFileA with VFFF_ISSHAREDFILE: shared files belong in the system directory; a
 // current copy is looked for there, then in the application directory. No file is ever in
-// use here. VFF_CURNEDEST when no copy lies in the system directory.
+// use here unless marked so by PosixSetFileInUse. VFF_CURNEDEST when no copy lies in the
+// system directory.
 uint32_t PlatformFindSharedFile(const char* fileName, const char*, const char* appDir,
                                 char* currentDir, uint32_t currentSize, char* destDir,
                                 uint32_t destSize) {
@@ -191,6 +203,8 @@ uint32_t PlatformFindSharedFile(const char* fileName, const char*, const char* a
         flags |= SharedFileCurNotDest;
         if (appDir != nullptr && FileExistsIn(appDir, fileName)) current = appDir;
     }
+    if (!current.empty() && FilesInUse.count(InUseKey(current + "\\" + fileName)) != 0)
+        flags |= SharedFileInUse;
     if (!Give(current, currentDir, currentSize)) flags |= SharedFileBufferTooSmall;
     if (!Give(SystemDirectory, destDir, destSize)) flags |= SharedFileBufferTooSmall;
     return flags;

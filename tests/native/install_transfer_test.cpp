@@ -1,0 +1,301 @@
+// Placement and transfer on the POSIX platform: shared files against installed copies with
+// real version resources, drive-rooted names, and injected faults answered every way, each
+// checked byte for byte on disk.
+#include "install/placement.h"
+#include "install/plain_copy.h"
+#include "install/transfer.h"
+#include "package/catalogue.h"
+#include "package/memory.h"
+#include "package/paths.h"
+#include "package/volume.h"
+#include "platform/posix/posix_platform.h"
+#include "tests/support/pe_image.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/test_package.h"
+#include "tests/support/transfer_screen_recorder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr uint32_t V(uint32_t major, uint32_t minor) { return major << 16 | minor; }
+
+std::vector<uint8_t> Dll(uint32_t ms, uint32_t ls = 0) {
+    PeImageOptions options;
+    options.versionMs = ms;
+    options.versionLs = ls;
+    return BuildPeImage(options);
+}
+
+class NativeTransfer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetTransferScreen();
+        PosixSetSystemDirectory("C:\\WINDOWS\\SYSTEM");
+        box_.MakeDirectory(system_);
+    }
+    void TearDown() override {
+        ReleaseVolumeReader();
+        ReleaseCatalogue();
+        EXPECT_EQ(LockedBlocksInUse(), 0);
+    }
+    void Load(const TestPackage& package) {
+        box_.MakeDirectory(dest_);
+        ASSERT_EQ(InstallTestPackage(box_, package, box_.Path("pkg\\"), dest_), 0);
+    }
+    // A package of one shared library of version ms.ls (its bytes a PE image saying so) and
+    // one ordinary file.
+    void LoadShared(uint32_t ms, uint32_t ls = 0, const std::string& name = "LIB.DLL") {
+        Load({.files = {{.name = name, .bytes = Dll(ms, ls), .flags = 2, .versionMs = ms, .versionLs = ls},
+                        {.name = "APP.EXE", .bytes = PatternBytes(100)}}});
+    }
+    Sandbox box_;
+    std::string dest_ = box_.Path("dest\\");
+    std::string system_ = "C:\\WINDOWS\\SYSTEM\\";
+};
+
+TEST_F(NativeTransfer, SharedFileWithoutInstalledCopyGoesToTheSystemDirectory) {
+    LoadShared(V(2, 0));
+    ScriptedBoxes boxes;
+    EXPECT_EQ(RunTransfer(), 0);
+    EXPECT_EQ(box_.Read(system_ + "LIB.DLL"), Dll(V(2, 0)));
+    EXPECT_FALSE(box_.Exists(dest_ + "LIB.DLL"));
+    EXPECT_EQ(box_.Read(dest_ + "APP.EXE"), PatternBytes(100));
+    EXPECT_EQ(TransferScreen().percents, std::vector<int>({0, 50, 100}));
+}
+
+TEST_F(NativeTransfer, NewerInstalledCopyIsKeptEqualAndOlderAreReplaced) {
+    struct Case {
+        uint32_t installedMs, installedLs;
+        bool replaced;
+    };
+    for (Case c : {Case{V(3, 0), 0, false}, Case{V(2, 0), 5, false}, Case{V(2, 0), 4, true},
+                   Case{V(2, 0), 3, true}, Case{V(1, 9), 9, true}}) {
+        ResetTransferScreen();
+        LoadShared(V(2, 0), 4);
+        std::vector<uint8_t> installed = Dll(c.installedMs, c.installedLs);
+        installed.push_back(0xEE); // tells the installed copy from the record's bytes
+        box_.Write(system_ + "lib.dll", installed);
+        ScriptedBoxes boxes;
+        EXPECT_EQ(RunTransfer(), 0);
+        EXPECT_EQ(box_.Read(system_ + "lib.dll"), c.replaced ? Dll(V(2, 0), 4) : installed)
+            << std::hex << c.installedMs << "." << c.installedLs;
+        EXPECT_EQ(TransferTally.sharedSkipped, c.replaced ? 0u : 1u);
+        EXPECT_EQ(TransferScreen().percents, std::vector<int>({0, 50, 100}));
+        ReleaseVolumeReader();
+        ReleaseCatalogue();
+    }
+}
+
+TEST_F(NativeTransfer, CopyWithoutVersionResourceIsReplaced) {
+    LoadShared(V(1, 0));
+    box_.Write(system_ + "LIB.DLL", std::string("no version here"));
+    ScriptedBoxes boxes;
+    EXPECT_EQ(RunTransfer(), 0);
+    EXPECT_EQ(box_.Read(system_ + "LIB.DLL"), Dll(V(1, 0)));
+}
+
+TEST_F(NativeTransfer, CopyInUseAsksRetryThenCancelStopsEverything) {
+    LoadShared(V(2, 0));
+    box_.Write(system_ + "LIB.DLL", Dll(V(1, 0)));
+    PosixSetFileInUse((system_ + "LIB.DLL").c_str(), true);
+    ScriptedBoxes boxes({AnswerRetry, AnswerCancel});
+    EXPECT_EQ(RunTransfer(), 2);
+    PosixSetFileInUse((system_ + "LIB.DLL").c_str(), false);
+    ASSERT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(boxes.Boxes()[0].text, "LIB.DLL in use! Please, close all applications and retry.");
+    EXPECT_EQ(boxes.Boxes()[0].type & 0x0F, BoxRetryCancel);
+    EXPECT_EQ(box_.Read(system_ + "LIB.DLL"), Dll(V(1, 0)));
+    EXPECT_FALSE(box_.Exists(dest_ + "APP.EXE"));
+}
+
+TEST_F(NativeTransfer, CopyInUseThenClosedIsReplacedOnRetry) {
+    LoadShared(V(2, 0));
+    static std::string path;
+    path = system_ + "LIB.DLL";
+    box_.Write(path, Dll(V(1, 0)));
+    PosixSetFileInUse(path.c_str(), true);
+    ScriptedBoxes boxes({AnswerRetry});
+    boxes.OnBox([](const RecordedBox&) { PosixSetFileInUse(path.c_str(), false); });
+    EXPECT_EQ(RunTransfer(), 0);
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(box_.Read(path), Dll(V(2, 0)));
+}
+
+// In use, but the current copy is not in the destination: no question, placed in the
+// recommended directory.
+TEST_F(NativeTransfer, CopyInUseOutsideTheDestinationRaisesNoQuestion) {
+    LoadShared(V(2, 0));
+    box_.Write(dest_ + "LIB.DLL", Dll(V(1, 0)));
+    PosixSetFileInUse((dest_ + "LIB.DLL").c_str(), true);
+    ScriptedBoxes boxes;
+    EXPECT_EQ(RunTransfer(), 0);
+    PosixSetFileInUse((dest_ + "LIB.DLL").c_str(), false);
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(box_.Read(system_ + "LIB.DLL"), Dll(V(2, 0)));
+    EXPECT_EQ(box_.Read(dest_ + "LIB.DLL"), Dll(V(1, 0)));
+}
+
+TEST_F(NativeTransfer, DvaDriverIsQueriedButNeverPlaced) {
+    LoadShared(V(2, 0), 0, "DVA.386");
+    ScriptedBoxes boxes;
+    EXPECT_EQ(RunTransfer(), 0);
+    EXPECT_FALSE(box_.Exists(system_ + "DVA.386"));
+    EXPECT_FALSE(box_.Exists(dest_ + "DVA.386"));
+    EXPECT_EQ(TransferScreen().names[0], "DVA.386");
+    EXPECT_EQ(TransferScreen().percents, std::vector<int>({0, 50, 100}));
+}
+
+TEST_F(NativeTransfer, RootedAndDriveNamesKeepOnlyTheDestinationsDrive) {
+    Load({.files = {{.name = "\\TOOLS\\X.EXE", .bytes = PatternBytes(7)},
+                    {.name = "Z:\\TOOLS\\Y.EXE", .bytes = PatternBytes(8)},
+                    {.name = "\\uninstal.exe", .bytes = PatternBytes(9)}}});
+    ScriptedBoxes boxes;
+    EXPECT_EQ(RunTransfer(), 0);
+    EXPECT_EQ(box_.Read("T:\\TOOLS\\X.EXE"), PatternBytes(7));
+    EXPECT_EQ(box_.Read("T:\\TOOLS\\Y.EXE"), PatternBytes(8));
+    EXPECT_EQ(box_.Read("T:\\uninstal.exe"), PatternBytes(9));
+    EXPECT_EQ(UninstallerName[0], '\0');
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+// ---- faults ----------------------------------------------------------------------------
+
+class Faults : public NativeTransfer {
+protected:
+    StatusCode PlaceFirst() { return PlaceFile(FirstRecord(), dest_.c_str()); }
+};
+
+TEST_F(Faults, FailedCreateOfNewFileRetriedThenCancelled) {
+    Load({.files = {{.name = "A.BIN", .bytes = PatternBytes(50000)}}});
+    {
+        PosixFaultPlan().failCreateAfter = 0;
+        ScriptedBoxes boxes({AnswerRetry});
+        EXPECT_EQ(PlaceFirst(), 0);
+        EXPECT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(box_.Read(dest_ + "A.BIN"), PatternBytes(50000));
+    }
+    std::remove(Sandbox::Host(dest_ + "A.BIN").c_str());
+    PosixFaultPlan().failCreateAfter = 0;
+    ScriptedBoxes boxes({AnswerCancel});
+    EXPECT_EQ(PlaceFirst(), 2);
+    EXPECT_FALSE(box_.Exists(dest_ + "A.BIN"));
+}
+
+TEST_F(Faults, FailedDirectoryCreationIsAWriteError) {
+    Load({.files = {{.name = "SUB\\A.BIN", .bytes = PatternBytes(5)}}});
+    PosixFaultPlan().failMakeDirectoryAfter = 0;
+    ScriptedBoxes boxes({AnswerRetry});
+    EXPECT_EQ(PlaceFirst(), 0);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, dest_ + "SUB\\A.BIN: write error!");
+    EXPECT_EQ(box_.Read(dest_ + "SUB\\A.BIN"), PatternBytes(5));
+}
+
+TEST_F(Faults, NoMemoryForTheOutputBufferTouchesNoFile) {
+    Load({.files = {{.name = "A.BIN", .bytes = PatternBytes(5)}}});
+    box_.Write(dest_ + "A.BIN", std::string("keep"));
+    PosixFaultPlan().failAllocAfter = 0;
+    ScriptedBoxes boxes;
+    EXPECT_EQ(PlaceFirst(), MsgNoMemory);
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(box_.Read(dest_ + "A.BIN").size(), 4u);
+}
+
+TEST_F(Faults, DiskFullDuringExpansionRetriedGivesTheExactFile) {
+    Load({.files = {{.name = "A.BIN", .bytes = PatternBytes(70000)}}});
+    PosixFaultPlan().shortWriteAfter = 1;
+    PosixFaultPlan().shortWriteBytes = 1000;
+    ScriptedBoxes boxes({AnswerRetry});
+    EXPECT_EQ(PlaceFirst(), 0);
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(box_.Read(dest_ + "A.BIN"), PatternBytes(70000));
+}
+
+TEST_F(Faults, DiskFullDuringExpansionCancelledKeepsThePartialFile) {
+    Load({.files = {{.name = "A.BIN", .bytes = PatternBytes(70000)}}});
+    PosixFaultPlan().shortWriteAfter = 1;
+    PosixFaultPlan().shortWriteBytes = 1000;
+    ScriptedBoxes boxes({AnswerCancel});
+    EXPECT_EQ(PlaceFirst(), 2);
+    auto partial = PatternBytes(70000);
+    partial.resize(32000 + 1000);
+    EXPECT_EQ(box_.Read(dest_ + "A.BIN"), partial);
+}
+
+class CopyFaults : public ::testing::Test {
+protected:
+    void SetUp() override {
+        box_.MakeDirectory(dest_);
+        CopyText(SetupDir, PathSize, box_.Path("setup\\").c_str());
+        box_.Write(box_.Path("setup\\SRC.BIN"), source_);
+    }
+    void TearDown() override { EXPECT_EQ(LockedBlocksInUse(), 0); }
+    StatusCode Copy() { return CopyPlainFile("OUT.BIN", "SRC.BIN", dest_.c_str()); }
+    std::vector<uint8_t> Prefix(size_t n) { return {source_.begin(), source_.begin() + n}; }
+
+    Sandbox box_;
+    std::string dest_ = box_.Path("dest\\");
+    std::vector<uint8_t> source_ = PatternBytes(3 * 32768 + 100, 5);
+};
+
+TEST_F(CopyFaults, ShortReadRetriedRestartsTheChunk) {
+    for (int32_t kind : {0, 1}) {
+        if (kind == 0) {
+            PosixFaultPlan().shortReadAfter = 1;
+            PosixFaultPlan().shortReadBytes = 5000;
+        } else {
+            PosixFaultPlan().failReadAfter = 2;
+        }
+        ScriptedBoxes boxes({AnswerRetry});
+        EXPECT_EQ(Copy(), 0);
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].text, box_.Path("setup\\SRC.BIN") + ": read error!");
+        EXPECT_EQ(box_.Read(dest_ + "OUT.BIN"), source_);
+    }
+}
+
+TEST_F(CopyFaults, ShortWriteRetriedRestartsTheChunk) {
+    PosixFaultPlan().shortWriteAfter = 2;
+    PosixFaultPlan().shortWriteBytes = 700;
+    ScriptedBoxes boxes({AnswerRetry});
+    EXPECT_EQ(Copy(), 0);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, dest_ + "OUT.BIN: write error!");
+    EXPECT_EQ(box_.Read(dest_ + "OUT.BIN"), source_);
+}
+
+TEST_F(CopyFaults, CancelledShortWriteKeepsWhatWasWritten) {
+    PosixFaultPlan().shortWriteAfter = 1;
+    PosixFaultPlan().shortWriteBytes = 700;
+    ScriptedBoxes boxes({AnswerCancel});
+    EXPECT_EQ(Copy(), 2);
+    EXPECT_EQ(box_.Read(dest_ + "OUT.BIN"), Prefix(32768 + 700));
+}
+
+TEST_F(CopyFaults, CancelledShortReadWritesNothingMore) {
+    PosixFaultPlan().shortReadAfter = 1;
+    PosixFaultPlan().shortReadBytes = 10;
+    ScriptedBoxes boxes({AnswerCancel});
+    EXPECT_EQ(Copy(), 2);
+    EXPECT_EQ(box_.Read(dest_ + "OUT.BIN"), Prefix(32768));
+}
+
+TEST_F(CopyFaults, NoMemoryNeverTruncatesAnExistingTarget) {
+    box_.Write(dest_ + "OUT.BIN", std::string("previous"));
+    PosixFaultPlan().failAllocAfter = 0;
+    ScriptedBoxes boxes;
+    EXPECT_EQ(Copy(), MsgNoMemory);
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(box_.Read(dest_ + "OUT.BIN").size(), 8u);
+}
+
+TEST_F(CopyFaults, UnopenableSourceRetriedThenCopied) {
+    PosixFaultPlan().failOpenAfter = 0;
+    ScriptedBoxes boxes({AnswerRetry});
+    EXPECT_EQ(Copy(), 0);
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(box_.Read(dest_ + "OUT.BIN"), source_);
+}
+
+} // namespace
