@@ -1,0 +1,132 @@
+// The destination directory: proposal, free space, checks and creation of missing directories.
+#include "install/destination.h"
+
+#include "install/transfer.h"
+#include "package/catalogue.h"
+#include "package/memory.h"
+#include "package/paths.h"
+
+#include <cstring>
+
+void ProposeInstallDir() {
+    if (PlatformWindowsDirectory(InstallDir, PathSize) == 0) CopyText(InstallDir, PathSize, "c:\\");
+    if (!InsvPackage) {
+        AppendBackslash(InstallDir, PathSize);
+        AppendText(InstallDir, PathSize, Header.ProgramName);
+        char* dot = std::strrchr(InstallDir, '.');
+        if (dot != nullptr) *dot = '\0';
+    }
+    StripBackslash(InstallDir);
+}
+
+uint32_t FreeSpaceKb(const char* path) {
+    uint32_t sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0;
+    bool known;
+    if (path[0] == '\\' && path[1] == '\\') {
+        known = PlatformDiskFreeSpace(path, &sectorsPerCluster, &bytesPerSector, &freeClusters);
+    } else {
+        PlatformMemory handle = nullptr;
+        char* root = static_cast<char*>(AllocLocked(PathSize, &handle));
+        if (root == nullptr) return FreeSpaceUnknown;
+        CopyText(root, PathSize, path);
+        if (root[0] != '\0' && root[1] == ':') {
+            root[2] = '\\';
+            root[3] = '\0';
+        }
+        known = PlatformDiskFreeSpace(root, &sectorsPerCluster, &bytesPerSector, &freeClusters);
+        FreeLocked(&handle);
+    }
+    return known ? KilobytesFree(sectorsPerCluster, bytesPerSector, freeClusters) : FreeSpaceUnknown;
+}
+
+uint32_t KilobytesFree(uint32_t sectorsPerCluster, uint32_t bytesPerSector, uint32_t freeClusters) {
+    // Kilobytes for clusters that are multiples of 256 bytes, computed in 64 bits so that a
+    // large disk is never shown as nearly full.
+    uint64_t clusterQuarterKb = (static_cast<uint64_t>(sectorsPerCluster) * bytesPerSector) >> 8;
+    uint64_t kb = (clusterQuarterKb * freeClusters) >> 2;
+    return kb > FreeSpaceLargest ? FreeSpaceLargest : static_cast<uint32_t>(kb);
+}
+
+namespace {
+
+// Where the walk of prefixes starts: after the share of a UNC path (so '\\SRV' and
+// '\\SRV\SHARE', which cannot be made, are never tried), after the root of 'X:\', else at the
+// first backslash.
+const char* FirstSeparator(const char* dir) {
+    if (dir[0] == '\\' && dir[1] == '\\') {
+        const char* server = std::strchr(dir + 2, '\\');
+        return server ? std::strchr(server + 1, '\\') : nullptr;
+    }
+    if (dir[0] != '\0' && dir[1] == ':' && dir[2] == '\\') return std::strchr(dir + 3, '\\');
+    return std::strchr(dir, '\\');
+}
+
+// Enters prefix, or creates it and enters it then. False when neither works.
+bool MakeSureDirectory(const char* prefix) {
+    if (PlatformEnterDirectory(prefix)) return true;
+    return PlatformMakeDirectory(prefix) && PlatformEnterDirectory(prefix);
+}
+
+} // namespace
+
+uint32_t CreateInstallDirChain() {
+    AppendBackslash(InstallDir, PathSize);
+    const char* separator = FirstSeparator(InstallDir);
+    PlatformMemory handle = nullptr;
+    char* prefix = static_cast<char*>(AllocLocked(PathSize, &handle));
+    if (prefix == nullptr) return 0xFFFFFFFF;
+    bool failed = false;
+    if (separator == nullptr) {
+        CopyText(prefix, PathSize, InstallDir);
+        StripBackslash(prefix);
+        failed = !MakeSureDirectory(prefix);
+    }
+    for (; separator != nullptr && !failed; separator = std::strchr(separator + 1, '\\')) {
+        size_t length = static_cast<size_t>(separator - InstallDir);
+        std::memcpy(prefix, InstallDir, length);
+        prefix[length] = '\0';
+        failed = !MakeSureDirectory(prefix);
+    }
+    FreeLocked(&handle);
+    return failed ? 1 : 0;
+}
+
+namespace {
+
+bool FormIsValid(const char* dir) {
+    if (dir[0] == '\\' && dir[1] == '\\') return true;
+    return std::strlen(dir) >= 3 && dir[1] == ':';
+}
+
+// Space check, repeated for every Retry. False when the user chose Abort (or Cancel).
+bool SpaceIsAccepted(PlatformWindow dialog) {
+    for (;;) {
+        uint32_t free = FreeSpaceKb(InstallDir);
+        if (free == FreeSpaceUnknown || RequiredKb <= free) return true;
+        int answer = ShowStringMessage(dialog, MsgLowSpace, BoxAbortRetryIgnore | BoxIconInformation);
+        if (answer == AnswerIgnore) return true;
+        if (answer != AnswerRetry) return false;
+    }
+}
+
+} // namespace
+
+bool AcceptInstallDir(PlatformWindow dialog) {
+    // A typed text that leaves no room for the trailing backslash is no usable directory.
+    if (!FormIsValid(InstallDir) || !AppendBackslash(InstallDir, PathSize) ||
+        SameTextIgnoringCase(InstallDir, SetupDir)) {
+        WarnString(dialog, MsgInvalidDirectory);
+        return false;
+    }
+    if (!SpaceIsAccepted(dialog)) return false;
+    StripBackslash(InstallDir);
+    if (!PlatformEnterDirectory(InstallDir)) {
+        if (AskYesNo(dialog, MsgCreateDirectory, InstallDir) != AnswerYes) return false;
+        if (CreateInstallDirChain() != 0) {
+            WarnFormatted(dialog, MsgCannotCreate, InstallDir);
+            return false;
+        }
+    }
+    AppendBackslash(InstallDir, PathSize);
+    return true;
+}
