@@ -101,23 +101,17 @@ StatusCode Expand(const uint8_t* record, uint8_t* buffer, PlatformFile file) {
     return DecodeFile();
 }
 
-} // namespace
-
-StatusCode PlaceFile(const uint8_t* record, const char* directory) {
-    const char* name = RecordName(record);
-    bool uninstaller = false;
-    bool fits = BuildTargetPath(name, directory, &uninstaller);
-    if (fits && uninstaller) fits = NameUninstaller(directory);
+// Creates TargetPath (empty: the path did not fit, and the file is refused) and expands
+// record into it; releases the buffer and closes the file on every path.
+StatusCode ExpandRecord(const uint8_t* record, int32_t walk) {
     PlatformMemory bufferHandle = nullptr;
     uint8_t* buffer = static_cast<uint8_t*>(AllocLocked(OutputBufferSize, &bufferHandle));
     if (buffer == nullptr) return MsgNoMemory;
     StatusCode result;
     PlatformFile file = PlatformNoFile;
-    if (!fits) {
-        TargetPath[0] = '\0';
-        result = RefuseLongPath(name, MsgWriteError);
+    if (TargetPath[0] == '\0') {
+        result = RefuseLongPath(RecordName(record), MsgWriteError);
     } else {
-        int32_t walk = std::strchr(name, '\\') ? WalkFromRoot : WalkNever;
         result = CreateTargetFile(TargetPath, walk, &file);
         if (result == StatusOk && file != PlatformNoFile) result = Expand(record, buffer, file);
     }
@@ -126,6 +120,22 @@ StatusCode PlaceFile(const uint8_t* record, const char* directory) {
     OutputHandle = PlatformNoFile;
     OutputBuffer = OutputCursor = nullptr;
     return result;
+}
+
+} // namespace
+
+StatusCode PlaceFile(const uint8_t* record, const char* directory) {
+    const char* name = RecordName(record);
+    bool uninstaller = false;
+    bool fits = BuildTargetPath(name, directory, &uninstaller);
+    if (fits && uninstaller) fits = NameUninstaller(directory);
+    if (!fits) TargetPath[0] = '\0';
+    return ExpandRecord(record, std::strchr(name, '\\') ? WalkFromRoot : WalkNever);
+}
+
+StatusCode PlaceFileAt(const uint8_t* record, const char* path) {
+    if (!CopyText(TargetPath, PathSize, path)) TargetPath[0] = '\0';
+    return ExpandRecord(record, WalkFromRoot);
 }
 
 void ResetUninstallerName() { UninstallerName[0] = '\0'; }

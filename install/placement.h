@@ -25,5 +25,10 @@ extern const char UninstallerEntryName[]; // "uninstal.exe"
 // a write error (36, Retry / Cancel). Always releases the output buffer and closes the file.
 StatusCode PlaceFile(const uint8_t* record, const char* directory);
 
+// Places record at the full path given, exactly as PlaceFile does after working out its path:
+// missing directories are created from the root, and the same prompts and results apply.
+// Used to extract a package's files as they are named, without an installation's rules.
+StatusCode PlaceFileAt(const uint8_t* record, const char* path);
+
 // Forgets the uninstaller's name, for a new run.
 void ResetUninstallerName();

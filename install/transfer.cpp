@@ -73,7 +73,10 @@ StatusCode PlaceSharedFile(const uint8_t* record) {
     StatusCode result = QuerySharedFile(record, destination, &install);
     if (!install) ++TransferTally.sharedSkipped;
     if (result != StatusOk || !install) return result;
-    if (SameTextIgnoringCase(RecordName(record), UnplacedDriverName)) return StatusOk;
+    if (SameTextIgnoringCase(RecordName(record), UnplacedDriverName)) {
+        ++TransferTally.unplaced;
+        return StatusOk;
+    }
     return PlaceFile(record, destination[0] ? destination : InstallDir);
 }
 
@@ -123,7 +126,7 @@ int TransferPercent(uint32_t done, uint32_t total) {
 }
 
 StatusCode RunTransfer() {
-    TransferTally = TransferCounts{CountTransferRecords(), 0, 0};
+    TransferTally = TransferCounts{CountTransferRecords(), 0, 0, 0};
     if (TransferTally.toTransfer == 0) return StatusOk;
     if (!BeginTransferScreen()) return MsgWindowProblem;
     UpdateProgress(0);

@@ -18,6 +18,7 @@ struct TransferCounts {
     uint32_t toTransfer;    // records whose Flags bit 0 is clear
     uint32_t done;          // records handled in either pass
     uint32_t sharedSkipped; // shared files left alone because the installed copy is newer
+    uint32_t unplaced;      // records named "dva.386": queried, never placed
 };
 extern TransferCounts TransferTally;
 
