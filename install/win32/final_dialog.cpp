@@ -1,0 +1,32 @@
+// The closing dialog of an installation.
+#include "install/win32/final_dialog.h"
+
+#include "package/catalogue.h"
+#include "shell/win32/dialog_helpers.h"
+#include "shell/win32/dialog_runner.h"
+
+namespace {
+
+constexpr int TitleItem = 101;
+constexpr int HowToStartItem = 102;
+
+INT_PTR FinalInit(HWND dialog) {
+    FormatItemWithTitle(dialog, TitleItem);
+    SetItemString(dialog, HowToStartItem, InsvPackage ? StrControlPanel : StrDoubleClick);
+    PlaceDialog(dialog);
+    return TRUE;
+}
+
+} // namespace
+
+INT_PTR CALLBACK FinalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: return FinalInit(dialog);
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
+            EndDialogWith(dialog, static_cast<int32_t>(wParam));
+        return FALSE;
+    }
+    if (IsDialogColourMessage(message)) return DialogCtlColorResult(dialog, wParam, lParam);
+    return FALSE;
+}
