@@ -1,0 +1,72 @@
+// Helpers every dialog procedure of SETUP.EXE uses.
+#include "shell/win32/dialog_helpers.h"
+
+#include "package/catalogue.h"
+#include "shell/messages.h"
+#include "shell/win32/shell_state.h"
+
+#include <cstdio>
+
+namespace {
+// The hidden static frame that marks where PaintSunkenFrame draws.
+constexpr int SeparatorItem = 1000;
+} // namespace
+
+bool IsDialogColourMessage(UINT message) {
+    return message == WM_CTLCOLORMSGBOX || message == WM_CTLCOLORBTN ||
+           message == WM_CTLCOLORDLG || message == WM_CTLCOLORSTATIC;
+}
+
+HBRUSH DialogCtlColor(HWND, HDC deviceContext, HWND) {
+    SetBkColor(deviceContext, GetSysColor(COLOR_BTNFACE));
+    return DialogBrush;
+}
+
+INT_PTR DialogCtlColorResult(HWND dialog, WPARAM wParam, LPARAM lParam) {
+    return reinterpret_cast<INT_PTR>(DialogCtlColor(dialog, reinterpret_cast<HDC>(wParam),
+                                                    reinterpret_cast<HWND>(lParam)));
+}
+
+void FillSolidRect(HDC deviceContext, int x, int y, int width, int height, COLORREF colour) {
+    SetBkColor(deviceContext, colour);
+    RECT area = {x, y, x + width, y + height};
+    ExtTextOutA(deviceContext, 0, 0, ETO_OPAQUE, &area, "", 0, nullptr);
+}
+
+void PaintSunkenFrame(HWND dialog, HDC deviceContext) {
+    HWND marker = GetDlgItem(dialog, SeparatorItem);
+    if (marker == nullptr) return;
+    RECT place;
+    GetWindowRect(marker, &place);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+    int l = place.left, t = place.top, r = place.right, b = place.bottom;
+    int w = r - l, h = b - t;
+    FillSolidRect(deviceContext, l + 1, t + 1, w - 2, h - 2, GetSysColor(COLOR_BTNFACE));
+    FillSolidRect(deviceContext, l, t, w - 1, 1, GetSysColor(COLOR_BTNSHADOW));
+    FillSolidRect(deviceContext, l, t, 1, h - 1, GetSysColor(COLOR_BTNSHADOW));
+    FillSolidRect(deviceContext, l, b - 1, w, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
+    FillSolidRect(deviceContext, r - 1, t, 1, h, GetSysColor(COLOR_BTNHIGHLIGHT));
+}
+
+void SetItemString(HWND dialog, int item, uint32_t stringId) {
+    char text[256] = {};
+    LoadStringA(Instance, stringId, text, 255);
+    SetDlgItemTextA(dialog, item, text);
+}
+
+void FormatItemWithTitle(HWND dialog, int item) {
+    char format[512] = {};
+    char text[512] = {};
+    GetDlgItemTextA(dialog, item, format, sizeof format);
+    // The template's own text is the format; snprintf cuts the result at the buffer's end.
+    std::snprintf(text, sizeof text, format, Header.Title);
+    SetDlgItemTextA(dialog, item, text);
+}
+
+void SetItemKb(HWND dialog, int item, uint32_t kilobytes) {
+    char format[40] = {};
+    char text[40] = {};
+    LoadStringA(Instance, StrKb, format, 39);
+    std::snprintf(text, sizeof text, format, static_cast<unsigned long>(kilobytes));
+    SetDlgItemTextA(dialog, item, text);
+}

@@ -1,0 +1,34 @@
+// Helpers every dialog procedure of SETUP.EXE uses: the colour answer, the sunken separator,
+// and the fillers of control texts.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// True for the control-colour messages that every dialog answers with DialogCtlColor:
+// WM_CTLCOLORMSGBOX, WM_CTLCOLORBTN, WM_CTLCOLORDLG and WM_CTLCOLORSTATIC. Edit, list-box and
+// scroll-bar colours stay the system's.
+bool IsDialogColourMessage(UINT message);
+
+// Sets the text background of deviceContext to the button face and returns DialogBrush; the
+// text colour and background mode stay as they are.
+HBRUSH DialogCtlColor(HWND dialog, HDC deviceContext, HWND control);
+// The same, as the result a dialog procedure returns for the message's wParam and lParam.
+INT_PTR DialogCtlColorResult(HWND dialog, WPARAM wParam, LPARAM lParam);
+
+// Fills the rectangle at (x, y), width by height pixels, with colour; the device context keeps
+// colour as its background colour afterwards.
+void FillSolidRect(HDC deviceContext, int x, int y, int width, int height, COLORREF colour);
+
+// Paints a sunken groove where the dialog's hidden control 1000 lies: shadow on the top and
+// left edges, highlight on the bottom and right, button face inside. No control 1000: nothing.
+void PaintSunkenFrame(HWND dialog, HDC deviceContext);
+
+// Sets item's text to string stringId of the string table (at most 255 bytes).
+void SetItemString(HWND dialog, int item, uint32_t stringId);
+// Uses item's current text (at most 511 characters) as a format with the catalogue's Title
+// as its one argument, and sets the result (cut at 511 characters). Done once per item.
+void FormatItemWithTitle(HWND dialog, int item);
+// Sets item's text to kilobytes in decimal followed by " Kb" (string 303).
+void SetItemKb(HWND dialog, int item, uint32_t kilobytes);

@@ -1,0 +1,520 @@
+// The end-to-end robot: starts SETUP.EXE, follows a scenario of steps (read the dialog that
+// is up, press buttons, answer message boxes, type, close the backdrop, take screenshots)
+// and writes a transcript of everything it saw. Exit code 0 when every step passed.
+//
+//   robot SCENARIO SETUP-EXE ARTIFACT-DIR   run a scenario (all paths as Windows paths)
+//   robot --probe                           exit 0 at once (can this prefix run us?)
+//
+// Screenshots are taken by the host: the robot writes ARTIFACT-DIR\shot.request holding
+// "NAME FORMAT" and waits for ARTIFACT-DIR\NAME.done, which the host's script writes after
+// NAME.png (and NAME.bmp when FORMAT is bmp).
+#include "screen.h"
+#include "script.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A step that did not pass; the message says what was expected and what was found.
+struct StepFailed : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct Robot {
+    std::string setupPath;
+    std::string artifacts;
+    std::ofstream transcript;
+    std::map<int, DialogTemplate> templates;
+    PROCESS_INFORMATION first = {};
+    PROCESS_INFORMATION second = {};
+    DWORD timeoutMs = 10000;
+
+    void Log(const std::string& line) {
+        transcript << line << "\n";
+        transcript.flush();
+    }
+};
+
+Robot R;
+
+[[noreturn]] void Fail(const std::string& message) { throw StepFailed(message); }
+
+// Polls condition every 50 ms until it holds or the step's time runs out. describe says what
+// was awaited, for the failure message.
+void WaitFor(const std::function<bool()>& condition, const std::string& describe) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return;
+        if (GetTickCount() - start > R.timeoutMs)
+            Fail("timed out after " + std::to_string(R.timeoutMs) + " ms waiting for " + describe);
+        Sleep(50);
+    }
+}
+
+DWORD FirstId() {
+    if (R.first.hProcess == nullptr) Fail("SETUP.EXE was not started");
+    return R.first.dwProcessId;
+}
+
+bool Running(const PROCESS_INFORMATION& process) {
+    return process.hProcess != nullptr && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+HWND Backdrop() {
+    HWND backdrop = nullptr;
+    WaitFor([&] { return (backdrop = FindBackdrop(FirstId())) != nullptr; },
+            "a backdrop window of class AtoaClass");
+    return backdrop;
+}
+
+Dialog CurrentDialog() {
+    Dialog dialog;
+    if (!FindActiveDialog(FirstId(), dialog)) Fail("no dialog is up");
+    return dialog;
+}
+
+const Control* FindControl(const Dialog& dialog, int id) {
+    for (const Control& control : dialog.controls)
+        if (control.id == id) return &control;
+    return nullptr;
+}
+
+int Number(const std::string& word) {
+    char* end = nullptr;
+    long value = std::strtol(word.c_str(), &end, 0);
+    if (word.empty() || *end != '\0') Fail("not a number: " + word);
+    return static_cast<int>(value);
+}
+
+bool YesNo(const std::string& word) {
+    if (word == "yes") return true;
+    if (word == "no") return false;
+    Fail("expected yes or no, not " + word);
+}
+
+void Need(const Step& step, size_t count) {
+    if (step.words.size() < count + 1)
+        Fail(step.words[0] + " needs " + std::to_string(count) + " argument(s)");
+}
+
+void LogDialog(const Dialog& dialog) {
+    for (const std::string& line : Describe(dialog)) R.Log("  " + line);
+}
+
+// Waits until the current dialog's control id satisfies test; what names the property.
+void ExpectControl(int id, const std::string& what, const std::string& expected,
+                   const std::function<std::string(const Control&)>& property) {
+    std::string found = "(no such control)";
+    WaitFor(
+        [&] {
+            Dialog dialog;
+            if (!FindActiveDialog(FirstId(), dialog)) return false;
+            const Control* control = FindControl(dialog, id);
+            found = control ? property(*control) : "(no such control)";
+            return found == expected;
+        },
+        "control " + std::to_string(id) + " " + what + " " + Quote(expected) + ", found " +
+            Quote(found));
+}
+
+PROCESS_INFORMATION StartSetup() {
+    std::string commandLine = "\"" + R.setupPath + "\"";
+    std::string directory = R.setupPath.substr(0, R.setupPath.find_last_of('\\') + 1);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(R.setupPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, directory.c_str(), &startup, &process))
+        Fail("cannot start " + R.setupPath + ": error " + std::to_string(GetLastError()));
+    return process;
+}
+
+DWORD WaitForExit(const PROCESS_INFORMATION& process, const std::string& name) {
+    if (process.hProcess == nullptr) Fail(name + " was not started");
+    if (WaitForSingleObject(process.hProcess, R.timeoutMs) != WAIT_OBJECT_0)
+        Fail(name + " did not end within " + std::to_string(R.timeoutMs) + " ms");
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    return code;
+}
+
+// Presses a button of dialog with a posted BM_CLICK, refusing a disabled or hidden one.
+void Press(const Dialog& dialog, int id) {
+    const Control* control = FindControl(dialog, id);
+    if (control == nullptr) Fail("no control " + std::to_string(id) + " in " + Quote(dialog.caption));
+    if (!control->enabled) Fail("control " + std::to_string(id) + " is disabled");
+    if (!control->visible) Fail("control " + std::to_string(id) + " is hidden");
+    PostMessageA(control->window, BM_CLICK, 0, 0);
+}
+
+bool IsChoiceButton(const Control& control) {
+    DWORD kind = control.style & BS_TYPEMASK;
+    return control.className == "Button" &&
+           (kind == BS_AUTORADIOBUTTON || kind == BS_RADIOBUTTON || kind == BS_AUTOCHECKBOX ||
+            kind == BS_CHECKBOX);
+}
+
+// After pressing a push button: the dialog is gone, disabled, no longer the one a user acts
+// on (a box covers it), or the program has ended.
+void AwaitDialogLeft(HWND window) {
+    WaitFor(
+        [&] {
+            if (!Running(R.first) || !IsWindow(window) || !IsWindowVisible(window) ||
+                !IsWindowEnabled(window))
+                return true;
+            Dialog now;
+            return !FindActiveDialog(R.first.dwProcessId, now) || now.window != window;
+        },
+        "the dialog to go away after the click");
+}
+
+void Click(const Step& step) {
+    Need(step, 1);
+    int id = Number(step.words[1]);
+    Dialog dialog = CurrentDialog();
+    Press(dialog, id);
+    const Control* control = FindControl(dialog, id);
+    if (IsChoiceButton(*control)) {
+        ExpectControl(id, "checked", "yes",
+                      [](const Control& c) { return std::string(c.checked ? "yes" : "no"); });
+    } else {
+        AwaitDialogLeft(dialog.window);
+    }
+}
+
+Dialog CurrentBox() {
+    Dialog box;
+    WaitFor([&] { return FindActiveDialog(FirstId(), box) && box.box; }, "a message box");
+    return box;
+}
+
+void ExpectBox(const Step& step) {
+    Need(step, 1);
+    Dialog box;
+    std::string found;
+    WaitFor(
+        [&] {
+            if (!FindActiveDialog(FirstId(), box) || !box.box) return false;
+            const Control* text = FindControl(box, -1);
+            found = text ? text->text : "(no text)";
+            return found == step.words[1] &&
+                   (step.words.size() < 3 || box.caption == step.words[2]);
+        },
+        "message box " + Quote(step.words[1]) +
+            (step.words.size() >= 3 ? " captioned " + Quote(step.words[2]) : "") +
+            ", found " + Quote(found) + " captioned " + Quote(box.caption));
+    LogDialog(box);
+}
+
+void ExpectDialog(const Step& step) {
+    Need(step, 1);
+    int id = Number(step.words[1]);
+    auto found = R.templates.find(id);
+    if (found == R.templates.end()) Fail("SETUP.EXE has no dialog template " + std::to_string(id));
+    Dialog dialog;
+    WaitFor([&] { return FindActiveDialog(FirstId(), dialog) && MatchesTemplate(dialog, found->second); },
+            "dialog " + std::to_string(id) + " " + Quote(found->second.caption));
+    LogDialog(dialog);
+}
+
+// The dialog's top-left corner must be where a dialog of its size centred on (x, y) lies.
+void ExpectPlaced(const Step& step) {
+    Need(step, 2);
+    int x = Number(step.words[1]), y = Number(step.words[2]);
+    Dialog dialog = CurrentDialog();
+    long w = dialog.rect.right - dialog.rect.left, h = dialog.rect.bottom - dialog.rect.top;
+    long left = x - w / 2, top = y - h / 2;
+    if (dialog.rect.left != left || dialog.rect.top != top)
+        Fail("dialog " + std::to_string(w) + "x" + std::to_string(h) + " at " +
+             std::to_string(dialog.rect.left) + "," + std::to_string(dialog.rect.top) +
+             ", expected " + std::to_string(left) + "," + std::to_string(top));
+}
+
+void ExpectBackdrop(const Step& step) {
+    Need(step, 4);
+    RECT r;
+    GetWindowRect(Backdrop(), &r);
+    std::string found = std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+                        std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top);
+    std::string expected = step.words[1] + " " + step.words[2] + " " + step.words[3] + " " +
+                           step.words[4];
+    R.Log("  backdrop at " + found);
+    if (found != expected) Fail("backdrop at " + found + ", expected " + expected);
+}
+
+// Asks the host for a screenshot and waits for it. Returns the Windows path of the image.
+std::string Screenshot(const std::string& name, const std::string& format) {
+    std::string done = R.artifacts + "\\" + name + ".done";
+    DeleteFileA(done.c_str());
+    std::string request = R.artifacts + "\\shot.request";
+    std::string partial = request + ".tmp";
+    {
+        std::ofstream out(partial, std::ios::binary);
+        out << name << " " << format << "\n";
+    }
+    if (!MoveFileExA(partial.c_str(), request.c_str(), MOVEFILE_REPLACE_EXISTING))
+        Fail("cannot write " + request);
+    WaitFor([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; },
+            "screenshot " + name + " from the host");
+    R.Log("  screenshot " + name + ".png");
+    return R.artifacts + "\\" + name + "." + format;
+}
+
+// A 24- or 32-bit bottom-up or top-down BMP file, read whole.
+struct Bitmap {
+    std::vector<unsigned char> bytes;
+    long width = 0, height = 0, stride = 0, offset = 0, bytesPerPixel = 0;
+    bool bottomUp = true;
+
+    bool Load(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+        if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') return false;
+        auto u32 = [&](size_t at) {
+            return static_cast<long>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+                                     static_cast<unsigned>(bytes[at + 3]) << 24);
+        };
+        offset = u32(10);
+        width = u32(18);
+        height = u32(22);
+        int bits = bytes[28] | bytes[29] << 8;
+        if (bits != 24 && bits != 32) return false;
+        bytesPerPixel = bits / 8;
+        bottomUp = height > 0;
+        if (height < 0) height = -height;
+        stride = (width * bytesPerPixel + 3) / 4 * 4;
+        return offset + stride * height <= static_cast<long>(bytes.size());
+    }
+    // Blue, green and red of pixel (x, y), y from the top.
+    COLORREF Pixel(long x, long y) const {
+        long row = bottomUp ? height - 1 - y : y;
+        const unsigned char* p = &bytes[offset + row * stride + x * bytesPerPixel];
+        return RGB(p[2], p[1], p[0]);
+    }
+};
+
+// Checks two columns of the backdrop's client area, near its left and right edges, against
+// the gradient: every row y of a client area H rows high is blue 255 - 255*y/H, no red or green.
+void ExpectGradient(const Step& step) {
+    std::string name = step.words.size() > 1 ? step.words[1] : "gradient";
+    HWND backdrop = Backdrop();
+    RECT client;
+    GetClientRect(backdrop, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(backdrop, &origin);
+    Bitmap shot;
+    if (!shot.Load(Screenshot(name, "bmp"))) Fail("cannot read the screenshot " + name + ".bmp");
+    long height = client.bottom;
+    if (height <= 0) Fail("the backdrop has no client area");
+    for (long column : {2L, static_cast<long>(client.right) - 3}) {
+        for (long y = 0; y < height; ++y) {
+            long sx = origin.x + column, sy = origin.y + y;
+            if (sx < 0 || sy < 0 || sx >= shot.width || sy >= shot.height) continue;
+            COLORREF found = shot.Pixel(sx, sy);
+            COLORREF expected = RGB(0, 0, 255 - 255 * y / height);
+            if (found != expected) {
+                char text[160];
+                std::snprintf(text, sizeof text,
+                              "row %ld of %ld (column %ld): red %d green %d blue %d, expected blue %d",
+                              y, height, column, GetRValue(found), GetGValue(found),
+                              GetBValue(found), GetBValue(expected));
+                Fail(text);
+            }
+        }
+    }
+    char rows[200];
+    std::snprintf(rows, sizeof rows, "  gradient of %ld rows: y=0 %d, y=1 %d, y=2 %d, y=H/4 %d, y=H/2 %d, y=H-1 %d",
+                  height, GetBValue(shot.Pixel(origin.x + 2, origin.y)),
+                  GetBValue(shot.Pixel(origin.x + 2, origin.y + 1)),
+                  GetBValue(shot.Pixel(origin.x + 2, origin.y + 2)),
+                  GetBValue(shot.Pixel(origin.x + 2, origin.y + height / 4)),
+                  GetBValue(shot.Pixel(origin.x + 2, origin.y + height / 2)),
+                  GetBValue(shot.Pixel(origin.x + 2, origin.y + height - 1)));
+    R.Log(rows);
+}
+
+void TypeText(const Step& step) {
+    Need(step, 2);
+    Dialog dialog = CurrentDialog();
+    const Control* control = FindControl(dialog, Number(step.words[1]));
+    if (control == nullptr) Fail("no control " + step.words[1]);
+    if (!control->enabled) Fail("control " + step.words[1] + " is disabled");
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(control->window, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, 2000, &ignored);
+    SendMessageTimeoutA(control->window, WM_SETTEXT, 0,
+                        reinterpret_cast<LPARAM>(step.words[2].c_str()), SMTO_ABORTIFHUNG, 2000,
+                        &ignored);
+}
+
+void ExpectExit(const Step& step, const PROCESS_INFORMATION& process, const std::string& name) {
+    Need(step, 1);
+    DWORD code = WaitForExit(process, name);
+    R.Log("  " + name + " exit code " + std::to_string(static_cast<int>(code)));
+    if (static_cast<int>(code) != Number(step.words[1]))
+        Fail(name + " ended with " + std::to_string(static_cast<int>(code)) + ", expected " +
+             step.words[1]);
+}
+
+std::string ControlText(const Control& c) { return c.text; }
+std::string ControlEnabled(const Control& c) { return c.enabled ? "yes" : "no"; }
+std::string ControlVisible(const Control& c) { return c.visible ? "yes" : "no"; }
+std::string ControlChecked(const Control& c) { return c.checked ? "yes" : "no"; }
+std::string ControlClass(const Control& c) { return c.className; }
+
+// expect-text, -enabled, -visible, -checked, -class: ID VALUE
+bool ExpectProperty(const Step& step) {
+    static const std::map<std::string, std::pair<std::string, std::string (*)(const Control&)>>
+        properties = {{"expect-text", {"text", ControlText}},
+                      {"expect-enabled", {"enabled", ControlEnabled}},
+                      {"expect-visible", {"visible", ControlVisible}},
+                      {"expect-checked", {"checked", ControlChecked}},
+                      {"expect-class", {"class", ControlClass}}};
+    auto found = properties.find(step.words[0]);
+    if (found == properties.end()) return false;
+    Need(step, 2);
+    if (found->first != "expect-text" && found->first != "expect-class") YesNo(step.words[2]);
+    ExpectControl(Number(step.words[1]), found->second.first, step.words[2], found->second.second);
+    return true;
+}
+
+// expect-style ID BITS: the control's style has every bit of BITS.
+void ExpectStyle(const Step& step) {
+    Need(step, 2);
+    DWORD bits = static_cast<DWORD>(std::strtoul(step.words[2].c_str(), nullptr, 0));
+    const Control* control = FindControl(CurrentDialog(), Number(step.words[1]));
+    if (control == nullptr) Fail("no control " + step.words[1]);
+    if ((control->style & bits) != bits) {
+        char text[96];
+        std::snprintf(text, sizeof text, "style %08lx lacks bits %08lx",
+                      static_cast<unsigned long>(control->style), static_cast<unsigned long>(bits));
+        Fail(text);
+    }
+}
+
+void ExpectCaption(const Step& step) {
+    Need(step, 1);
+    std::string found;
+    WaitFor(
+        [&] {
+            Dialog dialog;
+            found = FindActiveDialog(FirstId(), dialog) ? dialog.caption : "(no dialog)";
+            return found == step.words[1];
+        },
+        "caption " + Quote(step.words[1]) + ", found " + Quote(found));
+}
+
+void RunStep(const Step& step) {
+    const std::string& command = step.words[0];
+    if (ExpectProperty(step)) return;
+    if (command == "start") R.first = StartSetup();
+    else if (command == "start-second") R.second = StartSetup();
+    else if (command == "expect-dialog") ExpectDialog(step);
+    else if (command == "expect-caption") ExpectCaption(step);
+    else if (command == "expect-style") ExpectStyle(step);
+    else if (command == "expect-placed") ExpectPlaced(step);
+    else if (command == "expect-backdrop") ExpectBackdrop(step);
+    else if (command == "expect-box") ExpectBox(step);
+    else if (command == "click") Click(step);
+    else if (command == "answer-box") {
+        Need(step, 1);
+        Dialog box = CurrentBox();
+        Press(box, Number(step.words[1]));
+        AwaitDialogLeft(box.window);
+    } else if (command == "type") TypeText(step);
+    else if (command == "close-backdrop") PostMessageA(Backdrop(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    else if (command == "minimise-backdrop") {
+        HWND backdrop = Backdrop();
+        PostMessageA(backdrop, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        WaitFor([&] { return IsIconic(backdrop) != FALSE; }, "the backdrop to be minimised");
+    } else if (command == "expect-iconic") {
+        Need(step, 1);
+        bool iconic = YesNo(step.words[1]);
+        HWND backdrop = Backdrop();
+        WaitFor([&] { return (IsIconic(backdrop) != FALSE) == iconic; },
+                std::string("the backdrop ") + (iconic ? "minimised" : "not minimised"));
+    } else if (command == "expect-backdrops") {
+        Need(step, 1);
+        int count = CountBackdrops();
+        if (count != Number(step.words[1]))
+            Fail(std::to_string(count) + " backdrop windows, expected " + step.words[1]);
+    } else if (command == "expect-exit") ExpectExit(step, R.first, "SETUP.EXE");
+    else if (command == "expect-second-exit") ExpectExit(step, R.second, "the second SETUP.EXE");
+    else if (command == "screenshot") {
+        Need(step, 1);
+        Screenshot(step.words[1], "png");
+    } else if (command == "expect-gradient") ExpectGradient(step);
+    else if (command == "dump") LogDialog(CurrentDialog());
+    else if (command == "timeout") {
+        Need(step, 1);
+        R.timeoutMs = static_cast<DWORD>(Number(step.words[1]));
+    } else Fail("unknown step " + command);
+}
+
+void KillProcess(PROCESS_INFORMATION& process) {
+    if (Running(process)) {
+        TerminateProcess(process.hProcess, 99);
+        WaitForSingleObject(process.hProcess, 5000);
+    }
+}
+
+// Runs every step; on the first failure dumps the screen and ends SETUP.EXE.
+int RunScenario(const std::vector<Step>& steps) {
+    for (const Step& step : steps) {
+        R.Log("step " + std::to_string(step.line) + ": " + step.text);
+        try {
+            RunStep(step);
+        } catch (const StepFailed& failure) {
+            R.Log("FAILED at line " + std::to_string(step.line) + ": " + failure.what());
+            std::fprintf(stderr, "line %d: %s: %s\n", step.line, step.text.c_str(), failure.what());
+            if (R.first.hProcess != nullptr) {
+                R.Log("on screen:");
+                for (const std::string& line : DescribeProcess(R.first.dwProcessId)) R.Log("  " + line);
+            }
+            KillProcess(R.first);
+            KillProcess(R.second);
+            return 1;
+        }
+    }
+    if (Running(R.first) || Running(R.second)) {
+        R.Log("FAILED: SETUP.EXE still runs at the end of the scenario");
+        KillProcess(R.first);
+        KillProcess(R.second);
+        return 1;
+    }
+    R.Log("passed");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--probe") return 0;
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: robot SCENARIO SETUP-EXE ARTIFACT-DIR | robot --probe\n");
+        return 2;
+    }
+    R.setupPath = argv[2];
+    R.artifacts = argv[3];
+    R.transcript.open(R.artifacts + "\\transcript.txt");
+    std::vector<Step> steps;
+    std::string error;
+    if (!ReadScenario(argv[1], steps, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 2;
+    }
+    R.templates = ReadDialogTemplates(R.setupPath);
+    if (R.templates.empty()) {
+        std::fprintf(stderr, "no dialog templates in %s\n", R.setupPath.c_str());
+        return 2;
+    }
+    return RunScenario(steps);
+}
