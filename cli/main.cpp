@@ -24,6 +24,16 @@ int main(int argc, char** argv) {
     listCommand->add_option("PATH", list.path, "A disk directory, or a catalogue file (*.bin)")->required();
     listCommand->add_flag("--json", list.json, "Print one JSON document");
 
+    CodecOptions compress;
+    CLI::App* compressCommand = app.add_subcommand("compress", "Compress a file into one stored stream (size + LZHUF)");
+    compressCommand->add_option("IN", compress.input, "The file to compress")->required();
+    compressCommand->add_option("OUT", compress.output, "The stored stream to write")->required();
+
+    CodecOptions expand;
+    CLI::App* expandCommand = app.add_subcommand("expand", "Expand one stored stream (size + LZHUF) into a file");
+    expandCommand->add_option("IN", expand.input, "The stored stream")->required();
+    expandCommand->add_option("OUT", expand.output, "The file to write; a damaged stream is still written whole")->required();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -31,5 +41,7 @@ int main(int argc, char** argv) {
         return code == 0 ? ExitOk : ExitUsage;
     }
     if (listCommand->parsed()) return RunList(list);
+    if (compressCommand->parsed()) return RunCompress(compress);
+    if (expandCommand->parsed()) return RunExpand(expand);
     return ExitUsage;
 }

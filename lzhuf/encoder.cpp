@@ -4,6 +4,7 @@
 
 #include "lzhuf/adaptive_tree.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -153,8 +154,8 @@ std::vector<uint8_t> EncodeStoredStream(const uint8_t* data, size_t size) {
                                 std::to_string(MaxEncodableSize) + " bytes");
     std::vector<uint8_t> stream = SizePrefix(size);
     if (size == 0) return stream;
-    std::vector<uint8_t> text(RingStart, ' ');
-    text.insert(text.end(), data, data + size);
+    std::vector<uint8_t> text(RingStart + size, ' ');
+    std::copy(data, data + size, text.begin() + RingStart);
     InitTree();
     BitWriter writer{stream};
     EncodeBits(text, writer);

@@ -1,0 +1,145 @@
+// disksetup compress and expand: one stored stream (4-byte size and LZHUF bits) from a file's
+// bytes, and a file's bytes from one stored stream, through the engine's own codec.
+#include "cli/cli.h"
+#include "cli/commands.h"
+
+#include "lzhuf/decoder.h"
+#include "lzhuf/encoder.h"
+#include "lzhuf/output_writer.h"
+#include "package/paths.h"
+#include "package/volume.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Reads a whole host file. Returns ExitOk, or prints what failed and returns the exit code.
+int ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        PrintError(StatusText(MsgMissing, path));
+        return ExitBadInput;
+    }
+    bytes->assign(std::istreambuf_iterator<char>(in), {});
+    if (in.bad()) {
+        PrintError(StatusText(MsgReadError, path));
+        return ExitFailed;
+    }
+    return ExitOk;
+}
+
+int WriteWhole(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+        PrintError(StatusText(MsgWriteError, path));
+        return ExitFailed;
+    }
+    return ExitOk;
+}
+
+// The engine's boxes during an expansion: each is kept, and answered Cancel (OK when that is
+// all it offers), since nobody is there to retry.
+std::vector<std::string> BoxTexts;
+
+int NoteBox(PlatformWindow, const char* text, const char*, uint32_t type) {
+    BoxTexts.push_back(text ? text : "");
+    return (type & 0x0F) == BoxOk ? AnswerOk : AnswerCancel;
+}
+
+std::FILE* OutputFile;
+
+int32_t WriteToOutputFile(const uint8_t* data, uint32_t count) {
+    size_t written = std::fwrite(data, 1, count, OutputFile);
+    if (written == 0 && std::ferror(OutputFile)) return -1;
+    return static_cast<int32_t>(written);
+}
+
+// Runs the decoder over stream into the open OutputFile. Returns its status; the boxes it
+// raised are in BoxTexts.
+StatusCode ExpandStream(const std::vector<uint8_t>& stream, const std::string& input, const std::string& output) {
+    static uint8_t buffer[OutputBufferSize];
+    BoxTexts.clear();
+    PlatformSetMessageBoxHook(NoteBox);
+    StartMemoryStream(stream.data(), static_cast<uint32_t>(stream.size()));
+    CurrentRecord = nullptr;
+    StreamName = input.c_str();
+    ProgressWindow = nullptr;
+    CopyText(TargetPath, PathSize, output.c_str());
+    StartOutput(buffer, PlatformNoFile);
+    OutputSink = WriteToOutputFile;
+    StatusCode status = DecodeFile();
+    OutputSink = nullptr;
+    StreamName = nullptr;
+    PlatformSetMessageBoxHook(nullptr);
+    return status;
+}
+
+uint32_t SizePrefixOf(const std::vector<uint8_t>& stream) {
+    return stream[0] | stream[1] << 8 | stream[2] << 16 | static_cast<uint32_t>(stream[3]) << 24;
+}
+
+// Says why an expansion failed and picks the exit code: a damaged stream is bad input, a
+// write that failed is a host failure.
+int ReportExpandFailure(const std::vector<uint8_t>& stream, const std::string& input) {
+    if (stream.size() < SizePrefixBytes) {
+        PrintError(StatusText(MsgReadError, input) + " (the stream ends inside its 4-byte size: " +
+                   std::to_string(stream.size()) + " bytes)");
+        return ExitBadInput;
+    }
+    std::string read = StatusText(MsgReadError, input);
+    for (const std::string& text : BoxTexts) {
+        if (EscapeName(text.c_str()) == read) {
+            PrintError(read + " (the stream's codes run past its " + std::to_string(stream.size()) +
+                       " bytes; all " + std::to_string(SizePrefixOf(stream)) +
+                       " bytes were written, the missing bits read as 0)");
+            return ExitBadInput;
+        }
+    }
+    for (const std::string& text : BoxTexts) PrintError(EscapeName(text.c_str()));
+    return ExitFailed;
+}
+
+} // namespace
+
+int RunCompress(const CodecOptions& options) {
+    std::vector<uint8_t> bytes;
+    int code = ReadWhole(options.input, &bytes);
+    if (code != ExitOk) return code;
+    if (bytes.size() > MaxEncodableSize) {
+        PrintError(EscapeName(options.input.c_str()) + ": " + std::to_string(bytes.size()) +
+                   " bytes is more than a stored stream can describe (" + std::to_string(MaxEncodableSize) + ")");
+        return ExitBadInput;
+    }
+    return WriteWhole(options.output, EncodeStoredStream(bytes.data(), bytes.size()));
+}
+
+int RunExpand(const CodecOptions& options) {
+    std::vector<uint8_t> stream;
+    int code = ReadWhole(options.input, &stream);
+    if (code != ExitOk) return code;
+    if (stream.size() > 0x7FFFFFFFu) {
+        PrintError(EscapeName(options.input.c_str()) + ": " + std::to_string(stream.size()) +
+                   " bytes is more than one stored stream can be (2147483647)");
+        return ExitBadInput;
+    }
+    OutputFile = std::fopen(options.output.c_str(), "wb");
+    if (!OutputFile) {
+        PrintError(StatusText(MsgWriteError, options.output));
+        return ExitFailed;
+    }
+    StatusCode status = ExpandStream(stream, options.input, options.output);
+    bool closed = std::fclose(OutputFile) == 0;
+    OutputFile = nullptr;
+    if (status != StatusOk) return ReportExpandFailure(stream, options.input);
+    if (!closed) {
+        PrintError(StatusText(MsgWriteError, options.output));
+        return ExitFailed;
+    }
+    return ExitOk;
+}
