@@ -1,13 +1,33 @@
 // The subcommands of disksetup, each a function of its parsed options returning an exit code.
 #pragma once
 
+#include "pack/manifest.h"
+
+#include <cstdint>
 #include <string>
+#include <vector>
 
 struct ListOptions {
     std::string path;
     bool json = false;
 };
 int RunList(const ListOptions& options);
+
+// disksetup pack: MANIFEST, or --dir SRC with --program and --title; output below -o OUTDIR.
+struct PackOptions {
+    std::string manifest;
+    DirectoryPackOptions dir; // with --dir; its diskSize is ignored in favour of diskSize below
+    uint64_t diskSize = 0;    // 0: the manifest's, or a 1457664-byte floppy
+    std::string output;
+};
+int RunPack(const PackOptions& options);
+
+// disksetup test: expands every file of a package in memory and reports damage.
+struct TestOptions {
+    std::string path;
+    std::vector<std::string> disks; // "N=DIR": where disk N lies, when not beside disk 1
+};
+int RunTest(const TestOptions& options);
 
 // disksetup compress IN OUT / expand IN OUT: one stored stream (4-byte size, LZHUF bits).
 struct CodecOptions {
@@ -16,3 +36,24 @@ struct CodecOptions {
 };
 int RunCompress(const CodecOptions& options);
 int RunExpand(const CodecOptions& options);
+
+// disksetup extract: every installed record (--all: every record) below OUTPUT.
+struct ExtractOptions {
+    std::string path;
+    std::string output;
+    bool all = false;
+    std::vector<std::string> disks;
+};
+int RunExtract(const ExtractOptions& options);
+
+// disksetup install: the setup program's installation without its windows, drive C: mapped
+// to a host directory or a Wine prefix's drive_c.
+struct InstallOptions {
+    std::string path;
+    std::string root;       // host directory for drive C:, or ""
+    std::string winePrefix; // Wine prefix whose drive_c is drive C:, or "" ($WINEPREFIX, ~/.wine)
+    std::string dest;       // Windows path of the destination, or "" for the proposed one
+    bool yes = false;
+    std::vector<std::string> disks;
+};
+int RunInstall(const InstallOptions& options);

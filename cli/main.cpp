@@ -24,6 +24,26 @@ int main(int argc, char** argv) {
     listCommand->add_option("PATH", list.path, "A disk directory, or a catalogue file (*.bin)")->required();
     listCommand->add_flag("--json", list.json, "Print one JSON document");
 
+    PackOptions pack;
+    CLI::App* packCommand = app.add_subcommand("pack", "Write a package from a manifest, or from a directory");
+    packCommand->add_option("MANIFEST", pack.manifest, "A package manifest (TOML)");
+    packCommand->add_option("--dir", pack.dir.directory, "Pack every file below this directory");
+    packCommand->add_option("--program", pack.dir.program, "With --dir: the program file name (volumes are named after it)");
+    packCommand->add_option("--title", pack.dir.title, "With --dir: the application's title");
+    packCommand->add_flag("--insv", pack.dir.insv, "With --dir: an INSV package");
+    packCommand->add_option("--setup", pack.dir.setup, "With --dir: the setup program's name without extension (SETUP)");
+    packCommand->add_option("--setup-program", pack.dir.setupProgram, "With --dir: a setup program to copy onto disk 1");
+    packCommand->add_option("--shared", pack.dir.shared, "With --dir: FILE or FILE=1.2.3.4, a shared file");
+    packCommand->add_option("--not-installed", pack.dir.notInstalled, "With --dir: FILE is stored but not installed");
+    packCommand->add_option("--uninstaller", pack.dir.uninstaller, "With --dir: FILE is the uninstaller (uninstal.exe)");
+    packCommand->add_option("--disk-size", pack.diskSize, "Bytes per disk (1457664)")->check(CLI::PositiveNumber);
+    packCommand->add_option("-o,--output", pack.output, "Output directory: disk1, disk2, ... below it")->required();
+
+    TestOptions test;
+    CLI::App* testCommand = app.add_subcommand("test", "Expand every file of a package in memory and report damage");
+    testCommand->add_option("PATH", test.path, "Disk 1's directory, or its catalogue file (*.bin)")->required();
+    testCommand->add_option("--disk", test.disks, "N=DIR: disk N's directory, when it is not a sibling diskN of disk 1");
+
     CodecOptions compress;
     CLI::App* compressCommand = app.add_subcommand("compress", "Compress a file into one stored stream (size + LZHUF)");
     compressCommand->add_option("IN", compress.input, "The file to compress")->required();
@@ -34,6 +54,22 @@ int main(int argc, char** argv) {
     expandCommand->add_option("IN", expand.input, "The stored stream")->required();
     expandCommand->add_option("OUT", expand.output, "The file to write; a damaged stream is still written whole")->required();
 
+    ExtractOptions extract;
+    CLI::App* extractCommand = app.add_subcommand("extract", "Expand a package's files below a directory");
+    extractCommand->add_option("PATH", extract.path, "Disk 1's directory, or its catalogue file (*.bin)")->required();
+    extractCommand->add_option("-d,--output", extract.output, "Output directory; nothing is written outside it")->required();
+    extractCommand->add_flag("--all", extract.all, "Also the files marked as not installed");
+    extractCommand->add_option("--disk", extract.disks, "N=DIR: disk N's directory, when it is not a sibling diskN of disk 1");
+
+    InstallOptions install;
+    CLI::App* installCommand = app.add_subcommand("install", "Install a package as its setup program would, without windows");
+    installCommand->add_option("PATH", install.path, "Disk 1's directory, or its catalogue file (*.bin)")->required();
+    installCommand->add_option("--root", install.root, "Host directory that is drive C: (created, with C:\\WINDOWS\\SYSTEM)");
+    installCommand->add_option("--wine-prefix", install.winePrefix, "Wine prefix whose drive_c is drive C: (default $WINEPREFIX or ~/.wine)");
+    installCommand->add_option("--dest", install.dest, "Destination as a Windows path (default: the Windows directory and the program's name, or the Windows directory for INSV packages)");
+    installCommand->add_flag("-y,--yes", install.yes, "Answer without asking: Ignore files that cannot be replaced, Cancel on read and write errors, Yes to questions. Without it, questions go to the terminal; with no terminal they are answered Cancel and the command fails with exit code 3");
+    installCommand->add_option("--disk", install.disks, "N=DIR: disk N's directory, when it is not a sibling diskN of disk 1");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -41,6 +77,10 @@ int main(int argc, char** argv) {
         return code == 0 ? ExitOk : ExitUsage;
     }
     if (listCommand->parsed()) return RunList(list);
+    if (packCommand->parsed()) return RunPack(pack);
+    if (testCommand->parsed()) return RunTest(test);
+    if (extractCommand->parsed()) return RunExtract(extract);
+    if (installCommand->parsed()) return RunInstall(install);
     if (compressCommand->parsed()) return RunCompress(compress);
     if (expandCommand->parsed()) return RunExpand(expand);
     return ExitUsage;

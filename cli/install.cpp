@@ -1,0 +1,180 @@
+// disksetup install: the setup program's installation without its windows. Drive C: is a host
+// directory or a Wine prefix's drive_c; disk prompts map drive A: to the next disk's folder;
+// the program-manager commands are printed instead of sent.
+#include "cli/cli.h"
+#include "cli/commands.h"
+#include "cli/install_answers.h"
+
+#include "graphics/graphics_flags.h"
+#include "install/placement.h"
+#include "install/program_group.h"
+#include "install/target_file.h"
+#include "install/transfer.h"
+#include "lzhuf/output_writer.h"
+#include "package/catalogue.h"
+#include "package/paths.h"
+#include "platform/posix/posix_platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+uint64_t BytesWritten; // expanded bytes that reached the target files
+
+// Writes a flushed block to the target and counts what arrived.
+int32_t CountingWrite(const uint8_t* data, uint32_t count) {
+    int32_t put = PlatformWrite(OutputHandle, data, count);
+    if (put > 0) BytesWritten += static_cast<uint32_t>(put);
+    return put;
+}
+
+// The host directory of drive C:, from --root (created when missing, with its Windows and
+// system directories) or a Wine prefix. "" after printing why there is none.
+std::string SystemDrive(const InstallOptions& options) {
+    std::error_code error;
+    if (!options.root.empty()) {
+        fs::create_directories(fs::path(options.root) / "WINDOWS" / "SYSTEM", error);
+        if (error) PrintError("cannot create " + EscapeName(options.root.c_str()) + "/WINDOWS/SYSTEM: " + error.message());
+        return error ? "" : fs::absolute(options.root).string();
+    }
+    std::string prefix = options.winePrefix;
+    if (prefix.empty() && std::getenv("WINEPREFIX")) prefix = std::getenv("WINEPREFIX");
+    if (prefix.empty() && std::getenv("HOME")) prefix = std::string(std::getenv("HOME")) + "/.wine";
+    fs::path driveC = fs::path(prefix) / "drive_c";
+    if (prefix.empty() || !fs::is_directory(driveC / "windows", error)) {
+        PrintError("no Wine prefix at " + EscapeName(prefix.c_str()) + " (" + EscapeName(driveC.c_str()) +
+                   "/windows is missing); give --wine-prefix P or --root DIR");
+        return "";
+    }
+    return fs::absolute(driveC).string();
+}
+
+// The system directory where shared files go: where Wine keeps a 32-bit program's system
+// files in a prefix (syswow64 in a 64-bit prefix, system32 in a 32-bit one), else the
+// Windows 3.x and 9x place.
+void ChooseSystemDirectory(const std::string& driveC) {
+    std::error_code error;
+    if (fs::is_directory(fs::path(driveC) / "windows" / "syswow64", error)) {
+        PosixSetSystemDirectory("C:\\windows\\syswow64");
+    } else if (fs::is_directory(fs::path(driveC) / "windows" / "system32", error)) {
+        PosixSetSystemDirectory("C:\\windows\\system32");
+    } else {
+        PosixSetSystemDirectory("C:\\WINDOWS\\SYSTEM");
+    }
+}
+
+// InstallDir from --dest, or as the destination dialog proposes it: the Windows directory and
+// the program's name without extension, or the Windows directory itself for INSV packages.
+bool ChooseDestination(const std::string& dest) {
+    char text[PathSize] = {};
+    if (!dest.empty()) {
+        CopyText(text, PathSize, dest.c_str());
+    } else {
+        PlatformWindowsDirectory(text, PathSize);
+        char name[PathSize] = {};
+        CopyText(name, PathSize, CatalogueProgramName());
+        char* dot = std::strrchr(name, '.');
+        if (dot) *dot = '\0';
+        if (!InsvPackage && (!AppendBackslash(text, PathSize) || !AppendText(text, PathSize, name))) return false;
+    }
+    bool fits = dest.size() < PathSize - 1 && AppendBackslash(text, PathSize);
+    if (!fits || text[1] != ':' || text[2] != '\\' || PosixHostPath(text).empty()) {
+        PrintError("the destination " + EscapeName(dest.c_str()) +
+                   " is not a full Windows path on drive C: (such as C:\\GAMES\\SPACE) of at most 258 characters");
+        return false;
+    }
+    CopyText(InstallDir, PathSize, text);
+    CreateMissingDirectories(InstallDir, WalkFromRoot);
+    if (!PlatformEnterDirectory(InstallDir)) {
+        PrintError(StatusText(MsgCannotCreate, InstallDir));
+        return false;
+    }
+    return true;
+}
+
+// Prints the program group's commands as SETUP.EXE would send them to the program manager.
+void PrintProgramGroup() {
+    char commands[MaxProgramGroupCommands][ProgramGroupCommandSize];
+    int count = BuildProgramGroupCommands(commands);
+    std::printf("program manager commands (not sent):\n");
+    for (int i = 0; i < count; ++i) std::printf("  %s\n", EscapeName(commands[i]).c_str());
+}
+
+void PrintSummary(StatusCode status) {
+    const TransferCounts& t = TransferTally;
+    unsigned ignored = BoxAnswers().ignored;
+    uint32_t handled = t.done - t.sharedSkipped - t.unplaced;
+    uint32_t placed = handled > ignored ? handled - ignored : 0;
+    std::printf("%u of %u file%s placed in %s, %u skipped as older than the installed copy, %u ignored, "
+                "%llu bytes%s\n",
+                placed, t.toTransfer, t.toTransfer == 1 ? "" : "s", EscapeName(InstallDir).c_str(),
+                t.sharedSkipped, ignored, static_cast<unsigned long long>(BytesWritten),
+                status == StatusOk ? "" : " (incomplete)");
+    if (UninstallerName[0] != '\0') std::printf("uninstaller: %s\n", EscapeName(UninstallerName).c_str());
+}
+
+int Finish(StatusCode status) {
+    for (const std::string& text : BoxAnswers().failures) PrintError(text);
+    if (status == MsgNoMemory || status == MsgWindowProblem) PrintError(StatusText(status, ""));
+    if (status == MsgReadError) PrintError(StatusText(status, ErrorSubject));
+    if (status == StatusOk) return ExitOk;
+    return BoxAnswers().diskMissing ? ExitBadInput : ExitFailed;
+}
+
+// The transfer and what follows it: the settings value on a first installation and the
+// program group.
+StatusCode Install() {
+    StatusCode status = PrepareVolumeReader();
+    if (status == StatusOk) {
+        BytesWritten = 0;
+        OutputSink = &CountingWrite;
+        status = RunTransfer();
+        OutputSink = nullptr;
+    }
+    ReleaseVolumeReader();
+    PrintSummary(status);
+    if (status != StatusOk) return status;
+    if (!GraphicsFlagsStored) {
+        StoreGraphicsFlags();
+        std::printf("graphics flags: grmf=%d written to [setup] of zom.ini\n", static_cast<int>(GraphicsFlags));
+    }
+    if (!InsvPackage) PrintProgramGroup();
+    return StatusOk;
+}
+
+} // namespace
+
+int RunInstall(const InstallOptions& options) {
+    if (!options.root.empty() && !options.winePrefix.empty()) {
+        PrintError("--root and --wine-prefix exclude each other");
+        return ExitUsage;
+    }
+    OpenedPackage package;
+    int code = OpenPackage(options.path, &package);
+    if (code != ExitOk) return code;
+    DiskFolders folders{package.diskDirectory, {}};
+    for (const std::string& given : options.disks) {
+        std::string problem = AddDiskOption(given, &folders);
+        if (!problem.empty()) {
+            PrintError(problem);
+            return ExitUsage;
+        }
+    }
+    std::string driveC = SystemDrive(options);
+    if (driveC.empty()) return ExitBadInput;
+    PosixMapDrive('C', driveC);
+    PosixSetWindowsDirectory(fs::is_directory(fs::path(driveC) / "windows") ? "C:\\windows" : "C:\\WINDOWS");
+    ChooseSystemDirectory(driveC);
+    ReadGraphicsFlags();
+    ResetUninstallerName();
+    if (!ChooseDestination(options.dest)) return ExitUsage;
+    StartBoxAnswers(folders, options.yes);
+    StatusCode status = Install();
+    StopBoxAnswers();
+    return Finish(status);
+}

@@ -1,0 +1,92 @@
+// The answers that disksetup install and extract give to the engine's message boxes.
+#include "cli/install_answers.h"
+
+#include "cli/cli.h"
+#include "package/catalogue.h"
+#include "package/volume.h"
+#include "platform/posix/posix_platform.h"
+
+#include <unistd.h>
+
+namespace {
+
+struct AnswerState {
+    DiskFolders folders;
+    bool yes = false;
+    unsigned lastDisk = 0; // the disk of the last prompt answered OK
+    BoxAnswerLog log;
+};
+AnswerState State;
+
+int AnswerDiskPrompt() {
+    unsigned disk = CurrentDisk;
+    if (State.lastDisk == disk) {
+        PrintError("disk " + std::to_string(disk) + ": the Volume " + EscapeName(PosixHostPath(VolumePath).c_str()) +
+                   " is not that of disk " + std::to_string(disk));
+        State.log.diskMissing = true;
+        State.lastDisk = 0;
+        return AnswerCancel;
+    }
+    DiskSearch search = FindDiskFolder(State.folders, disk);
+    if (search.directory.empty()) {
+        std::string tried;
+        for (const std::string& path : search.tried) tried += (tried.empty() ? "" : ", ") + EscapeName(path.c_str());
+        PrintError("disk " + std::to_string(disk) + " is missing; tried " + tried + " (give it with --disk " +
+                   std::to_string(disk) + "=DIR)");
+        State.log.diskMissing = true;
+        return AnswerCancel;
+    }
+    PosixMapDrive('A', search.directory);
+    State.lastDisk = disk;
+    return AnswerOk;
+}
+
+// The answer --yes gives to a box of this type.
+int RuleAnswer(uint32_t type) {
+    switch (type & 0x0F) {
+    case BoxAbortRetryIgnore: return AnswerIgnore;
+    case BoxYesNo: return AnswerYes;
+    case BoxOk: return AnswerOk;
+    default: return AnswerCancel;
+    }
+}
+
+// The answer when nobody can be asked: give up.
+int RefusedAnswer(uint32_t type) {
+    switch (type & 0x0F) {
+    case BoxOk: return AnswerOk;
+    case BoxAbortRetryIgnore: return AnswerAbort;
+    case BoxYesNo: return AnswerNo;
+    default: return AnswerCancel;
+    }
+}
+
+int AnswerBox(PlatformWindow, const char* text, const char* caption, uint32_t type) {
+    // The disk prompt, for CurrentDisk, is the only question of the transfer with OK and Cancel.
+    if ((type & 0x0F) == BoxOkCancel) return AnswerDiskPrompt();
+    int answer;
+    if (State.yes) {
+        answer = RuleAnswer(type);
+    } else if (isatty(STDIN_FILENO)) {
+        answer = PosixTerminalPrompter(text, caption, type);
+    } else {
+        answer = RefusedAnswer(type);
+    }
+    if (answer == AnswerIgnore) ++State.log.ignored;
+    if (answer == AnswerCancel || answer == AnswerAbort || answer == AnswerNo)
+        State.log.failures.push_back(EscapeName(text));
+    return answer;
+}
+
+} // namespace
+
+void StartBoxAnswers(const DiskFolders& folders, bool yes) {
+    State = AnswerState();
+    State.folders = folders;
+    State.yes = yes;
+    PlatformSetMessageBoxHook(&AnswerBox);
+}
+
+void StopBoxAnswers() { PlatformSetMessageBoxHook(nullptr); }
+
+BoxAnswerLog& BoxAnswers() { return State.log; }

@@ -1,0 +1,21 @@
+// The answers that disksetup install and extract give to the engine's message boxes: disk
+// prompts by mapping drive A: to the disk's directory; other questions on the terminal, by
+// rule with --yes, or refused (and remembered as failures) without a terminal.
+#pragma once
+
+#include "cli/disks.h"
+
+#include <string>
+#include <vector>
+
+struct BoxAnswerLog {
+    std::vector<std::string> failures; // texts of the questions answered Cancel, Abort or No
+    unsigned ignored = 0;              // files skipped with Ignore
+    bool diskMissing = false;          // a disk could not be found
+};
+
+// yes: answer without asking: Ignore a file that cannot be replaced, Cancel a failed read or
+// write (a retry without a change would fail again), Yes to a question, OK to a notice.
+void StartBoxAnswers(const DiskFolders& folders, bool yes);
+void StopBoxAnswers();
+BoxAnswerLog& BoxAnswers();
