@@ -38,8 +38,13 @@ struct Robot {
     PROCESS_INFORMATION second = {};
     DWORD timeoutMs = 10000;
 
+    DWORD startTick = GetTickCount();
+
+    // One transcript line, after the milliseconds since the robot started.
     void Log(const std::string& line) {
-        transcript << line << "\n";
+        char stamp[16];
+        std::snprintf(stamp, sizeof stamp, "%6lu ", static_cast<unsigned long>(GetTickCount() - startTick));
+        transcript << stamp << line << "\n";
         transcript.flush();
     }
 };
