@@ -66,17 +66,9 @@ StatusCode ExtractAll(bool all, uint32_t* written, uint32_t* refused) {
 } // namespace
 
 int RunExtract(const ExtractOptions& options) {
-    OpenedPackage package;
-    int code = OpenPackage(options.path, &package);
+    DiskFolders folders;
+    int code = OpenPackageDisks(options.path, options.disks, &folders);
     if (code != ExitOk) return code;
-    DiskFolders folders{package.diskDirectory, {}};
-    for (const std::string& given : options.disks) {
-        std::string problem = AddDiskOption(given, &folders);
-        if (!problem.empty()) {
-            PrintError(problem);
-            return ExitUsage;
-        }
-    }
     std::error_code error;
     fs::create_directories(options.output, error);
     if (error || !fs::is_directory(options.output)) {

@@ -154,17 +154,9 @@ int RunInstall(const InstallOptions& options) {
         PrintError("--root and --wine-prefix exclude each other");
         return ExitUsage;
     }
-    OpenedPackage package;
-    int code = OpenPackage(options.path, &package);
+    DiskFolders folders;
+    int code = OpenPackageDisks(options.path, options.disks, &folders);
     if (code != ExitOk) return code;
-    DiskFolders folders{package.diskDirectory, {}};
-    for (const std::string& given : options.disks) {
-        std::string problem = AddDiskOption(given, &folders);
-        if (!problem.empty()) {
-            PrintError(problem);
-            return ExitUsage;
-        }
-    }
     std::string driveC = SystemDrive(options);
     if (driveC.empty()) return ExitBadInput;
     PosixMapDrive('C', driveC);

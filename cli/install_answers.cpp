@@ -80,6 +80,21 @@ int AnswerBox(PlatformWindow, const char* text, const char* caption, uint32_t ty
 
 } // namespace
 
+int OpenPackageDisks(const std::string& path, const std::vector<std::string>& disks, DiskFolders* folders) {
+    OpenedPackage package;
+    int code = OpenPackage(path, &package);
+    if (code != ExitOk) return code;
+    *folders = DiskFolders{package.diskDirectory, {}};
+    for (const std::string& given : disks) {
+        std::string problem = AddDiskOption(given, folders);
+        if (!problem.empty()) {
+            PrintError(problem);
+            return ExitUsage;
+        }
+    }
+    return ExitOk;
+}
+
 void StartBoxAnswers(const DiskFolders& folders, bool yes) {
     State = AnswerState();
     State.folders = folders;
