@@ -1,0 +1,207 @@
+// Finding a package's disks beside disk 1, and answering disk prompts by re-mapping drive A:.
+#include "cli/disks.h"
+
+#include "cli/cli.h"
+
+#include "package/catalogue.h"
+#include "package/volume.h"
+#include "platform/posix/posix_platform.h"
+
+#include <strings.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+namespace fs = std::filesystem;
+
+std::string AddDiskOption(const std::string& text, DiskFolders* folders) {
+    size_t equals = text.find('=');
+    std::string number = text.substr(0, equals);
+    if (equals == std::string::npos || equals + 1 == text.size() || number.empty() || number.size() > 5 ||
+        number.find_first_not_of("0123456789") != std::string::npos)
+        return "--disk " + text + ": expected N=DIR";
+    unsigned long disk = std::stoul(number);
+    if (disk < 1 || disk > 0xFFFF) return "--disk " + text + ": disk numbers run from 1 to 65535";
+    folders->given[static_cast<unsigned>(disk)] = text.substr(equals + 1);
+    return "";
+}
+
+int OpenPackageDisks(const std::string& path, const std::vector<std::string>& disks,
+                     OpenedPackage* package, DiskFolders* folders) {
+    int code = OpenPackage(path, package);
+    if (code != ExitOk) return code;
+    *folders = DiskFolders{package->diskDirectory, {}};
+    for (const std::string& given : disks) {
+        std::string problem = AddDiskOption(given, folders);
+        if (!problem.empty()) {
+            PrintError(problem);
+            return ExitUsage;
+        }
+    }
+    return ExitOk;
+}
+
+namespace {
+
+// Names that disk n's directory may bear beside disk 1's directory, named first.
+std::vector<std::string> CandidateNames(const std::string& firstName, unsigned disk) {
+    std::string n = std::to_string(disk);
+    std::vector<std::string> names = {"disk" + n, "Disk" + n, "DISK" + n};
+    // A first disk named "cd1" or "Setup-1" has siblings with the same stem.
+    if (firstName.size() > 1 && firstName.back() == '1' &&
+        !(firstName.size() > 1 && std::isdigit(static_cast<unsigned char>(firstName[firstName.size() - 2])))) {
+        std::string named = firstName.substr(0, firstName.size() - 1) + n;
+        if (strcasecmp(named.c_str(), names[0].c_str()) != 0) names.push_back(named);
+    }
+    return names;
+}
+
+bool IsDirectory(const fs::path& path) {
+    std::error_code error;
+    return fs::is_directory(path, error);
+}
+
+} // namespace
+
+DiskSearch FindDiskFolder(const DiskFolders& folders, unsigned disk) {
+    DiskSearch search;
+    auto given = folders.given.find(disk);
+    if (given != folders.given.end() || disk == 1) {
+        std::string dir = given != folders.given.end() ? given->second : folders.firstDisk;
+        search.tried.push_back(dir);
+        if (IsDirectory(dir)) search.directory = dir;
+        return search;
+    }
+    fs::path first = fs::absolute(folders.firstDisk).lexically_normal();
+    if (first.filename().empty()) first = first.parent_path();
+    fs::path parent = first.parent_path();
+    std::vector<std::string> names = CandidateNames(first.filename().string(), disk);
+    for (const std::string& name : names) {
+        search.tried.push_back((parent / name).string());
+        if (IsDirectory(parent / name)) {
+            search.directory = (parent / name).string();
+            return search;
+        }
+    }
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(parent, error)) {
+        for (const std::string& name : names)
+            if (strcasecmp(entry.path().filename().c_str(), name.c_str()) == 0 && IsDirectory(entry.path())) {
+                search.directory = entry.path().string();
+                return search;
+            }
+    }
+    search.tried.push_back(parent.string() + " (any case)");
+    return search;
+}
+
+namespace {
+
+struct AnswerState {
+    DiskFolders folders;
+    std::vector<std::string> notes;
+    unsigned lastPrompt = 0; // disk of the last prompt answered OK in this file, 0 for none
+};
+AnswerState* Answers = nullptr;
+
+// The disk prompt's text for CurrentDisk, as PromptForDisk words it.
+std::string PromptText() {
+    char format[256] = {};
+    PlatformLoadString(StrInsertDisk, format, 255);
+    std::string text = format;
+    char drive = SetupDir[0] >= 'a' && SetupDir[0] <= 'z' ? static_cast<char>(SetupDir[0] - 32) : SetupDir[0];
+    size_t at = text.find("%d");
+    if (at != std::string::npos) text.replace(at, 2, std::to_string(CurrentDisk));
+    at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, std::string(1, drive));
+    return text;
+}
+
+std::string Join(const std::vector<std::string>& paths) {
+    std::string out;
+    for (const std::string& p : paths) out += (out.empty() ? "" : ", ") + EscapeName(p.c_str());
+    return out;
+}
+
+// Why the Volume under VolumePath is not disk `disk`: the number it holds, or its size.
+std::string WrongVolumeNote(unsigned disk) {
+    std::string host = PosixHostPath(VolumePath);
+    std::ifstream in(host, std::ios::binary);
+    unsigned char number[2] = {};
+    in.read(reinterpret_cast<char*>(number), 2);
+    std::string what = in.gcount() == 2 ? "holds disk " + std::to_string(number[0] | number[1] << 8)
+                                        : "is too short to hold a disk number";
+    return "disk " + std::to_string(disk) + ": the Volume " + EscapeName(host.c_str()) + " " + what +
+           ", not disk " + std::to_string(disk);
+}
+
+int AnswerPrompt() {
+    unsigned disk = CurrentDisk;
+    if (Answers->lastPrompt == disk) {
+        Answers->notes.push_back(WrongVolumeNote(disk));
+        Answers->lastPrompt = 0;
+        return AnswerCancel;
+    }
+    DiskSearch search = FindDiskFolder(Answers->folders, disk);
+    if (search.directory.empty()) {
+        Answers->notes.push_back("disk " + std::to_string(disk) + " is missing; tried " + Join(search.tried));
+        Answers->lastPrompt = 0;
+        return AnswerCancel;
+    }
+    PosixMapDrive('A', search.directory);
+    Answers->lastPrompt = disk;
+    return AnswerOk;
+}
+
+// Where the reader was when a box about the record's data came up: the piece and its Volume.
+std::string PieceContext() {
+    if (SegmentCursor == nullptr || CurrentRecord == nullptr || SegmentCursor <= RecordFirstSegment(CurrentRecord))
+        return "";
+    const uint8_t* piece = SegmentCursor - SegmentSize;
+    std::string host = PosixHostPath(VolumePath);
+    std::error_code error;
+    uintmax_t size = fs::file_size(host, error);
+    return " (reading the piece at offset " + std::to_string(ReadU32(piece + 2)) + " of " +
+           std::to_string(ReadU32(piece + 6)) + " bytes from the Volume of disk " + std::to_string(ReadU16(piece)) +
+           ", " + host + ", " + (error ? std::string("?") : std::to_string(size)) + " bytes)";
+}
+
+int AnswerBox(PlatformWindow, const char* text, const char*, uint32_t type) {
+    if ((type & 0x0F) == BoxOkCancel && PromptText() == text) return AnswerPrompt();
+    // Name the Volume by its host path and disk rather than by the drive letter A:.
+    std::string note = text;
+    size_t at = note.find(VolumePath);
+    if (VolumePath[0] != '\0' && at != std::string::npos)
+        note.replace(at, std::string(VolumePath).size(),
+                     PosixHostPath(VolumePath) + " (the Volume of disk " + std::to_string(CurrentDisk) + ")");
+    else
+        note += PieceContext();
+    Answers->notes.push_back(EscapeName(note.c_str()));
+    return (type & 0x0F) == BoxOk ? AnswerOk : AnswerCancel;
+}
+
+} // namespace
+
+void StartDiskAnswers(const DiskFolders& folders) {
+    delete Answers;
+    Answers = new AnswerState{folders, {}, 0};
+    PlatformSetMessageBoxHook(&AnswerBox);
+}
+
+void StopDiskAnswers() {
+    PlatformSetMessageBoxHook(nullptr);
+    delete Answers;
+    Answers = nullptr;
+}
+
+void StartFileForDiskAnswers() {
+    if (Answers) Answers->lastPrompt = 0;
+}
+
+std::vector<std::string> TakeDiskNotes() {
+    std::vector<std::string> notes;
+    if (Answers) notes.swap(Answers->notes);
+    return notes;
+}

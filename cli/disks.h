@@ -1,0 +1,45 @@
+// The disks of a package on the host, and the answers that a command without a screen gives
+// to the engine's message boxes: a disk prompt maps drive A: to the asked disk's directory.
+#pragma once
+
+#include "cli/cli.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+// Where to look for the disks of one package.
+struct DiskFolders {
+    std::string firstDisk;                  // host directory of disk 1
+    std::map<unsigned, std::string> given;  // --disk N=DIR
+};
+
+// Adds "N=DIR" (N from 1 to 65535) to folders. Returns "" or what is wrong with text.
+std::string AddDiskOption(const std::string& text, DiskFolders* folders);
+
+struct DiskSearch {
+    std::string directory;          // "" when no directory was found
+    std::vector<std::string> tried; // host paths looked at, in order
+};
+
+// Opens the package at path (OpenPackage) and collects its disks: disk 1 is the package's
+// directory, disks gives "N=DIR" for others. Prints what is wrong and returns the exit code.
+int OpenPackageDisks(const std::string& path, const std::vector<std::string>& disks,
+                     OpenedPackage* package, DiskFolders* folders);
+
+// Disk n's directory: the one given for it; for disk 1 the first disk; otherwise a sibling of
+// disk 1 named diskN, DiskN or DISKN, or named like disk 1 with N in place of its trailing 1
+// ("cd1" -> "cd2"), found by those names and then by a scan that ignores case.
+DiskSearch FindDiskFolder(const DiskFolders& folders, unsigned disk);
+
+// Installs the message-box hook for a run over the package's disks (drive A: is disk 1):
+//  - "Insert disk N in drive A." maps A: to disk N's directory and answers OK; when there is
+//    no such directory, or the disk asked for twice in a row still holds another disk's
+//    Volume, it answers Cancel and notes why (with the paths tried);
+//  - every other box is noted with its text and answered Cancel.
+void StartDiskAnswers(const DiskFolders& folders);
+void StopDiskAnswers();
+// Starts a new file: a first prompt for a disk is answered again.
+void StartFileForDiskAnswers();
+// What the boxes told since the last call, one sentence each.
+std::vector<std::string> TakeDiskNotes();

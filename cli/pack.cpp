@@ -1,0 +1,56 @@
+// disksetup pack: writes a package from a manifest, or from a directory and options.
+#include "cli/cli.h"
+#include "cli/commands.h"
+
+#include "pack/manifest.h"
+#include "pack/pack_error.h"
+#include "pack/package_writer.h"
+
+#include <cstdio>
+
+namespace {
+
+PackManifest ManifestOf(const PackOptions& options) {
+    if (!options.manifest.empty()) {
+        PackManifest manifest = LoadManifest(options.manifest);
+        if (options.diskSize != 0) manifest.diskSize = options.diskSize;
+        return manifest;
+    }
+    DirectoryPackOptions dir = options.dir;
+    if (options.diskSize != 0) dir.diskSize = options.diskSize;
+    return ManifestFromDirectory(dir);
+}
+
+// The usage errors that the option parser cannot see: one source, and what --dir needs.
+bool CheckSourceOptions(const PackOptions& options) {
+    if (options.manifest.empty() == options.dir.directory.empty()) {
+        PrintError("pack: give either a MANIFEST or --dir SRC");
+        return false;
+    }
+    if (!options.dir.directory.empty() && (options.dir.program.empty() || options.dir.title.empty())) {
+        PrintError("pack --dir: --program and --title are required");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int RunPack(const PackOptions& options) {
+    if (!CheckSourceOptions(options)) return ExitUsage;
+    try {
+        PackageImage image = BuildPackage(ManifestOf(options));
+        std::vector<std::string> written = WritePackage(image, options.output);
+        for (const std::string& path : written) std::printf("wrote %s\n", EscapeName(path.c_str()).c_str());
+        std::printf("%zu disk%s, %zu byte catalogue\n", image.volumes.size(),
+                    image.volumes.size() == 1 ? "" : "s", image.catalogue.size());
+        return ExitOk;
+    } catch (const PackError& e) {
+        PrintError(EscapeName(e.what()));
+        return e.kind == PackError::WriteFailed ? ExitFailed : ExitBadInput;
+    } catch (const std::exception& e) {
+        // The encoder refuses inputs beyond what the size prefix can describe.
+        PrintError(EscapeName(e.what()));
+        return ExitBadInput;
+    }
+}

@@ -1,0 +1,118 @@
+// disksetup test: expands every file of a package in memory, across its disks, and reports
+// for each whether it is intact or which disk, Volume or stream is missing or damaged.
+#include "cli/cli.h"
+#include "cli/commands.h"
+#include "cli/disks.h"
+
+#include "lzhuf/decoder.h"
+#include "lzhuf/output_writer.h"
+#include "package/catalogue.h"
+#include "package/memory.h"
+#include "package/paths.h"
+#include "package/volume.h"
+#include "platform/posix/posix_platform.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+namespace {
+
+uint64_t ProducedBytes; // expanded bytes of the current file, counted instead of kept
+
+int32_t CountOutput(const uint8_t*, uint32_t count) {
+    ProducedBytes += count;
+    return static_cast<int32_t>(count);
+}
+
+// The reader as the install sequence prepares it: disk 1 in the drive, no Volume open.
+bool PrepareReader() {
+    CurrentDisk = 1;
+    CopyText(VolumePath, PathSize, SetupDir);
+    char name[PathSize] = {};
+    CopyText(name, PathSize, Header.ProgramName);
+    if (!ReplaceExtension(name, PathSize, ".dat") || !AppendText(VolumePath, PathSize, name)) return false;
+    VolumeHandle = PlatformNoFile;
+    InputBuffer = static_cast<uint8_t*>(AllocLocked(InputBufferSize, &InputBufferHandle));
+    return InputBuffer != nullptr;
+}
+
+void ReleaseReader() {
+    CloseVolume();
+    FreeLocked(&InputBufferHandle);
+    InputBuffer = nullptr;
+}
+
+// Where the reader stopped at -1 with part of a piece unread, the Volume under VolumePath
+// ended early: says so with its size and the piece. "" when the Segments were read whole.
+std::string VolumeEndProblem() {
+    if (SegmentLeft == 0) return "";
+    const uint8_t* piece = SegmentCursor - SegmentSize;
+    std::string host = PosixHostPath(VolumePath);
+    std::error_code error;
+    uintmax_t size = std::filesystem::file_size(host, error);
+    return "the Volume of disk " + std::to_string(ReadU16(piece)) + " (" + EscapeName(host.c_str()) + ", " +
+           (error ? std::string("?") : std::to_string(size)) + " bytes) ends inside the piece at offset " +
+           std::to_string(ReadU32(piece + 2)) + " of " + std::to_string(ReadU32(piece + 6)) + " bytes";
+}
+
+// After a successful expansion, the rest of the stored stream must still be readable to its
+// last Segment.
+std::string CheckStreamEnd() {
+    int b;
+    while ((b = ReadStoredByte()) >= 0) {
+    }
+    return b == -2 ? "the rest of the stored stream cannot be read" : VolumeEndProblem();
+}
+
+// Expands one record; returns the problems found, none when it is intact.
+std::vector<std::string> TestRecord(const uint8_t* record, uint8_t* outputBuffer) {
+    StartFileForDiskAnswers();
+    CopyText(TargetPath, PathSize, RecordName(record));
+    StartRecordStream(record);
+    StartOutput(outputBuffer, PlatformNoFile);
+    ProducedBytes = 0;
+    StatusCode status = DecodeFile();
+    // A stream whose codes ran past the stored data left the reader at its end (-1), where it
+    // can say whether a Volume came up short.
+    std::string end = status == StatusOk ? CheckStreamEnd() : StreamOverrun() ? VolumeEndProblem() : "";
+    std::vector<std::string> problems = TakeDiskNotes();
+    if (!end.empty()) problems.push_back(end);
+    if (status != StatusOk && problems.empty())
+        problems.push_back("the stored stream ends inside its 4-byte size");
+    return problems;
+}
+
+} // namespace
+
+int RunTest(const TestOptions& options) {
+    OpenedPackage package;
+    DiskFolders folders;
+    int code = OpenPackageDisks(options.path, options.disks, &package, &folders);
+    if (code != ExitOk) return code;
+    std::vector<uint8_t> outputBuffer(OutputBufferSize);
+    if (!PrepareReader()) {
+        PrintError(StatusText(MsgNoMemory, ""));
+        return ExitFailed;
+    }
+    OutputSink = &CountOutput;
+    StartDiskAnswers(folders);
+    uint32_t damaged = 0, count = CatalogueRecordCount();
+    const uint8_t* record = FirstRecord();
+    for (uint32_t i = 0; i < count; ++i, record = NextRecord(record)) {
+        std::vector<std::string> problems = TestRecord(record, outputBuffer.data());
+        std::string name = EscapeName(RecordName(record));
+        if (problems.empty()) {
+            std::printf("ok       %s (%llu bytes)\n", name.c_str(), static_cast<unsigned long long>(ProducedBytes));
+            continue;
+        }
+        ++damaged;
+        std::printf("DAMAGED  %s\n", name.c_str());
+        for (const std::string& problem : problems) std::printf("         %s\n", problem.c_str());
+    }
+    StopDiskAnswers();
+    OutputSink = nullptr;
+    ReleaseReader();
+    std::printf("%u file%s: %u intact, %u damaged\n", count, count == 1 ? "" : "s", count - damaged, damaged);
+    return damaged == 0 ? ExitOk : ExitBadInput;
+}

@@ -1,0 +1,261 @@
+// Building a package in memory from a manifest, and writing it out disk by disk.
+#include "pack/package_writer.h"
+
+#include "lzhuf/encoder.h"
+#include "pack/disk_layout.h"
+#include "pack/pack_error.h"
+#include "package/catalogue.h"
+#include "package/pe_version.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t MaxNameLength = HeaderProgramNameSize - 1; // 259: every path text's limit
+constexpr size_t MaxTitleLength = HeaderTitleSize - 1;      // 79
+constexpr uint32_t MaxRecordCount = 0xFFFF;
+constexpr uint64_t MaxSizeKb = 0xFFFF;
+
+// One record, everything but its Segments.
+struct PendingRecord {
+    std::string name; // ANSI
+    uint16_t flags = 0;
+    uint16_t sizeKb = 0;
+    FileVersion version;
+    std::vector<uint8_t> stream; // size prefix and bit stream
+    // Bytes of the record without its Segment entries (the end entry counted).
+    uint32_t FixedLength() const {
+        return RecordFixedSize + static_cast<uint32_t>(name.size()) + 2 +
+               ((flags & FlagSharedMask) ? 8 : 0) + SegmentSize;
+    }
+};
+
+void PutU16(std::vector<uint8_t>& out, uint32_t v) {
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+void PutU32(std::vector<uint8_t>& out, uint32_t v) {
+    PutU16(out, v & 0xFFFF);
+    PutU16(out, v >> 16);
+}
+
+std::vector<uint8_t> ReadHostFile(const std::string& path, const std::string& what) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw PackError(what + ": " + path + " cannot be opened");
+    std::error_code error;
+    uintmax_t size = fs::file_size(path, error);
+    if (error) throw PackError(what + ": " + path + " is not a readable file");
+    std::vector<uint8_t> bytes(size);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+    if (in.gcount() != static_cast<std::streamsize>(size))
+        throw PackError(what + ": " + path + " cannot be read (" + std::to_string(in.gcount()) + " of " +
+                        std::to_string(size) + " bytes)");
+    return bytes;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+void CheckLength(const std::string& ansi, size_t limit, const std::string& what) {
+    if (ansi.empty()) throw PackError(what + " is empty");
+    if (ansi.size() > limit)
+        throw PackError(what + " is " + std::to_string(ansi.size()) + " characters; the catalogue holds at most " +
+                        std::to_string(limit));
+}
+
+// The header: magic, ProgramName and Title, each within its field, and the record count.
+std::vector<uint8_t> HeaderBytes(const PackManifest& manifest, const std::string& program,
+                                 const std::string& title, size_t recordCount) {
+    std::vector<uint8_t> out(CatalogueHeaderSize, 0);
+    if (manifest.insv) std::copy_n("INSV", 4, out.begin());
+    std::copy(program.begin(), program.end(), out.begin() + 4);
+    std::copy(title.begin(), title.end(), out.begin() + 4 + HeaderProgramNameSize);
+    out[344] = static_cast<uint8_t>(recordCount);
+    out[345] = static_cast<uint8_t>(recordCount >> 8);
+    return out;
+}
+
+void AppendRecord(std::vector<uint8_t>& out, const PendingRecord& record,
+                  const std::vector<PlannedPiece>& pieces) {
+    PutU16(out, record.FixedLength() + SegmentSize * static_cast<uint32_t>(pieces.size()));
+    PutU16(out, record.flags);
+    PutU16(out, record.sizeKb);
+    out.insert(out.end(), record.name.begin(), record.name.end());
+    out.push_back(0); // terminator
+    out.push_back(0); // reserved byte
+    if (record.flags & FlagSharedMask) {
+        PutU32(out, record.version.ms);
+        PutU32(out, record.version.ls);
+    }
+    for (const PlannedPiece& piece : pieces) {
+        PutU16(out, piece.disk);
+        PutU32(out, piece.offset);
+        PutU32(out, piece.length);
+    }
+    for (int i = 0; i < 5; ++i) PutU16(out, 0); // end entry
+}
+
+// The installed size in KB, rounded up, as SizeKb holds it.
+uint16_t SizeKbOf(uint64_t size, const std::string& what) {
+    uint64_t sizeKb = (size + 1023) / 1024;
+    if (sizeKb > MaxSizeKb)
+        throw PackError(what + " is " + std::to_string(size) + " bytes, " + std::to_string(sizeKb) +
+                        " KB; a record's size holds at most " + std::to_string(MaxSizeKb) + " KB");
+    return static_cast<uint16_t>(sizeKb);
+}
+
+// Flags, version and size of one file, from its manifest entry and its bytes.
+PendingRecord DescribeFile(const ManifestFile& file, size_t index, const std::vector<uint8_t>& bytes) {
+    std::string what = "file " + std::to_string(index + 1) + " (" + file.source + ")";
+    PendingRecord record;
+    std::string name = file.name;
+    std::replace(name.begin(), name.end(), '/', '\\');
+    record.name = ToAnsi(name, what + " name " + Quoted(file.name));
+    CheckLength(record.name, MaxNameLength, what + " name " + Quoted(file.name));
+    record.sizeKb = SizeKbOf(bytes.size(), what);
+    record.flags = static_cast<uint16_t>((file.install ? 0 : FlagNotInstalled) | (file.shared ? 0x0002 : 0));
+    if (file.shared) {
+        if (file.version) {
+            record.version = *file.version;
+        } else if (!ReadPeFileVersion(bytes.data(), bytes.size(), &record.version.ms, &record.version.ls)) {
+            throw PackError(what + " is shared but has no PE version resource; give its version "
+                                   "(version = \"1.2.3.4\")");
+        }
+    }
+    return record;
+}
+
+void CheckDistinctNames(const std::vector<PendingRecord>& records) {
+    std::set<std::string> seen;
+    for (size_t i = 0; i < records.size(); ++i) {
+        std::string key = records[i].name;
+        std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });
+        if (!seen.insert(key).second)
+            throw PackError("record " + std::to_string(i + 1) + " " + Quoted(records[i].name) +
+                            ": an earlier record has the same name");
+    }
+}
+
+// ProgramName's file name with ".dat" in place of its extension, as the setup program forms it.
+std::string VolumeNameOf(const std::string& program) {
+    size_t dot = program.rfind('.');
+    return (dot == std::string::npos ? program : program.substr(0, dot)) + ".dat";
+}
+
+void CheckFileNameText(const std::string& ansi, const std::string& what) {
+    if (ansi.find_first_of("\\/:") != std::string::npos)
+        throw PackError(what + " must be a file name without directory or drive");
+}
+
+std::vector<std::vector<uint8_t>> VolumeBytes(const std::vector<PendingRecord>& records, const DiskPlan& plan) {
+    std::vector<std::vector<uint8_t>> volumes;
+    for (size_t disk = 0; disk < plan.volumeSizes.size(); ++disk) {
+        std::vector<uint8_t>& volume = volumes.emplace_back(plan.volumeSizes[disk], 0);
+        volume[0] = static_cast<uint8_t>(disk + 1);
+        volume[1] = static_cast<uint8_t>((disk + 1) >> 8);
+    }
+    for (size_t i = 0; i < records.size(); ++i) {
+        size_t from = 0;
+        for (const PlannedPiece& piece : plan.pieces[i]) {
+            std::copy_n(records[i].stream.begin() + static_cast<std::ptrdiff_t>(from), piece.length,
+                        volumes[piece.disk - 1].begin() + piece.offset);
+            from += piece.length;
+        }
+    }
+    return volumes;
+}
+
+} // namespace
+
+std::string ToAnsi(const std::string& text, const std::string& what) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        uint32_t code = c;
+        if (c >= 0x80) {
+            // Latin-1 needs at most two UTF-8 bytes: 110000xx 10xxxxxx.
+            if ((c & 0xE0) != 0xC0 || i + 1 >= text.size() || (text[i + 1] & 0xC0) != 0x80)
+                throw PackError(what + " is not UTF-8 text of Latin-1 characters (byte " + std::to_string(i) + ")");
+            code = (c & 0x1Fu) << 6 | (static_cast<unsigned char>(text[++i]) & 0x3Fu);
+            if (code > 0xFF || code < 0x80)
+                throw PackError(what + " holds a character beyond Latin-1 (byte " + std::to_string(i - 1) + ")");
+        }
+        if (code < 0x20 || code == 0x7F) throw PackError(what + " holds a control character (code " + std::to_string(code) + ")");
+        out += static_cast<char>(code);
+    }
+    return out;
+}
+
+PackageImage BuildPackage(const PackManifest& manifest) {
+    std::string program = ToAnsi(manifest.program, "program name " + Quoted(manifest.program));
+    CheckLength(program, MaxNameLength, "program name " + Quoted(manifest.program));
+    CheckFileNameText(program, "program name " + Quoted(manifest.program));
+    std::string title = ToAnsi(manifest.title, "title " + Quoted(manifest.title));
+    CheckLength(title, MaxTitleLength, "title " + Quoted(manifest.title));
+    std::string setup = ToAnsi(manifest.setup, "setup name " + Quoted(manifest.setup));
+    CheckLength(setup, MaxNameLength - 4, "setup name " + Quoted(manifest.setup));
+    CheckFileNameText(setup, "setup name " + Quoted(manifest.setup));
+    if (manifest.files.size() > MaxRecordCount)
+        throw PackError("the package has " + std::to_string(manifest.files.size()) +
+                        " files; a catalogue holds at most " + std::to_string(MaxRecordCount) + " records");
+
+    PackageImage image;
+    image.catalogueName = manifest.setup + ".bin";
+    image.volumeName = VolumeNameOf(manifest.program);
+    if (!manifest.setupProgram.empty()) {
+        image.setupProgram = ReadHostFile(manifest.setupProgram, "setup program");
+        std::string extension = fs::path(manifest.setupProgram).extension().string();
+        image.setupProgramName = manifest.setup + (extension.empty() ? ".EXE" : extension);
+    }
+    std::vector<PendingRecord> records;
+    for (size_t i = 0; i < manifest.files.size(); ++i) {
+        // Refuse a file too large for SizeKb before reading it whole.
+        std::error_code error;
+        uintmax_t size = fs::file_size(manifest.files[i].source, error);
+        if (!error) SizeKbOf(size, "file " + std::to_string(i + 1) + " (" + manifest.files[i].source + ")");
+        std::vector<uint8_t> bytes = ReadHostFile(manifest.files[i].source, "file " + std::to_string(i + 1));
+        records.push_back(DescribeFile(manifest.files[i], i, bytes));
+        records.back().stream = EncodeStoredStream(bytes.data(), bytes.size());
+    }
+    CheckDistinctNames(records);
+
+    std::vector<RecordShape> shapes;
+    for (const PendingRecord& record : records) shapes.push_back({record.name, record.FixedLength(), record.stream.size()});
+    DiskPlan plan = PlanPackage(shapes, manifest.diskSize, image.setupProgram.size());
+    image.catalogue = HeaderBytes(manifest, program, title, records.size());
+    for (size_t i = 0; i < records.size(); ++i) AppendRecord(image.catalogue, records[i], plan.pieces[i]);
+    image.volumes = VolumeBytes(records, plan);
+    return image;
+}
+
+namespace {
+
+void WriteHostFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) throw PackError(PackError::WriteFailed, "cannot write " + path.string());
+}
+
+} // namespace
+
+std::vector<std::string> WritePackage(const PackageImage& image, const std::string& directory) {
+    std::vector<std::string> written;
+    auto write = [&](const fs::path& path, const std::vector<uint8_t>& bytes) {
+        std::error_code error;
+        fs::create_directories(path.parent_path(), error);
+        if (error) throw PackError(PackError::WriteFailed, "cannot create " + path.parent_path().string() + ": " + error.message());
+        WriteHostFile(path, bytes);
+        written.push_back(path.string());
+    };
+    fs::path root(directory);
+    write(root / "disk1" / image.catalogueName, image.catalogue);
+    if (!image.setupProgramName.empty()) write(root / "disk1" / image.setupProgramName, image.setupProgram);
+    for (size_t disk = 0; disk < image.volumes.size(); ++disk)
+        write(root / ("disk" + std::to_string(disk + 1)) / image.volumeName, image.volumes[disk]);
+    return written;
+}
