@@ -23,8 +23,7 @@ std::vector<uint8_t> PatternBytes(size_t length, uint8_t seed) {
     return bytes;
 }
 
-int InstallTestPackage(const Sandbox& box, const TestPackage& package, const std::string& base,
-                       const std::string& dest) {
+void WriteTestPackage(const Sandbox& box, const TestPackage& package, const std::string& base) {
     std::map<uint16_t, std::vector<uint8_t>> volumes;
     std::vector<RecordSpec> records;
     for (const TestFile& file : package.files) {
@@ -42,14 +41,20 @@ int InstallTestPackage(const Sandbox& box, const TestPackage& package, const std
         volume.insert(volume.end(), stream.begin(), stream.end());
         records.push_back(record);
     }
-    ActiveBox = &box;
-    ActiveBase = base;
-    ActiveVolumeName = package.program.substr(0, package.program.rfind('.')) + ".dat";
+    std::string volumeName = package.program.substr(0, package.program.rfind('.')) + ".dat";
     box.Write(base + "disk1\\SETUP.bin",
               CatalogueBytes(package.magic, package.program, package.title, records));
     if (volumes.count(1) == 0) volumes[1] = {1, 0};
     for (const auto& [disk, bytes] : volumes)
-        box.Write(base + "disk" + std::to_string(disk) + "\\" + ActiveVolumeName, bytes);
+        box.Write(base + "disk" + std::to_string(disk) + "\\" + volumeName, bytes);
+}
+
+int InstallTestPackage(const Sandbox& box, const TestPackage& package, const std::string& base,
+                       const std::string& dest) {
+    WriteTestPackage(box, package, base);
+    ActiveBox = &box;
+    ActiveBase = base;
+    ActiveVolumeName = package.program.substr(0, package.program.rfind('.')) + ".dat";
     box.MakeDirectory(base + "drive");
     InsertTestDisk(1);
     PlatformOverrideProgramPath((base + "drive\\SETUP.EXE").c_str());
