@@ -169,6 +169,19 @@ std::vector<std::vector<uint8_t>> VolumeBytes(const std::vector<PendingRecord>& 
     return volumes;
 }
 
+// Refuses a disk too small for the smallest catalogue the manifest can give (one Segment per
+// record) before any file is read and compressed.
+void CheckFirstDiskRoom(const PackManifest& manifest, uint64_t setupSize) {
+    std::vector<uint64_t> none;
+    uint64_t reserved = CatalogueHeaderSize + setupSize;
+    for (const ManifestFile& file : manifest.files) {
+        // Characters, not UTF-8 bytes: each becomes one ANSI byte.
+        uint64_t name = std::count_if(file.name.begin(), file.name.end(), [](char c) { return (c & 0xC0) != 0x80; });
+        reserved += RecordFixedSize + name + 2 + (file.shared ? 8 : 0) + 2 * SegmentSize;
+    }
+    PlanDisks(none, manifest.diskSize, reserved);
+}
+
 } // namespace
 
 std::string ToAnsi(const std::string& text, const std::string& what) {
@@ -211,6 +224,7 @@ PackageImage BuildPackage(const PackManifest& manifest) {
         std::string extension = fs::path(manifest.setupProgram).extension().string();
         image.setupProgramName = manifest.setup + (extension.empty() ? ".EXE" : extension);
     }
+    CheckFirstDiskRoom(manifest, image.setupProgram.size());
     std::vector<PendingRecord> records;
     for (size_t i = 0; i < manifest.files.size(); ++i) {
         // Refuse a file too large for SizeKb before reading it whole.

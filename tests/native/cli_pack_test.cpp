@@ -1,0 +1,218 @@
+// disksetup pack and test: packages written by the command, listed and tested back, across
+// disks; damaged packages; refusals and usage errors with their exit codes.
+#include "tests/support/run_command.h"
+#include "tests/support/sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Cli(const std::string& args) { return std::string(DISKSETUP_CLI) + " " + args; }
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Deterministic contents: a compressible first half and a noisy second half.
+std::string Contents(size_t size, uint32_t seed) {
+    std::string out(size, ' ');
+    uint32_t x = seed + 1;
+    for (size_t i = 0; i < size; ++i) {
+        x = x * 1103515245u + 12345u;
+        out[i] = i < size / 2 ? "abcdefgh\n"[(i + seed) % 9] : static_cast<char>(x >> 24);
+    }
+    return out;
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class CliPack : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = Sandbox::Host(box_.Path(""));
+        WriteFile(root_ / "src/SPACE.EXE", Contents(9000, 1));
+        WriteFile(root_ / "src/DATA/LEVELS.DAT", Contents(14000, 2));
+        WriteFile(root_ / "src/EMPTY.TXT", "");
+        WriteFile(root_ / "src/README.TXT", Contents(500, 3));
+        WriteFile(root_ / "src/UNINST.EXE", Contents(3000, 4));
+    }
+    // Packs src on disks of size bytes into out; every stream of LEVELS.DAT and SPACE.EXE
+    // crosses at least one disk.
+    CommandResult PackDir(const std::string& out, uint64_t size) {
+        return RunCommand(Cli("pack --dir " + ShellQuote((root_ / "src").string()) +
+                              " --program SPACE.EXE --title 'Space Game' --uninstaller UNINST.EXE"
+                              " --not-installed README.TXT --shared DATA/LEVELS.DAT=1.2.3.4 --disk-size " +
+                              std::to_string(size) + " -o " + ShellQuote((root_ / out).string())));
+    }
+    CommandResult Test(const std::string& args) { return RunCommand(Cli("test " + args)); }
+    std::string Disk(const std::string& out, int n) {
+        return ShellQuote((root_ / out / ("disk" + std::to_string(n))).string());
+    }
+
+    Sandbox box_;
+    fs::path root_;
+};
+
+TEST_F(CliPack, ManifestPackageListsAndTestsIntact) {
+    WriteFile(root_ / "m.toml", R"(program = "SPACE.EXE"
+title = "Space Game"
+setup = "INSTALL"
+setup_program = "src/UNINST.EXE"
+[[file]]
+source = "src/SPACE.EXE"
+name = "SPACE.EXE"
+[[file]]
+source = "src/DATA/LEVELS.DAT"
+name = "DATA/LEVELS.DAT"
+shared = true
+version = "2.1.0.5"
+[[file]]
+source = "src/EMPTY.TXT"
+name = "EMPTY.TXT"
+[[file]]
+source = "src/UNINST.EXE"
+name = "uninstal.exe"
+[[file]]
+source = "src/README.TXT"
+name = "README.TXT"
+install = false
+)");
+    CommandResult r = RunCommand(Cli("pack " + ShellQuote((root_ / "m.toml").string()) + " -o " +
+                                     ShellQuote((root_ / "out").string())));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadFile(root_ / "out/disk1/INSTALL.EXE"), Contents(3000, 4));
+    EXPECT_TRUE(fs::exists(root_ / "out/disk1/INSTALL.bin"));
+    EXPECT_TRUE(Contains(r.out, "1 disk, "));
+
+    r = RunCommand(Cli("list " + Disk("out", 1)));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "Title:    Space Game\n")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "Records:  5\n"));
+    EXPECT_TRUE(Contains(r.out, "shared             14  2.1.0.5         DATA\\LEVELS.DAT")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "not installed       1  -               README.TXT")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "ordinary            0  -               EMPTY.TXT                1:")) << r.out;
+
+    r = Test(Disk("out", 1));
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(r.out, "ok       SPACE.EXE (9000 bytes)\n"
+                     "ok       DATA\\LEVELS.DAT (14000 bytes)\n"
+                     "ok       EMPTY.TXT (0 bytes)\n"
+                     "ok       uninstal.exe (3000 bytes)\n"
+                     "ok       README.TXT (500 bytes)\n"
+                     "5 files: 5 intact, 0 damaged\n");
+}
+
+TEST_F(CliPack, MultiDiskPackageTestsIntactAndPacksTheSameTwice) {
+    ASSERT_EQ(PackDir("one", 4000).exitCode, 0);
+    ASSERT_EQ(PackDir("two", 4000).exitCode, 0);
+    size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(root_ / "one")) {
+        if (!entry.is_regular_file()) continue;
+        ++files;
+        fs::path twin = root_ / "two" / fs::relative(entry.path(), root_ / "one");
+        EXPECT_EQ(ReadFile(entry.path()), ReadFile(twin)) << twin;
+    }
+    EXPECT_GE(files, 5u); // the catalogue and at least four Volumes
+    CommandResult r = Test(Disk("one", 1));
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_TRUE(Contains(r.out, "ok       uninstal.exe (3000 bytes)\n")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "5 files: 5 intact, 0 damaged\n")) << r.out;
+    // The catalogue file itself is a path to test, too.
+    EXPECT_EQ(Test(ShellQuote((root_ / "one/disk1/SETUP.bin").string())).exitCode, 0);
+}
+
+TEST_F(CliPack, MissingDiskNamesTheDiskAndThePathsTried) {
+    ASSERT_EQ(PackDir("out", 4000).exitCode, 0);
+    fs::rename(root_ / "out/disk3", root_ / "elsewhere");
+    CommandResult r = Test(Disk("out", 1));
+    EXPECT_EQ(r.exitCode, 2);
+    std::string dir = (root_ / "out").string();
+    EXPECT_TRUE(Contains(r.out, "disk 3 is missing; tried " + dir + "/disk3, " + dir + "/Disk3, " + dir +
+                                    "/DISK3, " + dir + " (any case)"))
+        << r.out;
+    EXPECT_TRUE(Contains(r.out, "DAMAGED  SPACE.EXE\n")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "ok       uninstal.exe (3000 bytes)\n")) << r.out;
+
+    // Told where disk 3 lies, the package is whole again.
+    r = Test(Disk("out", 1) + " --disk 3=" + ShellQuote((root_ / "elsewhere").string()));
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    // A sibling named in another case is found by the scan.
+    fs::rename(root_ / "elsewhere", root_ / "out/dIsK3");
+    EXPECT_EQ(Test(Disk("out", 1)).exitCode, 0);
+}
+
+TEST_F(CliPack, TruncatedVolumeIsReportedWithItsDiskAndSize) {
+    ASSERT_EQ(PackDir("out", 4000).exitCode, 0);
+    fs::path volume = root_ / "out/disk2/SPACE.dat";
+    fs::resize_file(volume, 1000);
+    CommandResult r = Test(Disk("out", 1));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(Contains(r.out, "from the Volume of disk 2, " + volume.string() + ", 1000 bytes)")) << r.out;
+    EXPECT_TRUE(Contains(r.out, ": read error! (reading the piece at offset ")) << r.out;
+    EXPECT_FALSE(Contains(r.out, " 0 damaged"));
+}
+
+TEST_F(CliPack, VolumeOfAnotherDiskIsNamedWithTheNumberItHolds) {
+    ASSERT_EQ(PackDir("out", 4000).exitCode, 0);
+    fs::copy_file(root_ / "out/disk3/SPACE.dat", root_ / "out/disk2/SPACE.dat", fs::copy_options::overwrite_existing);
+    CommandResult r = Test(Disk("out", 1));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(Contains(r.out, "disk 2: the Volume " + (root_ / "out/disk2/SPACE.dat").string() +
+                                    " holds disk 3, not disk 2"))
+        << r.out;
+}
+
+TEST_F(CliPack, MissingVolumeInAnExistingDiskFolderIsNamed) {
+    ASSERT_EQ(PackDir("out", 4000).exitCode, 0);
+    fs::remove(root_ / "out/disk2/SPACE.dat");
+    CommandResult r = Test(Disk("out", 1));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(Contains(r.out, (root_ / "out/disk2/SPACE.dat").string() + " (the Volume of disk 2): read error!"))
+        << r.out;
+}
+
+TEST_F(CliPack, RefusalsWriteNothingAndExitTwo) {
+    // The catalogue does not fit on disk 1.
+    CommandResult r = PackDir("small", 300);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(Contains(r.err, "disk 1 is too small for the catalogue")) << r.err;
+    EXPECT_FALSE(fs::exists(root_ / "small"));
+
+    r = RunCommand(Cli("pack --dir " + ShellQuote((root_ / "src").string()) + " --program SPACE.EXE --title " +
+                       std::string(80, 'T') + " -o " + ShellQuote((root_ / "long").string())));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(Contains(r.err, "is 80 characters; the catalogue holds at most 79")) << r.err;
+    EXPECT_FALSE(fs::exists(root_ / "long"));
+
+    WriteFile(root_ / "bad.toml", "program = \"P.EXE\"\ntitle = \"T\"\ndisksize = 5\n");
+    r = RunCommand(Cli("pack " + ShellQuote((root_ / "bad.toml").string()) + " -o " +
+                       ShellQuote((root_ / "bad").string())));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(Contains(r.err, "key \"disksize\" is not known")) << r.err;
+    EXPECT_FALSE(fs::exists(root_ / "bad"));
+}
+
+TEST_F(CliPack, UsageErrorsExitOne) {
+    std::string out = " -o " + ShellQuote((root_ / "u").string());
+    EXPECT_EQ(RunCommand(Cli("pack" + out)).exitCode, 1);
+    EXPECT_EQ(RunCommand(Cli("pack --dir " + ShellQuote((root_ / "src").string()) + " --title T" + out)).exitCode, 1);
+    EXPECT_EQ(RunCommand(Cli("pack m.toml --dir src" + out)).exitCode, 1);
+    ASSERT_EQ(PackDir("out", 4000).exitCode, 0);
+    CommandResult r = Test(Disk("out", 1) + " --disk two=/tmp");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.err, "--disk two=/tmp: expected N=DIR")) << r.err;
+    EXPECT_EQ(Test(Disk("out", 1) + " --disk 0=/tmp").exitCode, 1);
+}
+
+} // namespace
