@@ -17,6 +17,12 @@ void Add(char* command, const char* text) {
     CopyText(command + have, ProgramGroupCommandSize - have, text);
 }
 
+void Enclose(char* command, const char* before, const char* text, const char* after) {
+    Add(command, before);
+    Add(command, text);
+    Add(command, after);
+}
+
 // Ends an AddItem command: ",,,,," + InstallDir without its trailing backslash + ")]".
 void AddDirectoryAndClose(char* command) {
     Add(command, ",,,,,");
@@ -36,30 +42,19 @@ const char* CatalogueTitle(char* title) {
 int BuildProgramGroupCommands(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]) {
     char title[HeaderTitleSize + 1];
     CatalogueTitle(title);
-    char slot[256] = {};
+    char group[256] = {}, uninstallItem[512] = {};
+    PlatformLoadString(StrGroupName, group, sizeof group);
+    FormatMessageText(uninstallItem, sizeof uninstallItem, StrUninstallItem, title);
     for (int i = 0; i < MaxProgramGroupCommands; ++i) commands[i][0] = '\0';
-    PlatformLoadString(StrGroupName, slot, sizeof slot);
-    Add(commands[0], "[CreateGroup(");
-    Add(commands[0], slot);
-    Add(commands[0], ")]");
-    Add(commands[1], "[ReplaceItem(");
-    Add(commands[1], title);
-    Add(commands[1], ")]");
-    Add(commands[2], "[AddItem(\"");
-    Add(commands[2], CatalogueProgramName());
-    Add(commands[2], "\",");
+    Enclose(commands[0], "[CreateGroup(", group, ")]");
+    Enclose(commands[1], "[ReplaceItem(", title, ")]");
+    Enclose(commands[2], "[AddItem(\"", CatalogueProgramName(), "\",");
     Add(commands[2], title);
     AddDirectoryAndClose(commands[2]);
     if (UninstallerName[0] == '\0') return 3;
-    char item[512] = {};
-    FormatMessageText(item, sizeof item, StrUninstallItem, title);
-    Add(commands[3], "[ReplaceItem(");
-    Add(commands[3], item);
-    Add(commands[3], ")]");
-    Add(commands[4], "[AddItem(");
-    Add(commands[4], UninstallerName);
-    Add(commands[4], ",");
-    Add(commands[4], item);
+    Enclose(commands[3], "[ReplaceItem(", uninstallItem, ")]");
+    Enclose(commands[4], "[AddItem(", UninstallerName, ",");
+    Add(commands[4], uninstallItem);
     AddDirectoryAndClose(commands[4]);
     return 5;
 }

@@ -1,0 +1,52 @@
+// The program-manager command texts: with and without an uninstaller, and at a drive root.
+#include "install/placement.h"
+#include "install/program_group.h"
+#include "install/transfer.h"
+#include "package/catalogue.h"
+#include "package/paths.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/test_package.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ProgramGroup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteTestPackage(box_, {.program = "SPACE.EXE", .title = "Space Game"}, box_.Path("pkg\\"));
+        PlatformOverrideProgramPath(box_.Path("pkg\\disk1\\SETUP.EXE").c_str());
+        ASSERT_EQ(LoadCatalogue(), 0);
+    }
+    void TearDown() override { ReleaseCatalogue(); }
+    std::vector<std::string> Build() {
+        char commands[MaxProgramGroupCommands][ProgramGroupCommandSize];
+        int count = BuildProgramGroupCommands(commands);
+        return std::vector<std::string>(commands, commands + count);
+    }
+    Sandbox box_;
+};
+
+TEST_F(ProgramGroup, FiveCommandsWithTheUninstaller) {
+    CopyText(InstallDir, PathSize, "C:\\WINDOWS\\SPACE\\");
+    CopyText(UninstallerName, PathSize, "unins3.exe");
+    EXPECT_EQ(Build(), std::vector<std::string>({
+                           "[CreateGroup(Applications)]",
+                           "[ReplaceItem(Space Game)]",
+                           "[AddItem(\"SPACE.EXE\",Space Game,,,,,C:\\WINDOWS\\SPACE)]",
+                           "[ReplaceItem(Uninstall Space Game)]",
+                           "[AddItem(unins3.exe,Uninstall Space Game,,,,,C:\\WINDOWS\\SPACE)]",
+                       }));
+}
+
+TEST_F(ProgramGroup, ThreeCommandsWithoutUninstallerAndDriveRootLosesItsBackslash) {
+    CopyText(InstallDir, PathSize, "D:\\");
+    ResetUninstallerName();
+    EXPECT_EQ(Build(), std::vector<std::string>({
+                           "[CreateGroup(Applications)]",
+                           "[ReplaceItem(Space Game)]",
+                           "[AddItem(\"SPACE.EXE\",Space Game,,,,,D:)]",
+                       }));
+}
+
+} // namespace
