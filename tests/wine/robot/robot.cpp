@@ -440,6 +440,18 @@ void RunStep(const Step& step) {
         HWND backdrop = Backdrop();
         PostMessageA(backdrop, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         WaitFor([&] { return IsIconic(backdrop) != FALSE; }, "the backdrop to be minimised");
+    } else if (command == "resize-backdrop") {
+        Need(step, 2);
+        HWND backdrop = Backdrop();
+        int width = Number(step.words[1]), height = Number(step.words[2]);
+        SetWindowPos(backdrop, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        WaitFor(
+            [&] {
+                RECT r;
+                GetWindowRect(backdrop, &r);
+                return r.right - r.left == width && r.bottom - r.top == height;
+            },
+            "the backdrop to take its new size");
     } else if (command == "expect-iconic") {
         Need(step, 1);
         bool iconic = YesNo(step.words[1]);
