@@ -103,9 +103,8 @@ TEST_F(Transfer, HaltDuringTheFirstPassSkipsTheSecond) {
 TEST_F(Transfer, FailedPlacementStopsThePassesAndSkipsTheDataFile) {
     Load({.files = {{.name = "uninstal.exe", .bytes = PatternBytes(40)},
                     {.name = "A", .bytes = PatternBytes(4)}, {.name = "B", .bytes = PatternBytes(4)}}});
-    box_.Write(dest_ + "A", std::string("locked"));
-    box_.SetReadOnly(dest_ + "A", true);
-    ScriptedBoxes boxes({AnswerAbort});
+    box_.MakeDirectory(dest_ + "A"); // a directory in the way: A cannot be created
+    ScriptedBoxes boxes({AnswerCancel});
     EXPECT_EQ(RunTransfer(), 2);
     EXPECT_FALSE(box_.Exists(dest_ + "B"));
     EXPECT_FALSE(box_.Exists(dest_ + "uninstal.bin"));

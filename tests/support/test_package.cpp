@@ -82,3 +82,14 @@ void SwapDiskOnPrompt(const RecordedBox& box) {
     int n = 0;
     if (std::sscanf(box.text.c_str(), "Insert disk %d", &n) == 1) InsertTestDisk(n);
 }
+
+bool ReadOnlyIsEnforced(const Sandbox& box) {
+    std::string probe = box.Path("read-only-probe");
+    box.Write(probe, std::string("probe"));
+    box.SetReadOnly(probe, true);
+    PlatformFile file = PlatformCreate(probe.c_str());
+    PlatformClose(file);
+    box.SetReadOnly(probe, false);
+    std::remove(Sandbox::Host(probe).c_str());
+    return file == PlatformNoFile;
+}

@@ -42,3 +42,7 @@ void SwapDiskOnPrompt(const RecordedBox& box);
 
 // Bytes 0, 1, 2, ... of the given length, varied by seed.
 std::vector<uint8_t> PatternBytes(size_t length, uint8_t seed = 0);
+
+// Whether a read-only file refuses to be re-created here; Wine running as root ignores the
+// attribute. Tests of read-only targets skip where it does not hold.
+bool ReadOnlyIsEnforced(const Sandbox& box);
