@@ -26,26 +26,31 @@ constexpr char OutputDrive = 'O'; // the output directory as a drive: nothing li
 bool ExtractionPath(const char* name, char* path) {
     const char* rest = name;
     if (rest[0] != '\0' && rest[1] == ':') rest += 2;
-    while (*rest == '\\' || *rest == '/') ++rest;
+    while (*rest == '\\' || *rest == '/')
+        ++rest;
     std::snprintf(path, PathSize, "%c:\\", OutputDrive);
     if (!AppendText(path, PathSize, rest)) return false;
     std::string host = PosixHostPath(path);
     return !host.empty() && host != PosixDriveRoot(OutputDrive);
 }
 
-bool Wanted(const uint8_t* record, bool all) { return all || (RecordFlags(record) & FlagNotInstalled) == 0; }
+bool Wanted(const uint8_t* record, bool all) {
+    return all || (RecordFlags(record) & FlagNotInstalled) == 0;
+}
 
 // Expands every wanted record; returns the first failing status (after which nothing more is
 // extracted) and counts the files written.
 StatusCode ExtractAll(bool all, uint32_t* written, uint32_t* refused) {
     uint32_t total = 0, done = 0;
     const uint8_t* record = FirstRecord();
-    for (uint16_t i = 0; i < CatalogueRecordCount(); ++i, record = NextRecord(record)) total += Wanted(record, all);
+    for (uint16_t i = 0; i < CatalogueRecordCount(); ++i, record = NextRecord(record))
+        total += Wanted(record, all);
     StatusCode status = StatusOk;
     BeginTransferScreen();
     UpdateProgress(0);
     record = FirstRecord();
-    for (uint16_t i = 0; i < CatalogueRecordCount() && status == StatusOk; ++i, record = NextRecord(record)) {
+    for (uint16_t i = 0; i < CatalogueRecordCount() && status == StatusOk;
+         ++i, record = NextRecord(record)) {
         if (!Wanted(record, all) || PumpTransferMessages() != 0) continue;
         char path[PathSize] = {};
         ShowTransferName(RecordName(record));
@@ -53,7 +58,8 @@ StatusCode ExtractAll(bool all, uint32_t* written, uint32_t* refused) {
             status = PlaceFileAt(record, path);
             *written += status == StatusOk;
         } else {
-            PrintError(EscapeName(RecordName(record)) + ": the name leaves no file name below the output; skipped");
+            PrintError(EscapeName(RecordName(record)) +
+                       ": the name leaves no file name below the output; skipped");
             ++*refused;
         }
         UpdateProgress(TransferPercent(++done, total));
@@ -82,8 +88,10 @@ int RunExtract(const ExtractOptions& options) {
     if (status == StatusOk) status = ExtractAll(options.all, &written, &refused);
     ReleaseVolumeReader();
     StopBoxAnswers();
-    for (const std::string& text : BoxAnswers().failures) PrintError(text);
-    std::printf("%u file%s extracted to %s\n", written, written == 1 ? "" : "s", EscapeName(options.output.c_str()).c_str());
+    for (const std::string& text : BoxAnswers().failures)
+        PrintError(text);
+    std::printf("%u file%s extracted to %s\n", written, written == 1 ? "" : "s",
+                EscapeName(options.output.c_str()).c_str());
     if (status != StatusOk) return BoxAnswers().diskMissing ? ExitBadInput : ExitFailed;
     return refused ? ExitBadInput : ExitOk;
 }

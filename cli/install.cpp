@@ -39,7 +39,9 @@ std::string SystemDrive(const InstallOptions& options) {
     std::error_code error;
     if (!options.root.empty()) {
         fs::create_directories(fs::path(options.root) / "WINDOWS" / "SYSTEM", error);
-        if (error) PrintError("cannot create " + EscapeName(options.root.c_str()) + "/WINDOWS/SYSTEM: " + error.message());
+        if (error)
+            PrintError("cannot create " + EscapeName(options.root.c_str()) +
+                       "/WINDOWS/SYSTEM: " + error.message());
         return error ? "" : fs::absolute(options.root).string();
     }
     std::string prefix = options.winePrefix;
@@ -47,7 +49,8 @@ std::string SystemDrive(const InstallOptions& options) {
     if (prefix.empty() && std::getenv("HOME")) prefix = std::string(std::getenv("HOME")) + "/.wine";
     fs::path driveC = fs::path(prefix) / "drive_c";
     if (prefix.empty() || !fs::is_directory(driveC / "windows", error)) {
-        PrintError("no Wine prefix at " + EscapeName(prefix.c_str()) + " (" + EscapeName(driveC.c_str()) +
+        PrintError("no Wine prefix at " + EscapeName(prefix.c_str()) + " (" +
+                   EscapeName(driveC.c_str()) +
                    "/windows is missing); give --wine-prefix P or --root DIR");
         return "";
     }
@@ -80,12 +83,14 @@ bool ChooseDestination(const std::string& dest) {
         CopyText(name, PathSize, CatalogueProgramName());
         char* dot = std::strrchr(name, '.');
         if (dot) *dot = '\0';
-        if (!InsvPackage && (!AppendBackslash(text, PathSize) || !AppendText(text, PathSize, name))) return false;
+        if (!InsvPackage && (!AppendBackslash(text, PathSize) || !AppendText(text, PathSize, name)))
+            return false;
     }
     bool fits = dest.size() < PathSize - 1 && AppendBackslash(text, PathSize);
     if (!fits || text[1] != ':' || text[2] != '\\' || PosixHostPath(text).empty()) {
         PrintError("the destination " + EscapeName(dest.c_str()) +
-                   " is not a full Windows path on drive C: (such as C:\\GAMES\\SPACE) of at most 258 characters");
+                   " is not a full Windows path on drive C: (such as C:\\GAMES\\SPACE) of at most "
+                   "258 characters");
         return false;
     }
     CopyText(InstallDir, PathSize, text);
@@ -97,12 +102,25 @@ bool ChooseDestination(const std::string& dest) {
     return true;
 }
 
+// Whether the destination's disk has RequiredKb free, as the destination dialog demands.
+bool EnoughSpace() {
+    char root[4] = {InstallDir[0], ':', '\\', '\0'};
+    uint32_t sectors = 0, bytes = 0, clusters = 0;
+    if (!PlatformDiskFreeSpace(root, &sectors, &bytes, &clusters)) return true; // cannot tell
+    uint64_t freeKb = uint64_t{sectors} * bytes * clusters / 1024;
+    if (freeKb >= RequiredKb) return true;
+    PrintError("not enough space for " + EscapeName(InstallDir) + ": " +
+               std::to_string(RequiredKb) + " KB required, " + std::to_string(freeKb) + " KB free");
+    return false;
+}
+
 // Prints the program group's commands as SETUP.EXE would send them to the program manager.
 void PrintProgramGroup() {
     char commands[MaxProgramGroupCommands][ProgramGroupCommandSize];
     int count = BuildProgramGroupCommands(commands);
     std::printf("program manager commands (not sent):\n");
-    for (int i = 0; i < count; ++i) std::printf("  %s\n", EscapeName(commands[i]).c_str());
+    for (int i = 0; i < count; ++i)
+        std::printf("  %s\n", EscapeName(commands[i]).c_str());
 }
 
 void PrintSummary(StatusCode status) {
@@ -110,16 +128,19 @@ void PrintSummary(StatusCode status) {
     unsigned ignored = BoxAnswers().ignored;
     uint32_t handled = t.done - t.sharedSkipped - t.unplaced;
     uint32_t placed = handled > ignored ? handled - ignored : 0;
-    std::printf("%u of %u file%s placed in %s, %u skipped as older than the installed copy, %u ignored, "
-                "%llu bytes%s\n",
-                placed, t.toTransfer, t.toTransfer == 1 ? "" : "s", EscapeName(InstallDir).c_str(),
-                t.sharedSkipped, ignored, static_cast<unsigned long long>(BytesWritten),
-                status == StatusOk ? "" : " (incomplete)");
-    if (UninstallerName[0] != '\0') std::printf("uninstaller: %s\n", EscapeName(UninstallerName).c_str());
+    std::printf(
+        "%u of %u file%s placed in %s, %u skipped as older than the installed copy, %u ignored, "
+        "%llu bytes%s\n",
+        placed, t.toTransfer, t.toTransfer == 1 ? "" : "s", EscapeName(InstallDir).c_str(),
+        t.sharedSkipped, ignored, static_cast<unsigned long long>(BytesWritten),
+        status == StatusOk ? "" : " (incomplete)");
+    if (UninstallerName[0] != '\0')
+        std::printf("uninstaller: %s\n", EscapeName(UninstallerName).c_str());
 }
 
 int Finish(StatusCode status) {
-    for (const std::string& text : BoxAnswers().failures) PrintError(text);
+    for (const std::string& text : BoxAnswers().failures)
+        PrintError(text);
     if (status == MsgNoMemory || status == MsgWindowProblem) PrintError(StatusText(status, ""));
     if (status == MsgReadError) PrintError(StatusText(status, ErrorSubject));
     if (status == StatusOk) return ExitOk;
@@ -141,7 +162,8 @@ StatusCode Install() {
     if (status != StatusOk) return status;
     if (!GraphicsFlagsStored) {
         StoreGraphicsFlags();
-        std::printf("graphics flags: grmf=%d written to [setup] of zom.ini\n", static_cast<int>(GraphicsFlags));
+        std::printf("graphics flags: grmf=%d written to [setup] of zom.ini\n",
+                    static_cast<int>(GraphicsFlags));
     }
     if (!InsvPackage) PrintProgramGroup();
     return StatusOk;
@@ -160,11 +182,13 @@ int RunInstall(const InstallOptions& options) {
     std::string driveC = SystemDrive(options);
     if (driveC.empty()) return ExitBadInput;
     PosixMapDrive('C', driveC);
-    PosixSetWindowsDirectory(fs::is_directory(fs::path(driveC) / "windows") ? "C:\\windows" : "C:\\WINDOWS");
+    PosixSetWindowsDirectory(fs::is_directory(fs::path(driveC) / "windows") ? "C:\\windows"
+                                                                            : "C:\\WINDOWS");
     ChooseSystemDirectory(driveC);
     ReadGraphicsFlags();
     ResetUninstallerName();
     if (!ChooseDestination(options.dest)) return ExitUsage;
+    if (!EnoughSpace()) return ExitFailed;
     StartBoxAnswers(folders, options.yes);
     StatusCode status = Install();
     StopBoxAnswers();

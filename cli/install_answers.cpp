@@ -21,8 +21,9 @@ AnswerState State;
 int AnswerDiskPrompt() {
     unsigned disk = CurrentDisk;
     if (State.lastDisk == disk) {
-        PrintError("disk " + std::to_string(disk) + ": the Volume " + EscapeName(PosixHostPath(VolumePath).c_str()) +
-                   " is not that of disk " + std::to_string(disk));
+        PrintError("disk " + std::to_string(disk) + ": the Volume " +
+                   EscapeName(PosixHostPath(VolumePath).c_str()) + " is not that of disk " +
+                   std::to_string(disk));
         State.log.diskMissing = true;
         State.lastDisk = 0;
         return AnswerCancel;
@@ -30,9 +31,10 @@ int AnswerDiskPrompt() {
     DiskSearch search = FindDiskFolder(State.folders, disk);
     if (search.directory.empty()) {
         std::string tried;
-        for (const std::string& path : search.tried) tried += (tried.empty() ? "" : ", ") + EscapeName(path.c_str());
-        PrintError("disk " + std::to_string(disk) + " is missing; tried " + tried + " (give it with --disk " +
-                   std::to_string(disk) + "=DIR)");
+        for (const std::string& path : search.tried)
+            tried += (tried.empty() ? "" : ", ") + EscapeName(path.c_str());
+        PrintError("disk " + std::to_string(disk) + " is missing; tried " + tried +
+                   " (give it with --disk " + std::to_string(disk) + "=DIR)");
         State.log.diskMissing = true;
         return AnswerCancel;
     }
@@ -80,7 +82,8 @@ int AnswerBox(PlatformWindow, const char* text, const char* caption, uint32_t ty
 
 } // namespace
 
-int OpenPackageDisks(const std::string& path, const std::vector<std::string>& disks, DiskFolders* folders) {
+int OpenPackageDisks(const std::string& path, const std::vector<std::string>& disks,
+                     DiskFolders* folders) {
     OpenedPackage package;
     int code = OpenPackage(path, &package);
     if (code != ExitOk) return code;
@@ -102,6 +105,10 @@ void StartBoxAnswers(const DiskFolders& folders, bool yes) {
     PlatformSetMessageBoxHook(&AnswerBox);
 }
 
-void StopBoxAnswers() { PlatformSetMessageBoxHook(nullptr); }
+void StopBoxAnswers() {
+    PlatformSetMessageBoxHook(nullptr);
+}
 
-BoxAnswerLog& BoxAnswers() { return State.log; }
+BoxAnswerLog& BoxAnswers() {
+    return State.log;
+}

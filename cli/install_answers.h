@@ -10,7 +10,8 @@
 
 // Opens the package at path (OpenPackage) and adds the --disk options to its disk folders.
 // Returns an exit code: ExitOk, the opening's, or ExitUsage for a bad --disk.
-int OpenPackageDisks(const std::string& path, const std::vector<std::string>& disks, DiskFolders* folders);
+int OpenPackageDisks(const std::string& path, const std::vector<std::string>& disks,
+                     DiskFolders* folders);
 
 struct BoxAnswerLog {
     std::vector<std::string> failures; // texts of the questions answered Cancel, Abort or No

@@ -19,7 +19,9 @@ bool OnTerminal = false;
 int Percent = 0;
 std::string Name;
 
-void OnInterrupt(int) { HaltRequested = 1; }
+void OnInterrupt(int) {
+    HaltRequested = 1;
+}
 
 // One line, redrawn in place: "[#########...........]  45%  NAME".
 void Draw() {
@@ -63,7 +65,9 @@ int32_t PumpTransferMessages() {
     return DialogResult;
 }
 
-int32_t TransferDialogResult() { return DialogResult; }
+int32_t TransferDialogResult() {
+    return DialogResult;
+}
 
 void EndTransferScreen() {
     if (OnTerminal) std::fprintf(stderr, "\n");

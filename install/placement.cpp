@@ -69,8 +69,7 @@ bool OwnUninstaller() {
     if (data == PlatformNoFile) return false;
     char field[HeaderProgramNameSize] = {};
     int32_t got = -1;
-    if (PlatformSeek(data, 4, SeekFromCurrent) == 4)
-        got = PlatformRead(data, field, sizeof field);
+    if (PlatformSeek(data, 4, SeekFromCurrent) == 4) got = PlatformRead(data, field, sizeof field);
     PlatformClose(data);
     return got > 0 && SameProgramName(field, static_cast<size_t>(got));
 }
@@ -138,4 +137,6 @@ StatusCode PlaceFileAt(const uint8_t* record, const char* path) {
     return ExpandRecord(record, WalkFromRoot);
 }
 
-void ResetUninstallerName() { UninstallerName[0] = '\0'; }
+void ResetUninstallerName() {
+    UninstallerName[0] = '\0';
+}

@@ -82,9 +82,11 @@ StatusCode CopyChunk(const char* targetPath, const char* sourcePath, PlatformFil
 StatusCode CopyPlainFile(const char* targetName, const char* sourceName, const char* directory) {
     char sourcePath[PathSize] = {};
     char targetPath[PathSize] = {};
-    if (!AppendText(sourcePath, PathSize, SetupDir) || !AppendText(sourcePath, PathSize, sourceName))
+    if (!AppendText(sourcePath, PathSize, SetupDir) ||
+        !AppendText(sourcePath, PathSize, sourceName))
         return RefuseLongPath(sourceName, MsgReadError);
-    if (!AppendText(targetPath, PathSize, directory) || !AppendText(targetPath, PathSize, targetName))
+    if (!AppendText(targetPath, PathSize, directory) ||
+        !AppendText(targetPath, PathSize, targetName))
         return RefuseLongPath(targetName, MsgWriteError);
     PlatformFile source = PlatformNoFile;
     int32_t size = 0;
@@ -98,12 +100,13 @@ StatusCode CopyPlainFile(const char* targetName, const char* sourceName, const c
     } else {
         // Missing subdirectories of the name are created below the destination, never above.
         size_t start = std::strlen(directory);
-        int32_t walk = start > 0 && std::strchr(targetName, '\\') ? static_cast<int32_t>(start)
-                                                                  : WalkNever;
+        int32_t walk =
+            start > 0 && std::strchr(targetName, '\\') ? static_cast<int32_t>(start) : WalkNever;
         result = CreateTargetFile(targetPath, walk, &target);
     }
     if (result == StatusOk && target != PlatformNoFile && size > 0)
-        result = CopyChunks(targetPath, sourcePath, target, source, buffer, static_cast<uint32_t>(size));
+        result =
+            CopyChunks(targetPath, sourcePath, target, source, buffer, static_cast<uint32_t>(size));
     PlatformClose(target);
     PlatformClose(source);
     FreeLocked(&bufferHandle);

@@ -45,7 +45,8 @@ int BuildProgramGroupCommands(char commands[MaxProgramGroupCommands][ProgramGrou
     char group[256] = {}, uninstallItem[512] = {};
     PlatformLoadString(StrGroupName, group, sizeof group);
     FormatMessageText(uninstallItem, sizeof uninstallItem, StrUninstallItem, title);
-    for (int i = 0; i < MaxProgramGroupCommands; ++i) commands[i][0] = '\0';
+    for (int i = 0; i < MaxProgramGroupCommands; ++i)
+        commands[i][0] = '\0';
     Enclose(commands[0], "[CreateGroup(", group, ")]");
     Enclose(commands[1], "[ReplaceItem(", title, ")]");
     Enclose(commands[2], "[AddItem(\"", CatalogueProgramName(), "\",");

@@ -12,8 +12,8 @@ bool FileExists(const char* path);
 
 // Where the directory walk starts in a target path.
 enum : int32_t {
-    WalkNever = -1,     // no walk: a missing directory is a write error
-    WalkFromRoot = 0,   // from the drive root ('C:\') or the server ('\\SRV')
+    WalkNever = -1,   // no walk: a missing directory is a write error
+    WalkFromRoot = 0, // from the drive root ('C:\') or the server ('\\SRV')
 };
 // Any other value n > 0: the walk starts after the first n characters of the path (a
 // destination directory ending in a backslash), which are never visited themselves.

@@ -17,7 +17,9 @@ TransferCounts TransferTally;
 
 namespace {
 
-bool Transferred(const uint8_t* record) { return (RecordFlags(record) & FlagNotInstalled) == 0; }
+bool Transferred(const uint8_t* record) {
+    return (RecordFlags(record) & FlagNotInstalled) == 0;
+}
 
 uint32_t CountTransferRecords() {
     uint32_t count = 0;

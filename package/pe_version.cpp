@@ -27,14 +27,14 @@ uint32_t Get32(const Image& image, uint64_t offset) {
 constexpr uint32_t ResourceDirectoryIndex = 2; // data directory entry of the resources
 constexpr uint32_t VersionResourceType = 16;   // RT_VERSION
 constexpr uint32_t FixedInfoSignature = 0xFEEF04BD;
-constexpr uint32_t FixedInfoSize = 52;         // VS_FIXEDFILEINFO
+constexpr uint32_t FixedInfoSize = 52; // VS_FIXEDFILEINFO
 constexpr uint32_t SectionHeaderSize = 40;
 
 // Where the headers say the sections and the resource directory are.
 struct Layout {
     uint64_t sectionTable; // file offset of the first section header
     uint32_t sectionCount;
-    uint32_t resourceRva;  // 0 when the image has no resources
+    uint32_t resourceRva; // 0 when the image has no resources
     uint32_t resourceSize;
 };
 
@@ -104,7 +104,8 @@ bool FindEntry(const Image& image, const Resources& res, uint32_t dirOffset, int
         uint64_t entry = uint64_t{dirOffset} + 16 + uint64_t{i} * 8;
         if (entry + 8 > res.size) return false;
         uint32_t name = Get32(image, res.start + entry);
-        bool match = id < 0 || (i >= named && (name & 0x80000000u) == 0 && static_cast<int64_t>(name) == id);
+        bool match =
+            id < 0 || (i >= named && (name & 0x80000000u) == 0 && static_cast<int64_t>(name) == id);
         if (match) {
             *target = Get32(image, res.start + entry + 4);
             return true;

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 bool Read(const std::vector<uint8_t>& image, uint32_t* ms, uint32_t* ls) {
@@ -62,6 +61,5 @@ TEST(PeVersion, TruncatedAndDamagedImagesStayInBounds) {
         }
     }
 }
-
 
 } // namespace

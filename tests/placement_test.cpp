@@ -16,7 +16,7 @@
 namespace {
 
 class Placement : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ResetTransferScreen(); }
     void TearDown() override {
         ReleaseVolumeReader();
@@ -31,7 +31,8 @@ protected:
     }
     const uint8_t* Record(int index) {
         const uint8_t* record = FirstRecord();
-        for (int i = 0; i < index; ++i) record = NextRecord(record);
+        for (int i = 0; i < index; ++i)
+            record = NextRecord(record);
         return record;
     }
     StatusCode Place(int index) { return PlaceFile(Record(index), dest_.c_str()); }
@@ -44,7 +45,8 @@ protected:
 
 TEST_F(Placement, ExpandsRelativeNamesAndCreatesMissingDirectories) {
     auto a = PatternBytes(70000, 1), b = PatternBytes(10, 2);
-    Load({.files = {{.name = "A.TXT", .bytes = a}, {.name = "SUB\\DEEP\\B.DAT", .bytes = b},
+    Load({.files = {{.name = "A.TXT", .bytes = a},
+                    {.name = "SUB\\DEEP\\B.DAT", .bytes = b},
                     {.name = "EMPTY.TXT", .bytes = {}}}});
     ScriptedBoxes boxes;
     EXPECT_EQ(Place(0), 0);
@@ -87,7 +89,8 @@ TEST_F(Placement, ReadOnlyTargetAnsweredIgnoreAbortOrRetry) {
         ScriptedBoxes boxes({AnswerAbort});
         EXPECT_EQ(Place(0), 2);
     }
-    EXPECT_EQ(box_.Read(dest_ + "A.TXT"), std::vector<uint8_t>({'o', 'l', 'd', ' ', 'c', 'o', 'n', 't', 'e', 'n', 't', 's'}));
+    EXPECT_EQ(box_.Read(dest_ + "A.TXT"),
+              std::vector<uint8_t>({'o', 'l', 'd', ' ', 'c', 'o', 'n', 't', 'e', 'n', 't', 's'}));
     {
         // The user makes the file writable, then answers Retry.
         ScriptedBoxes boxes({AnswerRetry});
@@ -115,8 +118,9 @@ TEST_F(Placement, PathLongerThanABufferIsRefusedNeverCut) {
 }
 
 class Uninstaller : public Placement {
-protected:
-    void LoadWithUninstaller(const std::string& magic = "IDSK", const std::string& entry = "UNINSTAL.EXE") {
+  protected:
+    void LoadWithUninstaller(const std::string& magic = "IDSK",
+                             const std::string& entry = "UNINSTAL.EXE") {
         Load({.magic = magic, .files = {{.name = entry, .bytes = PatternBytes(300, 9)}}});
     }
     // A data file whose program-name field (bytes 4 on) holds field.
@@ -192,7 +196,8 @@ TEST_F(Uninstaller, InsvPackageNamesItAfterTheProgram) {
 TEST_F(Uninstaller, AllNumberedNamesTakenEndsWithUnins999Untested) {
     LoadWithUninstaller();
     box_.Write(dest_ + "uninstal.exe", std::string("x"));
-    for (int n = 1; n <= 999; ++n) box_.Write(dest_ + "unins" + std::to_string(n) + ".exe", std::string("x"));
+    for (int n = 1; n <= 999; ++n)
+        box_.Write(dest_ + "unins" + std::to_string(n) + ".exe", std::string("x"));
     ScriptedBoxes boxes;
     EXPECT_EQ(Place(0), 0);
     EXPECT_STREQ(UninstallerName, "unins999.exe");

@@ -11,14 +11,18 @@
 namespace {
 
 class PlainCopy : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         box_.MakeDirectory(dest_);
         CopyText(SetupDir, PathSize, box_.Path("setup\\").c_str());
     }
     void TearDown() override { EXPECT_EQ(LockedBlocksInUse(), 0); }
-    void Source(const std::vector<uint8_t>& bytes) { box_.Write(box_.Path("setup\\SRC.BIN"), bytes); }
-    StatusCode Copy(const std::string& target) { return CopyPlainFile(target.c_str(), "SRC.BIN", dest_.c_str()); }
+    void Source(const std::vector<uint8_t>& bytes) {
+        box_.Write(box_.Path("setup\\SRC.BIN"), bytes);
+    }
+    StatusCode Copy(const std::string& target) {
+        return CopyPlainFile(target.c_str(), "SRC.BIN", dest_.c_str());
+    }
 
     Sandbox box_;
     std::string dest_ = box_.Path("dest\\");

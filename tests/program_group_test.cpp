@@ -12,9 +12,10 @@
 namespace {
 
 class ProgramGroup : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        WriteTestPackage(box_, {.program = "SPACE.EXE", .title = "Space Game", .files = {}}, box_.Path("pkg\\"));
+        WriteTestPackage(box_, {.program = "SPACE.EXE", .title = "Space Game", .files = {}},
+                         box_.Path("pkg\\"));
         PlatformOverrideProgramPath(box_.Path("pkg\\disk1\\SETUP.EXE").c_str());
         ASSERT_EQ(LoadCatalogue(), 0);
     }

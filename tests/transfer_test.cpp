@@ -14,7 +14,7 @@
 namespace {
 
 class Transfer : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ResetTransferScreen(); }
     void TearDown() override {
         ReleaseVolumeReader();
@@ -65,7 +65,8 @@ TEST_F(Transfer, DisplayThatCannotBeCreatedGives32) {
 }
 
 TEST_F(Transfer, UninstallerGetsTheCatalogueAsDataFileAndEndsInExe) {
-    Load({.files = {{.name = "uninstal.exe", .bytes = PatternBytes(40)}, {.name = "A", .bytes = PatternBytes(4)}}});
+    Load({.files = {{.name = "uninstal.exe", .bytes = PatternBytes(40)},
+                    {.name = "A", .bytes = PatternBytes(4)}}});
     ScriptedBoxes boxes;
     EXPECT_EQ(RunTransfer(), 0);
     EXPECT_STREQ(UninstallerName, "uninstal.exe");
@@ -76,7 +77,8 @@ TEST_F(Transfer, UninstallerGetsTheCatalogueAsDataFileAndEndsInExe) {
 
 TEST_F(Transfer, HaltBetweenFilesStopsButStillWritesTheDataFile) {
     Load({.files = {{.name = "uninstal.exe", .bytes = PatternBytes(40)},
-                    {.name = "A", .bytes = PatternBytes(4)}, {.name = "B", .bytes = PatternBytes(4)}}});
+                    {.name = "A", .bytes = PatternBytes(4)},
+                    {.name = "B", .bytes = PatternBytes(4)}}});
     // Pass 1 pumps before each of the three records, pass 2 again: the fifth pump comes
     // before A, after the uninstaller was placed.
     TransferScreen().haltAtPump = 5;
@@ -91,7 +93,8 @@ TEST_F(Transfer, HaltBetweenFilesStopsButStillWritesTheDataFile) {
 }
 
 TEST_F(Transfer, HaltDuringTheFirstPassSkipsTheSecond) {
-    Load({.files = {{.name = "uninstal.exe", .bytes = PatternBytes(40)}, {.name = "A", .bytes = PatternBytes(4)}}});
+    Load({.files = {{.name = "uninstal.exe", .bytes = PatternBytes(40)},
+                    {.name = "A", .bytes = PatternBytes(4)}}});
     TransferScreen().haltAtPump = 2;
     EXPECT_EQ(RunTransfer(), 2);
     EXPECT_FALSE(box_.Exists(dest_ + "uninstal.exe"));
@@ -102,7 +105,8 @@ TEST_F(Transfer, HaltDuringTheFirstPassSkipsTheSecond) {
 
 TEST_F(Transfer, FailedPlacementStopsThePassesAndSkipsTheDataFile) {
     Load({.files = {{.name = "uninstal.exe", .bytes = PatternBytes(40)},
-                    {.name = "A", .bytes = PatternBytes(4)}, {.name = "B", .bytes = PatternBytes(4)}}});
+                    {.name = "A", .bytes = PatternBytes(4)},
+                    {.name = "B", .bytes = PatternBytes(4)}}});
     box_.MakeDirectory(dest_ + "A"); // a directory in the way: A cannot be created
     ScriptedBoxes boxes({AnswerCancel});
     EXPECT_EQ(RunTransfer(), 2);

@@ -18,13 +18,16 @@ namespace {
 std::string SystemDirectory = "C:\\WINDOWS\\SYSTEM";
 std::set<std::string> FilesInUse; // host paths
 
-std::string InUseKey(const std::string& windowsPath) { return PosixHostPath(windowsPath.c_str()); }
+std::string InUseKey(const std::string& windowsPath) {
+    return PosixHostPath(windowsPath.c_str());
+}
 
 // Largest file whose version resource is looked for; a shared file is a driver or a library.
 constexpr std::streamsize MaxVersionedFileSize = 256 << 20;
 
 std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
 }
 
@@ -95,7 +98,8 @@ void FindSection(const std::vector<std::string>& lines, const std::string& secti
 }
 
 // The line of key within [from, to), or to when absent.
-size_t FindKey(const std::vector<std::string>& lines, size_t from, size_t to, const std::string& key) {
+size_t FindKey(const std::vector<std::string>& lines, size_t from, size_t to,
+               const std::string& key) {
     std::string wanted = Lower(Trim(key)), name, value;
     for (size_t i = from; i < to; ++i)
         if (KeyOf(lines[i], &name, &value) && name == wanted) return i;
@@ -106,7 +110,8 @@ size_t FindKey(const std::vector<std::string>& lines, size_t from, size_t to, co
 // no digits give 0; overflow wraps as the 32-bit accumulator does.
 uint32_t LeadingNumber(const std::string& text) {
     size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
     uint32_t value = 0;
@@ -135,7 +140,9 @@ bool Give(const std::string& text, char* buffer, uint32_t size) {
 
 } // namespace
 
-void PosixSetSystemDirectory(const char* windowsPath) { SystemDirectory = windowsPath; }
+void PosixSetSystemDirectory(const char* windowsPath) {
+    SystemDirectory = windowsPath;
+}
 void PosixSetFileInUse(const char* windowsPath, bool inUse) {
     if (inUse) {
         FilesInUse.insert(InUseKey(windowsPath));
@@ -143,7 +150,9 @@ void PosixSetFileInUse(const char* windowsPath, bool inUse) {
         FilesInUse.erase(InUseKey(windowsPath));
     }
 }
-std::string PosixSystemDirectory() { return SystemDirectory; }
+std::string PosixSystemDirectory() {
+    return SystemDirectory;
+}
 
 uint32_t PlatformReadIniInt(const char* section, const char* key, int32_t defaultValue,
                             const char* file) {
@@ -178,12 +187,14 @@ bool PlatformWriteIniString(const char* section, const char* key, const char* va
         } else {
             // After the section's last non-blank line, so a blank separator stays in place.
             size_t after = end;
-            while (after > head + 1 && Trim(lines[after - 1]).empty()) --after;
+            while (after > head + 1 && Trim(lines[after - 1]).empty())
+                --after;
             lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(after), entry);
         }
     }
     std::ofstream out(host, std::ios::binary | std::ios::trunc);
-    for (const std::string& line : lines) out << line << "\r\n";
+    for (const std::string& line : lines)
+        out << line << "\r\n";
     out.flush();
     return static_cast<bool>(out);
 }

@@ -22,7 +22,9 @@ std::vector<uint8_t> ReadHost(const fs::path& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-std::string Text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string Text(const std::vector<uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
 
 // Every regular file below root, as relative paths.
 std::set<std::string> FilesBelow(const fs::path& root) {
@@ -33,7 +35,7 @@ std::set<std::string> FilesBelow(const fs::path& root) {
 }
 
 class CliInstall : public ::testing::Test {
-protected:
+  protected:
     CommandResult Run(const std::string& args) {
         return RunCommand(std::string(DISKSETUP_CLI) + " " + args);
     }
@@ -42,14 +44,19 @@ protected:
         WriteTestPackage(box_, package, box_.Path("pkg\\"));
         return ShellQuote(Sandbox::Host(box_.Path("pkg\\disk1")));
     }
-    fs::path Host(const std::string& relative) { return fs::path(Sandbox::Host(box_.Root())) / relative; }
+    fs::path Host(const std::string& relative) {
+        return fs::path(Sandbox::Host(box_.Root())) / relative;
+    }
 
     Sandbox box_;
-    TestPackage space_{.magic = "IDSK", .program = "SPACE.EXE", .title = "Space Game",
-                       .files = {{.name = "SPACE.EXE", .bytes = PatternBytes(40000, 1)},
-                                 {.name = "DATA\\LEVEL.DAT", .bytes = PatternBytes(3000, 2), .disk = 2},
-                                 {.name = "uninstal.exe", .bytes = PatternBytes(500, 3), .disk = 3},
-                                 {.name = "EXTRA.TXT", .bytes = PatternBytes(7, 4), .flags = FlagNotInstalled}}};
+    TestPackage space_{
+        .magic = "IDSK",
+        .program = "SPACE.EXE",
+        .title = "Space Game",
+        .files = {{.name = "SPACE.EXE", .bytes = PatternBytes(40000, 1)},
+                  {.name = "DATA\\LEVEL.DAT", .bytes = PatternBytes(3000, 2), .disk = 2},
+                  {.name = "uninstal.exe", .bytes = PatternBytes(500, 3), .disk = 3},
+                  {.name = "EXTRA.TXT", .bytes = PatternBytes(7, 4), .flags = FlagNotInstalled}}};
 };
 
 TEST_F(CliInstall, FreshRootGetsFilesUninstallerSettingsAndPrintedCommands) {
@@ -64,14 +71,19 @@ TEST_F(CliInstall, FreshRootGetsFilesUninstallerSettingsAndPrintedCommands) {
     EXPECT_EQ(ReadHost(dir / "uninstal.bin"), box_.Read(box_.Path("pkg\\disk1\\SETUP.bin")));
     EXPECT_FALSE(fs::exists(dir / "EXTRA.TXT"));
     EXPECT_EQ(Text(ReadHost(Host("root/WINDOWS/zom.ini"))), "[setup]\r\ngrmf=35\r\n");
-    EXPECT_NE(r.out.find("3 of 3 files placed in C:\\WINDOWS\\SPACE\\, 0 skipped as older than the installed "
-                         "copy, 0 ignored, 43500 bytes\n"), std::string::npos) << r.out;
+    EXPECT_NE(
+        r.out.find(
+            "3 of 3 files placed in C:\\WINDOWS\\SPACE\\, 0 skipped as older than the installed "
+            "copy, 0 ignored, 43500 bytes\n"),
+        std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("  [CreateGroup(Applications)]\n"
                          "  [ReplaceItem(Space Game)]\n"
                          "  [AddItem(\"SPACE.EXE\",Space Game,,,,,C:\\WINDOWS\\SPACE)]\n"
                          "  [ReplaceItem(Uninstall Space Game)]\n"
                          "  [AddItem(uninstal.exe,Uninstall Space Game,,,,,C:\\WINDOWS\\SPACE)]\n"),
-              std::string::npos) << r.out;
+              std::string::npos)
+        << r.out;
 
     // Again: the settings file keeps its value, the own uninstaller is replaced.
     std::ofstream(Host("root/WINDOWS/zom.ini"), std::ios::trunc) << "[setup]\r\ngrmf=0\r\n";
@@ -84,14 +96,19 @@ TEST_F(CliInstall, FreshRootGetsFilesUninstallerSettingsAndPrintedCommands) {
 TEST_F(CliInstall, WinePrefixTakesSharedFilesIntoSyswow64AndInsvIntoTheWindowsDirectory) {
     PeImageOptions v2;
     v2.versionMs = 0x00020000;
-    TestPackage insv{.magic = "INSV", .program = "DRIVER.DRV", .title = "Driver",
-                     .files = {{.name = "LIB.DLL", .bytes = BuildPeImage(v2), .flags = 2, .versionMs = 0x00020000},
-                               {.name = "DRIVER.DRV", .bytes = PatternBytes(100)},
-                               {.name = "uninstal.exe", .bytes = PatternBytes(50)}}};
+    TestPackage insv{
+        .magic = "INSV",
+        .program = "DRIVER.DRV",
+        .title = "Driver",
+        .files = {
+            {.name = "LIB.DLL", .bytes = BuildPeImage(v2), .flags = 2, .versionMs = 0x00020000},
+            {.name = "DRIVER.DRV", .bytes = PatternBytes(100)},
+            {.name = "uninstal.exe", .bytes = PatternBytes(50)}}};
     std::string disk = Write(insv);
     fs::create_directories(Host("prefix/drive_c/windows/syswow64"));
     fs::create_directories(Host("prefix/drive_c/windows/system32"));
-    CommandResult r = Run("install " + disk + " --wine-prefix " + ShellQuote(Host("prefix").string()));
+    CommandResult r =
+        Run("install " + disk + " --wine-prefix " + ShellQuote(Host("prefix").string()));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     fs::path windows = Host("prefix/drive_c/windows");
     EXPECT_EQ(ReadHost(windows / "syswow64/LIB.DLL"), BuildPeImage(v2));
@@ -117,7 +134,9 @@ TEST_F(CliInstall, MissingDiskNamesTheDiskAndThePathsTried) {
     fs::remove_all(Host("pkg/disk2"));
     CommandResult r = Run("install " + disk + " --root " + ShellQuote(Host("root").string()));
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_NE(r.err.find("disk 2 is missing; tried " + Host("pkg/disk2").string()), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("disk 2 is missing; tried " + Host("pkg/disk2").string()),
+              std::string::npos)
+        << r.err;
     EXPECT_FALSE(fs::exists(Host("root/WINDOWS/zom.ini")));
 }
 
@@ -129,8 +148,12 @@ TEST_F(CliInstall, QuestionWithoutTerminalFailsUnlessYesAnswersIt) {
     std::string root = ShellQuote(Host("root").string());
     CommandResult r = Run("install " + disk + " --root " + root);
     EXPECT_EQ(r.exitCode, 3);
-    EXPECT_NE(r.err.find("C:\\WINDOWS\\SPACE\\SPACE.EXE: Setup cannot replace this file because it is write "
-                         "protected."), std::string::npos) << r.err;
+    EXPECT_NE(
+        r.err.find(
+            "C:\\WINDOWS\\SPACE\\SPACE.EXE: Setup cannot replace this file because it is write "
+            "protected."),
+        std::string::npos)
+        << r.err;
     EXPECT_FALSE(fs::exists(Host("root/WINDOWS/SPACE/DATA")));
     r = Run("install " + disk + " --root " + root + " --yes");
     EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -140,13 +163,14 @@ TEST_F(CliInstall, QuestionWithoutTerminalFailsUnlessYesAnswersIt) {
 }
 
 TEST_F(CliInstall, ExtractKeepsHostileNamesInsideTheOutput) {
-    TestPackage hostile{.files = {{.name = "..\\..\\x1", .bytes = PatternBytes(1, 1)},
-                                  {.name = "\\x2", .bytes = PatternBytes(2, 2)},
-                                  {.name = "Z:x3", .bytes = PatternBytes(3, 3)},
-                                  {.name = "\\\\srv\\share\\x4", .bytes = PatternBytes(4, 4)},
-                                  {.name = "sub\\..\\..\\..\\x5", .bytes = PatternBytes(5, 5)},
-                                  {.name = "C:\\..\\d/../../x6", .bytes = PatternBytes(6, 6)},
-                                  {.name = "HIDDEN", .bytes = PatternBytes(7, 7), .flags = FlagNotInstalled}}};
+    TestPackage hostile{
+        .files = {{.name = "..\\..\\x1", .bytes = PatternBytes(1, 1)},
+                  {.name = "\\x2", .bytes = PatternBytes(2, 2)},
+                  {.name = "Z:x3", .bytes = PatternBytes(3, 3)},
+                  {.name = "\\\\srv\\share\\x4", .bytes = PatternBytes(4, 4)},
+                  {.name = "sub\\..\\..\\..\\x5", .bytes = PatternBytes(5, 5)},
+                  {.name = "C:\\..\\d/../../x6", .bytes = PatternBytes(6, 6)},
+                  {.name = "HIDDEN", .bytes = PatternBytes(7, 7), .flags = FlagNotInstalled}}};
     std::string disk = Write(hostile);
     fs::create_directories(Host("a/b"));
     std::set<std::string> before = FilesBelow(Host(""));
@@ -156,8 +180,8 @@ TEST_F(CliInstall, ExtractKeepsHostileNamesInsideTheOutput) {
     std::set<std::string> added;
     for (const std::string& f : after)
         if (!before.count(f)) added.insert(f);
-    EXPECT_EQ(added, std::set<std::string>({"a/b/out/x1", "a/b/out/x2", "a/b/out/x3", "a/b/out/srv/share/x4",
-                                            "a/b/out/x5", "a/b/out/x6"}));
+    EXPECT_EQ(added, std::set<std::string>({"a/b/out/x1", "a/b/out/x2", "a/b/out/x3",
+                                            "a/b/out/srv/share/x4", "a/b/out/x5", "a/b/out/x6"}));
     EXPECT_EQ(ReadHost(Host("a/b/out/srv/share/x4")), PatternBytes(4, 4));
     EXPECT_EQ(ReadHost(Host("a/b/out/x6")), PatternBytes(6, 6));
 

@@ -18,7 +18,9 @@
 
 namespace {
 
-constexpr uint32_t V(uint32_t major, uint32_t minor) { return major << 16 | minor; }
+constexpr uint32_t V(uint32_t major, uint32_t minor) {
+    return major << 16 | minor;
+}
 
 std::vector<uint8_t> Dll(uint32_t ms, uint32_t ls = 0) {
     PeImageOptions options;
@@ -28,7 +30,7 @@ std::vector<uint8_t> Dll(uint32_t ms, uint32_t ls = 0) {
 }
 
 class NativeTransfer : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetTransferScreen();
         PosixSetSystemDirectory("C:\\WINDOWS\\SYSTEM");
@@ -46,8 +48,10 @@ protected:
     // A package of one shared library of version ms.ls (its bytes a PE image saying so) and
     // one ordinary file.
     void LoadShared(uint32_t ms, uint32_t ls = 0, const std::string& name = "LIB.DLL") {
-        Load({.files = {{.name = name, .bytes = Dll(ms, ls), .flags = 2, .versionMs = ms, .versionLs = ls},
-                        {.name = "APP.EXE", .bytes = PatternBytes(100)}}});
+        Load(
+            {.files = {
+                 {.name = name, .bytes = Dll(ms, ls), .flags = 2, .versionMs = ms, .versionLs = ls},
+                 {.name = "APP.EXE", .bytes = PatternBytes(100)}}});
     }
     Sandbox box_;
     std::string dest_ = box_.Path("dest\\");
@@ -162,7 +166,7 @@ TEST_F(NativeTransfer, RootedAndDriveNamesKeepOnlyTheDestinationsDrive) {
 // ---- faults ----------------------------------------------------------------------------
 
 class Faults : public NativeTransfer {
-protected:
+  protected:
     StatusCode PlaceFirst() { return PlaceFile(FirstRecord(), dest_.c_str()); }
 };
 
@@ -224,7 +228,7 @@ TEST_F(Faults, DiskFullDuringExpansionCancelledKeepsThePartialFile) {
 }
 
 class CopyFaults : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         box_.MakeDirectory(dest_);
         CopyText(SetupDir, PathSize, box_.Path("setup\\").c_str());

@@ -8,10 +8,12 @@
 
 namespace {
 
-std::string Text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string Text(const std::vector<uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
 
 class Settings : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { PosixSetSystemDirectory("C:\\WINDOWS\\SYSTEM"); }
     Sandbox box_;
     std::string ini_ = "C:\\WINDOWS\\zom.ini";
@@ -54,20 +56,24 @@ TEST_F(Settings, SharedFileQueryLooksInTheSystemThenTheApplicationDirectory) {
     box_.MakeDirectory("C:\\WINDOWS\\SYSTEM");
     box_.MakeDirectory("C:\\APP");
     // Nowhere: install into the system directory, which is not where a copy is.
-    EXPECT_EQ(PlatformFindSharedFile("LIB.DLL", "C:\\WINDOWS", "C:\\APP\\", current, 260, dest, 260),
-              uint32_t{SharedFileCurNotDest});
+    EXPECT_EQ(
+        PlatformFindSharedFile("LIB.DLL", "C:\\WINDOWS", "C:\\APP\\", current, 260, dest, 260),
+        uint32_t{SharedFileCurNotDest});
     EXPECT_STREQ(current, "");
     EXPECT_STREQ(dest, "C:\\WINDOWS\\SYSTEM");
     box_.Write("C:\\APP\\lib.dll", std::string("x"));
-    EXPECT_EQ(PlatformFindSharedFile("LIB.DLL", "C:\\WINDOWS", "C:\\APP\\", current, 260, dest, 260),
-              uint32_t{SharedFileCurNotDest});
+    EXPECT_EQ(
+        PlatformFindSharedFile("LIB.DLL", "C:\\WINDOWS", "C:\\APP\\", current, 260, dest, 260),
+        uint32_t{SharedFileCurNotDest});
     EXPECT_STREQ(current, "C:\\APP\\");
     box_.Write("C:\\WINDOWS\\SYSTEM\\LIB.DLL", std::string("x"));
-    EXPECT_EQ(PlatformFindSharedFile("LIB.DLL", "C:\\WINDOWS", "C:\\APP\\", current, 260, dest, 260), 0u);
+    EXPECT_EQ(
+        PlatformFindSharedFile("LIB.DLL", "C:\\WINDOWS", "C:\\APP\\", current, 260, dest, 260), 0u);
     EXPECT_STREQ(current, "C:\\WINDOWS\\SYSTEM");
     PosixSetFileInUse("C:\\WINDOWS\\SYSTEM\\LIB.DLL", true);
-    EXPECT_EQ(PlatformFindSharedFile("LIB.DLL", "C:\\WINDOWS", "C:\\APP\\", current, 260, dest, 260),
-              uint32_t{SharedFileInUse});
+    EXPECT_EQ(
+        PlatformFindSharedFile("LIB.DLL", "C:\\WINDOWS", "C:\\APP\\", current, 260, dest, 260),
+        uint32_t{SharedFileInUse});
     PosixSetFileInUse("C:\\WINDOWS\\SYSTEM\\LIB.DLL", false);
     char small[4];
     EXPECT_EQ(PlatformFindSharedFile("LIB.DLL", "C:\\WINDOWS", "C:\\APP\\", small, 4, dest, 260),

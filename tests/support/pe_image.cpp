@@ -38,7 +38,8 @@ void WriteResources(std::vector<uint8_t>& b, const PeImageOptions& o) {
     Put16(b, v, blockSize);
     Put16(b, v + 2, 52);
     const char* key = "VS_VERSION_INFO";
-    for (size_t i = 0; i < std::strlen(key); ++i) Put16(b, v + 6 + 2 * i, key[i]);
+    for (size_t i = 0; i < std::strlen(key); ++i)
+        Put16(b, v + 6 + 2 * i, key[i]);
     size_t f = v + 40;
     Put32(b, f, 0xFEEF04BD);
     Put32(b, f + 4, 0x00010000);
@@ -46,8 +47,8 @@ void WriteResources(std::vector<uint8_t>& b, const PeImageOptions& o) {
     Put32(b, f + 12, o.versionLs);
     Put32(b, f + 16, o.versionMs); // product version
     Put32(b, f + 20, o.versionLs);
-    Put32(b, f + 28, 0x00040004);  // VOS_NT_WINDOWS32
-    Put32(b, f + 32, 2);           // VFT_DLL
+    Put32(b, f + 28, 0x00040004); // VOS_NT_WINDOWS32
+    Put32(b, f + 32, 2);          // VFT_DLL
 }
 
 } // namespace
@@ -66,16 +67,16 @@ std::vector<uint8_t> BuildPeImage(const PeImageOptions& o) {
     Put16(b, pe + 22, o.pe64 ? 0x2022 : 0x2102); // executable DLL
     size_t opt = pe + 24;
     Put16(b, opt, o.pe64 ? 0x20B : 0x10B);
-    Put32(b, opt + 16, 0); // no entry point
+    Put32(b, opt + 16, 0);                                       // no entry point
     Put32(b, opt + (o.pe64 ? 24 : 28), o.pe64 ? 0 : 0x10000000); // image base (PE32)
-    if (o.pe64) Put32(b, opt + 28, 0x00000001);                   // 0x180000000 (PE32+)
-    Put32(b, opt + 32, 0x1000); // section alignment
-    Put32(b, opt + 36, 0x200);  // file alignment
-    Put16(b, opt + 40, 4);      // OS version 4.0
-    Put16(b, opt + 48, 4);      // subsystem version 4.0
-    Put32(b, opt + 56, SectionRva + 0x1000); // size of image
-    Put32(b, opt + 60, PeResourceFileOffset); // size of headers
-    Put16(b, opt + 68, 2);                    // subsystem: GUI
+    if (o.pe64) Put32(b, opt + 28, 0x00000001);                  // 0x180000000 (PE32+)
+    Put32(b, opt + 32, 0x1000);                                  // section alignment
+    Put32(b, opt + 36, 0x200);                                   // file alignment
+    Put16(b, opt + 40, 4);                                       // OS version 4.0
+    Put16(b, opt + 48, 4);                                       // subsystem version 4.0
+    Put32(b, opt + 56, SectionRva + 0x1000);                     // size of image
+    Put32(b, opt + 60, PeResourceFileOffset);                    // size of headers
+    Put16(b, opt + 68, 2);                                       // subsystem: GUI
     uint32_t dirs = o.pe64 ? 112 : 96;
     Put32(b, opt + dirs - 4, 16);
     if (o.withVersion) {

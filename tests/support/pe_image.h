@@ -6,8 +6,8 @@
 #include <vector>
 
 struct PeImageOptions {
-    bool pe64 = false;            // PE32+ optional header instead of PE32
-    bool withVersion = true;      // an RT_VERSION resource holding VS_FIXEDFILEINFO
+    bool pe64 = false;       // PE32+ optional header instead of PE32
+    bool withVersion = true; // an RT_VERSION resource holding VS_FIXEDFILEINFO
     uint32_t versionMs = 0x00010000;
     uint32_t versionLs = 0;
 };
@@ -16,6 +16,6 @@ struct PeImageOptions {
 std::vector<uint8_t> BuildPeImage(const PeImageOptions& options);
 
 // Offsets inside the image from BuildPeImage, for tests that damage it on purpose.
-constexpr uint32_t PeHeaderOffset = 0x40;       // "PE\0\0"
+constexpr uint32_t PeHeaderOffset = 0x40;        // "PE\0\0"
 constexpr uint32_t PeResourceFileOffset = 0x200; // start of the resource section's raw data
 constexpr uint32_t PeFixedInfoOffset = PeResourceFileOffset + 88 + 40; // the signature

@@ -19,7 +19,8 @@ std::string ActiveVolumeName;
 
 std::vector<uint8_t> PatternBytes(size_t length, uint8_t seed) {
     std::vector<uint8_t> bytes(length);
-    for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + seed + i / 251);
+    for (size_t i = 0; i < length; ++i)
+        bytes[i] = static_cast<uint8_t>(i * 7 + seed + i / 251);
     return bytes;
 }
 
@@ -28,7 +29,8 @@ void WriteTestPackage(const Sandbox& box, const TestPackage& package, const std:
     std::vector<RecordSpec> records;
     for (const TestFile& file : package.files) {
         std::vector<uint8_t>& volume = volumes[file.disk];
-        if (volume.empty()) volume = {static_cast<uint8_t>(file.disk), static_cast<uint8_t>(file.disk >> 8)};
+        if (volume.empty())
+            volume = {static_cast<uint8_t>(file.disk), static_cast<uint8_t>(file.disk >> 8)};
         std::vector<uint8_t> stream = EncodeStoredStream(file.bytes.data(), file.bytes.size());
         RecordSpec record;
         record.name = file.name;

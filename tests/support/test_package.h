@@ -11,13 +11,13 @@
 struct TestFile {
     std::string name;
     std::vector<uint8_t> bytes;
-    uint16_t flags = 0;               // FlagNotInstalled, 2 for a shared file
+    uint16_t flags = 0; // FlagNotInstalled, 2 for a shared file
     uint32_t versionMs = 0, versionLs = 0;
-    uint16_t disk = 1;                // the disk whose Volume holds the whole stored stream
+    uint16_t disk = 1; // the disk whose Volume holds the whole stored stream
 };
 
 struct TestPackage {
-    std::string magic = "IDSK";       // "INSV" for an INSV package
+    std::string magic = "IDSK"; // "INSV" for an INSV package
     std::string program = "PROG.EXE";
     std::string title = "Test Program";
     std::vector<TestFile> files;

@@ -9,8 +9,12 @@ TransferScreenLog Log;
 int OwnerToken; // stands for the progress dialog as the owner of message boxes
 } // namespace
 
-TransferScreenLog& TransferScreen() { return Log; }
-void ResetTransferScreen() { Log = TransferScreenLog(); }
+TransferScreenLog& TransferScreen() {
+    return Log;
+}
+void ResetTransferScreen() {
+    Log = TransferScreenLog();
+}
 
 bool BeginTransferScreen() {
     ++Log.begins;
@@ -20,15 +24,21 @@ bool BeginTransferScreen() {
     return true;
 }
 
-void ShowTransferName(const char* name) { Log.names.push_back(name); }
-void UpdateProgress(int percent) { Log.percents.push_back(percent); }
+void ShowTransferName(const char* name) {
+    Log.names.push_back(name);
+}
+void UpdateProgress(int percent) {
+    Log.percents.push_back(percent);
+}
 
 int32_t PumpTransferMessages() {
     if (++Log.pumps == Log.haltAtPump) Log.dialogResult = 2;
     return Log.dialogResult;
 }
 
-int32_t TransferDialogResult() { return Log.dialogResult; }
+int32_t TransferDialogResult() {
+    return Log.dialogResult;
+}
 
 void EndTransferScreen() {
     ++Log.ends;

@@ -9,13 +9,13 @@
 struct TransferScreenLog {
     int begins = 0;
     int ends = 0;
-    std::vector<std::string> names;  // ShowTransferName, in order
-    std::vector<int> percents;       // UpdateProgress, in order
-    int pumps = 0;                   // PumpTransferMessages calls
+    std::vector<std::string> names; // ShowTransferName, in order
+    std::vector<int> percents;      // UpdateProgress, in order
+    int pumps = 0;                  // PumpTransferMessages calls
     int32_t dialogResult = 0;
     // Set by the test:
-    bool refuseBegin = false;        // BeginTransferScreen fails
-    int haltAtPump = -1;             // the pump with this number (from 1) sets DialogResult 2
+    bool refuseBegin = false; // BeginTransferScreen fails
+    int haltAtPump = -1;      // the pump with this number (from 1) sets DialogResult 2
 };
 
 // The log of the running test; ResetTransferScreen clears it (tests start with it).
