@@ -62,40 +62,10 @@ void LinkParents() {
     }
 }
 
-// Exchanges node n (whose frequency has just become k) with node l, the highest node still
-// below k, and repoints the children and parents of both.
-inline void SwapNodes(int n, int l, uint16_t k) {
-    FreqTable[n] = FreqTable[l];
-    FreqTable[l] = k;
-    int i = ChildTable[n];
-    ParentTable[i] = static_cast<int16_t>(l);
-    if (i < NodeCount) ParentTable[i + 1] = static_cast<int16_t>(l);
-    int j = ChildTable[l];
-    ChildTable[l] = static_cast<int16_t>(i);
-    ParentTable[j] = static_cast<int16_t>(n);
-    if (j < NodeCount) ParentTable[j + 1] = static_cast<int16_t>(n);
-    ChildTable[n] = static_cast<int16_t>(j);
-}
-
 } // namespace
 
 void RebuildTree() {
     CollectLeaves();
     BuildInternalNodes();
     LinkParents();
-}
-
-void UpdateTree(int s) {
-    if (FreqTable[RootNode] == MaxFrequency) RebuildTree();
-    int n = ParentTable[s + NodeCount];
-    do {
-        uint16_t k = ++FreqTable[n];
-        if (k > FreqTable[n + 1]) {
-            int l = n + 1;
-            while (k > FreqTable[l + 1]) ++l;
-            SwapNodes(n, l, k);
-            n = l;
-        }
-        n = ParentTable[n];
-    } while (n != 0);
 }

@@ -24,6 +24,55 @@ extern int16_t ParentTable[NodeCount + SymbolCount];
 void InitTree();
 // Halves every leaf's frequency (rounding up) and rebuilds the internal nodes from them.
 void RebuildTree();
+// Exchanges node n (whose frequency has just become k) with node l, the highest node still
+// below k, and repoints the children and parents of both.
+inline void SwapNodes(int n, int l, uint16_t k) {
+    FreqTable[n] = FreqTable[l];
+    FreqTable[l] = k;
+    int i = ChildTable[n];
+    ParentTable[i] = static_cast<int16_t>(l);
+    if (i < NodeCount) ParentTable[i + 1] = static_cast<int16_t>(l);
+    int j = ChildTable[l];
+    ChildTable[l] = static_cast<int16_t>(i);
+    ParentTable[j] = static_cast<int16_t>(n);
+    if (j < NodeCount) ParentTable[j + 1] = static_cast<int16_t>(n);
+    ChildTable[n] = static_cast<int16_t>(j);
+}
+
+// The highest node at or above lo whose frequency is below k, given that lo's is: the end of
+// the run of equal frequencies, found by doubling steps and then halving, since the table is
+// in order above the node being counted (the sentinel ends every run).
+inline int LastBelow(int lo, uint16_t k) {
+    int hi = lo + 1;
+    for (int step = 2; FreqTable[hi] < k; step <<= 1) {
+        lo = hi;
+        hi = lo + step < NodeCount ? lo + step : NodeCount;
+    }
+    while (hi - lo > 1) {
+        int mid = (lo + hi) / 2;
+        if (FreqTable[mid] < k) {
+            lo = mid;
+        } else {
+            hi = mid;
+        }
+    }
+    return lo;
+}
+
 // Counts one more occurrence of symbol s (0 to 313), rebuilding first when the root has
-// reached MaxFrequency, and moves nodes up so the frequencies stay in order.
-void UpdateTree(int s);
+// reached MaxFrequency, and moves nodes up so the frequencies stay in order. Inline, as it
+// runs once per symbol in both directions of the codec.
+inline void UpdateTree(int s) {
+    if (FreqTable[RootNode] == MaxFrequency) RebuildTree();
+    int n = ParentTable[s + NodeCount];
+    do {
+        uint16_t k = ++FreqTable[n];
+        if (k > FreqTable[n + 1]) {
+            int l = n + 1;
+            if (k > FreqTable[l + 1]) l = LastBelow(l + 1, k);
+            SwapNodes(n, l, k);
+            n = l;
+        }
+        n = ParentTable[n];
+    } while (n != 0);
+}

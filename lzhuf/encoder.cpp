@@ -14,7 +14,7 @@ namespace {
 // position, and no farther than a standard decoder's window keeps intact.
 constexpr int MaxDistance = RingStart;
 constexpr int HashBits = 16;
-constexpr int MaxChainSteps = 96; // bounds the search per position; longer chains add little
+constexpr int MaxChainSteps = 32; // bounds the search per position; longer chains add little
 
 // Collects bits most significant first and appends whole bytes to the stream.
 struct BitWriter {
