@@ -19,7 +19,13 @@ bool OnTerminal = false;
 int Percent = 0;
 std::string Name;
 
+// The first Ctrl-C asks for a halt after the file being expanded; a second one ends the
+// command at once.
 void OnInterrupt(int) {
+    if (HaltRequested) {
+        std::signal(SIGINT, SIG_DFL);
+        std::raise(SIGINT);
+    }
     HaltRequested = 1;
 }
 
