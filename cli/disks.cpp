@@ -19,8 +19,8 @@ namespace fs = std::filesystem;
 std::string AddDiskOption(const std::string& text, DiskFolders* folders) {
     size_t equals = text.find('=');
     std::string number = text.substr(0, equals);
-    if (equals == std::string::npos || equals + 1 == text.size() || number.empty() || number.size() > 5 ||
-        number.find_first_not_of("0123456789") != std::string::npos)
+    if (equals == std::string::npos || equals + 1 == text.size() || number.empty() ||
+        number.size() > 5 || number.find_first_not_of("0123456789") != std::string::npos)
         return "--disk " + text + ": expected N=DIR";
     unsigned long disk = std::stoul(number);
     if (disk < 1 || disk > 0xFFFF) return "--disk " + text + ": disk numbers run from 1 to 65535";
@@ -51,7 +51,8 @@ std::vector<std::string> CandidateNames(const std::string& firstName, unsigned d
     std::vector<std::string> names = {"disk" + n, "Disk" + n, "DISK" + n};
     // A first disk named "cd1" or "Setup-1" has siblings with the same stem.
     if (firstName.size() > 1 && firstName.back() == '1' &&
-        !(firstName.size() > 1 && std::isdigit(static_cast<unsigned char>(firstName[firstName.size() - 2])))) {
+        !(firstName.size() > 1 &&
+          std::isdigit(static_cast<unsigned char>(firstName[firstName.size() - 2])))) {
         std::string named = firstName.substr(0, firstName.size() - 1) + n;
         if (strcasecmp(named.c_str(), names[0].c_str()) != 0) names.push_back(named);
     }
@@ -88,7 +89,8 @@ DiskSearch FindDiskFolder(const DiskFolders& folders, unsigned disk) {
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(parent, error)) {
         for (const std::string& name : names)
-            if (strcasecmp(entry.path().filename().c_str(), name.c_str()) == 0 && IsDirectory(entry.path())) {
+            if (strcasecmp(entry.path().filename().c_str(), name.c_str()) == 0 &&
+                IsDirectory(entry.path())) {
                 search.directory = entry.path().string();
                 return search;
             }
@@ -111,7 +113,8 @@ std::string PromptText() {
     char format[256] = {};
     PlatformLoadString(StrInsertDisk, format, 255);
     std::string text = format;
-    char drive = SetupDir[0] >= 'a' && SetupDir[0] <= 'z' ? static_cast<char>(SetupDir[0] - 32) : SetupDir[0];
+    char drive = SetupDir[0] >= 'a' && SetupDir[0] <= 'z' ? static_cast<char>(SetupDir[0] - 32)
+                                                          : SetupDir[0];
     size_t at = text.find("%d");
     if (at != std::string::npos) text.replace(at, 2, std::to_string(CurrentDisk));
     at = text.find("%s");
@@ -121,7 +124,8 @@ std::string PromptText() {
 
 std::string Join(const std::vector<std::string>& paths) {
     std::string out;
-    for (const std::string& p : paths) out += (out.empty() ? "" : ", ") + EscapeName(p.c_str());
+    for (const std::string& p : paths)
+        out += (out.empty() ? "" : ", ") + EscapeName(p.c_str());
     return out;
 }
 
@@ -133,8 +137,8 @@ std::string WrongVolumeNote(unsigned disk) {
     in.read(reinterpret_cast<char*>(number), 2);
     std::string what = in.gcount() == 2 ? "holds disk " + std::to_string(number[0] | number[1] << 8)
                                         : "is too short to hold a disk number";
-    return "disk " + std::to_string(disk) + ": the Volume " + EscapeName(host.c_str()) + " " + what +
-           ", not disk " + std::to_string(disk);
+    return "disk " + std::to_string(disk) + ": the Volume " + EscapeName(host.c_str()) + " " +
+           what + ", not disk " + std::to_string(disk);
 }
 
 int AnswerPrompt() {
@@ -146,7 +150,8 @@ int AnswerPrompt() {
     }
     DiskSearch search = FindDiskFolder(Answers->folders, disk);
     if (search.directory.empty()) {
-        Answers->notes.push_back("disk " + std::to_string(disk) + " is missing; tried " + Join(search.tried));
+        Answers->notes.push_back("disk " + std::to_string(disk) + " is missing; tried " +
+                                 Join(search.tried));
         Answers->lastPrompt = 0;
         return AnswerCancel;
     }
@@ -157,15 +162,17 @@ int AnswerPrompt() {
 
 // Where the reader was when a box about the record's data came up: the piece and its Volume.
 std::string PieceContext() {
-    if (SegmentCursor == nullptr || CurrentRecord == nullptr || SegmentCursor <= RecordFirstSegment(CurrentRecord))
+    if (SegmentCursor == nullptr || CurrentRecord == nullptr ||
+        SegmentCursor <= RecordFirstSegment(CurrentRecord))
         return "";
     const uint8_t* piece = SegmentCursor - SegmentSize;
     std::string host = PosixHostPath(VolumePath);
     std::error_code error;
     uintmax_t size = fs::file_size(host, error);
     return " (reading the piece at offset " + std::to_string(ReadU32(piece + 2)) + " of " +
-           std::to_string(ReadU32(piece + 6)) + " bytes from the Volume of disk " + std::to_string(ReadU16(piece)) +
-           ", " + host + ", " + (error ? std::string("?") : std::to_string(size)) + " bytes)";
+           std::to_string(ReadU32(piece + 6)) + " bytes from the Volume of disk " +
+           std::to_string(ReadU16(piece)) + ", " + host + ", " +
+           (error ? std::string("?") : std::to_string(size)) + " bytes)";
 }
 
 int AnswerBox(PlatformWindow, const char* text, const char*, uint32_t type) {
@@ -175,7 +182,8 @@ int AnswerBox(PlatformWindow, const char* text, const char*, uint32_t type) {
     size_t at = note.find(VolumePath);
     if (VolumePath[0] != '\0' && at != std::string::npos)
         note.replace(at, std::string(VolumePath).size(),
-                     PosixHostPath(VolumePath) + " (the Volume of disk " + std::to_string(CurrentDisk) + ")");
+                     PosixHostPath(VolumePath) + " (the Volume of disk " +
+                         std::to_string(CurrentDisk) + ")");
     else
         note += PieceContext();
     Answers->notes.push_back(EscapeName(note.c_str()));

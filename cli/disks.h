@@ -10,8 +10,8 @@
 
 // Where to look for the disks of one package.
 struct DiskFolders {
-    std::string firstDisk;                  // host directory of disk 1
-    std::map<unsigned, std::string> given;  // --disk N=DIR
+    std::string firstDisk;                 // host directory of disk 1
+    std::map<unsigned, std::string> given; // --disk N=DIR
 };
 
 // Adds "N=DIR" (N from 1 to 65535) to folders. Returns "" or what is wrong with text.

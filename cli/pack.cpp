@@ -27,7 +27,8 @@ bool CheckSourceOptions(const PackOptions& options) {
         PrintError("pack: give either a MANIFEST or --dir SRC");
         return false;
     }
-    if (!options.dir.directory.empty() && (options.dir.program.empty() || options.dir.title.empty())) {
+    if (!options.dir.directory.empty() &&
+        (options.dir.program.empty() || options.dir.title.empty())) {
         PrintError("pack --dir: --program and --title are required");
         return false;
     }
@@ -41,7 +42,8 @@ int RunPack(const PackOptions& options) {
     try {
         PackageImage image = BuildPackage(ManifestOf(options));
         std::vector<std::string> written = WritePackage(image, options.output);
-        for (const std::string& path : written) std::printf("wrote %s\n", EscapeName(path.c_str()).c_str());
+        for (const std::string& path : written)
+            std::printf("wrote %s\n", EscapeName(path.c_str()).c_str());
         std::printf("%zu disk%s, %zu byte catalogue\n", image.volumes.size(),
                     image.volumes.size() == 1 ? "" : "s", image.catalogue.size());
         return ExitOk;

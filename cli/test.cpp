@@ -31,7 +31,8 @@ bool PrepareReader() {
     CopyText(VolumePath, PathSize, SetupDir);
     char name[PathSize] = {};
     CopyText(name, PathSize, Header.ProgramName);
-    if (!ReplaceExtension(name, PathSize, ".dat") || !AppendText(VolumePath, PathSize, name)) return false;
+    if (!ReplaceExtension(name, PathSize, ".dat") || !AppendText(VolumePath, PathSize, name))
+        return false;
     VolumeHandle = PlatformNoFile;
     InputBuffer = static_cast<uint8_t*>(AllocLocked(InputBufferSize, &InputBufferHandle));
     return InputBuffer != nullptr;
@@ -51,9 +52,10 @@ std::string VolumeEndProblem() {
     std::string host = PosixHostPath(VolumePath);
     std::error_code error;
     uintmax_t size = std::filesystem::file_size(host, error);
-    return "the Volume of disk " + std::to_string(ReadU16(piece)) + " (" + EscapeName(host.c_str()) + ", " +
-           (error ? std::string("?") : std::to_string(size)) + " bytes) ends inside the piece at offset " +
-           std::to_string(ReadU32(piece + 2)) + " of " + std::to_string(ReadU32(piece + 6)) + " bytes";
+    return "the Volume of disk " + std::to_string(ReadU16(piece)) + " (" +
+           EscapeName(host.c_str()) + ", " + (error ? std::string("?") : std::to_string(size)) +
+           " bytes) ends inside the piece at offset " + std::to_string(ReadU32(piece + 2)) +
+           " of " + std::to_string(ReadU32(piece + 6)) + " bytes";
 }
 
 // After a successful expansion, the rest of the stored stream must still be readable to its
@@ -75,7 +77,9 @@ std::vector<std::string> TestRecord(const uint8_t* record, uint8_t* outputBuffer
     StatusCode status = DecodeFile();
     // A stream whose codes ran past the stored data left the reader at its end (-1), where it
     // can say whether a Volume came up short.
-    std::string end = status == StatusOk ? CheckStreamEnd() : StreamOverrun() ? VolumeEndProblem() : "";
+    std::string end = status == StatusOk ? CheckStreamEnd()
+                      : StreamOverrun()  ? VolumeEndProblem()
+                                         : "";
     std::vector<std::string> problems = TakeDiskNotes();
     if (!end.empty()) problems.push_back(end);
     if (status != StatusOk && problems.empty())
@@ -103,16 +107,19 @@ int RunTest(const TestOptions& options) {
         std::vector<std::string> problems = TestRecord(record, outputBuffer.data());
         std::string name = EscapeName(RecordName(record));
         if (problems.empty()) {
-            std::printf("ok       %s (%llu bytes)\n", name.c_str(), static_cast<unsigned long long>(ProducedBytes));
+            std::printf("ok       %s (%llu bytes)\n", name.c_str(),
+                        static_cast<unsigned long long>(ProducedBytes));
             continue;
         }
         ++damaged;
         std::printf("DAMAGED  %s\n", name.c_str());
-        for (const std::string& problem : problems) std::printf("         %s\n", problem.c_str());
+        for (const std::string& problem : problems)
+            std::printf("         %s\n", problem.c_str());
     }
     StopDiskAnswers();
     OutputSink = nullptr;
     ReleaseReader();
-    std::printf("%u file%s: %u intact, %u damaged\n", count, count == 1 ? "" : "s", count - damaged, damaged);
+    std::printf("%u file%s: %u intact, %u damaged\n", count, count == 1 ? "" : "s", count - damaged,
+                damaged);
     return damaged == 0 ? ExitOk : ExitBadInput;
 }

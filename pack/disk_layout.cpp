@@ -11,18 +11,22 @@ namespace {
 
 void CheckDiskRoom(uint64_t diskSize, uint64_t firstDiskReserved) {
     if (diskSize <= VolumeHeaderSize)
-        throw PackError("disk size " + std::to_string(diskSize) + " bytes is too small: a disk needs at least " +
-                        std::to_string(VolumeHeaderSize + 1) + " bytes for its Volume's disk number and data");
+        throw PackError("disk size " + std::to_string(diskSize) +
+                        " bytes is too small: a disk needs at least " +
+                        std::to_string(VolumeHeaderSize + 1) +
+                        " bytes for its Volume's disk number and data");
     if (firstDiskReserved + VolumeHeaderSize > diskSize)
-        throw PackError("disk 1 is too small for the catalogue: " + std::to_string(firstDiskReserved) +
-                        " bytes of catalogue and setup program + " + std::to_string(VolumeHeaderSize) +
-                        " bytes of Volume header > disk size " + std::to_string(diskSize));
+        throw PackError(
+            "disk 1 is too small for the catalogue: " + std::to_string(firstDiskReserved) +
+            " bytes of catalogue and setup program + " + std::to_string(VolumeHeaderSize) +
+            " bytes of Volume header > disk size " + std::to_string(diskSize));
 }
 
 void CheckVolumeSize(uint32_t disk, uint64_t size) {
     if (size > MaxVolumeSize)
-        throw PackError("the Volume of disk " + std::to_string(disk) + " would hold " + std::to_string(size) +
-                        " bytes; the setup program reads at most " + std::to_string(MaxVolumeSize) +
+        throw PackError("the Volume of disk " + std::to_string(disk) + " would hold " +
+                        std::to_string(size) + " bytes; the setup program reads at most " +
+                        std::to_string(MaxVolumeSize) +
                         " bytes of a Volume (choose a smaller disk size)");
 }
 
@@ -69,10 +73,11 @@ void CheckRecordLengths(const std::vector<RecordShape>& records, const DiskPlan&
     for (size_t i = 0; i < records.size(); ++i) {
         uint64_t length = records[i].fixedLength + SegmentBytes * plan.pieces[i].size();
         if (length > MaxRecordLength)
-            throw PackError("record " + std::to_string(i + 1) + " \"" + records[i].name + "\" would be " +
-                            std::to_string(length) + " bytes (" + std::to_string(plan.pieces[i].size()) +
-                            " segments); a record holds at most " + std::to_string(MaxRecordLength) +
-                            " bytes (choose a larger disk size)");
+            throw PackError("record " + std::to_string(i + 1) + " \"" + records[i].name +
+                            "\" would be " + std::to_string(length) + " bytes (" +
+                            std::to_string(plan.pieces[i].size()) +
+                            " segments); a record holds at most " +
+                            std::to_string(MaxRecordLength) + " bytes (choose a larger disk size)");
     }
 }
 
@@ -80,14 +85,16 @@ void CheckRecordLengths(const std::vector<RecordShape>& records, const DiskPlan&
 
 uint64_t PlannedCatalogueSize(const std::vector<RecordShape>& records, const DiskPlan& plan) {
     uint64_t size = CatalogueHeaderBytes;
-    for (size_t i = 0; i < records.size(); ++i) size += records[i].fixedLength + SegmentBytes * plan.pieces[i].size();
+    for (size_t i = 0; i < records.size(); ++i)
+        size += records[i].fixedLength + SegmentBytes * plan.pieces[i].size();
     return size;
 }
 
 // Every split adds a Segment to the catalogue on disk 1, and a bigger catalogue may cause more
 // splits, so the room kept on disk 1 grows until the catalogue fits into it. It only grows,
 // and PlanDisks refuses it once it passes the disk, so the search ends.
-DiskPlan PlanPackage(const std::vector<RecordShape>& records, uint64_t diskSize, uint64_t setupSize) {
+DiskPlan PlanPackage(const std::vector<RecordShape>& records, uint64_t diskSize,
+                     uint64_t setupSize) {
     std::vector<uint64_t> sizes;
     uint64_t reserved = CatalogueHeaderBytes + setupSize;
     for (const RecordShape& record : records) {

@@ -36,7 +36,8 @@ struct RecordShape {
 // Places the records' streams so that disk 1 also holds the catalogue that describes them
 // (header, records with their Segments) and setupSize bytes of setup program. Throws
 // PackError as PlanDisks does, and when a record would pass 65535 bytes.
-DiskPlan PlanPackage(const std::vector<RecordShape>& records, uint64_t diskSize, uint64_t setupSize);
+DiskPlan PlanPackage(const std::vector<RecordShape>& records, uint64_t diskSize,
+                     uint64_t setupSize);
 // The catalogue's size in bytes for the records with the plan's Segments.
 uint64_t PlannedCatalogueSize(const std::vector<RecordShape>& records, const DiskPlan& plan);
 

@@ -61,7 +61,8 @@ ManifestFile ParseFileTable(const toml::table& table, const std::string& base, c
     file.shared = Optional<bool>(table, "shared", place, "true or false").value_or(false);
     file.install = Optional<bool>(table, "install", place, "true or false").value_or(true);
     if (auto version = Optional<std::string>(table, "version", place, "a string")) {
-        if (!file.shared) throw PackError(place.Of("version") + " is given for a file that is not shared");
+        if (!file.shared)
+            throw PackError(place.Of("version") + " is given for a file that is not shared");
         try {
             file.version = ParseFileVersion(*version);
         } catch (const PackError& e) {
@@ -73,17 +74,20 @@ ManifestFile ParseFileTable(const toml::table& table, const std::string& base, c
 
 void ParseTopLevel(const toml::table& top, const std::string& base, const Place& place,
                    PackManifest* manifest) {
-    RefuseUnknownKeys(top, {"program", "title", "kind", "setup", "disk_size", "setup_program", "file"},
-                      place);
+    RefuseUnknownKeys(
+        top, {"program", "title", "kind", "setup", "disk_size", "setup_program", "file"}, place);
     manifest->program = RequiredString(top, "program", place);
     manifest->title = RequiredString(top, "title", place);
     std::string kind = Optional<std::string>(top, "kind", place, "a string").value_or("ordinary");
     if (kind != "ordinary" && kind != "insv")
-        throw PackError(place.Of("kind") + " is \"" + kind + "\"; it must be \"ordinary\" or \"insv\"");
+        throw PackError(place.Of("kind") + " is \"" + kind +
+                        "\"; it must be \"ordinary\" or \"insv\"");
     manifest->insv = kind == "insv";
     manifest->setup = Optional<std::string>(top, "setup", place, "a string").value_or("SETUP");
     if (auto size = Optional<int64_t>(top, "disk_size", place, "an integer")) {
-        if (*size <= 0) throw PackError(place.Of("disk_size") + " is " + std::to_string(*size) + "; it must be positive");
+        if (*size <= 0)
+            throw PackError(place.Of("disk_size") + " is " + std::to_string(*size) +
+                            "; it must be positive");
         manifest->diskSize = static_cast<uint64_t>(*size);
     }
     if (auto program = Optional<std::string>(top, "setup_program", place, "a string"))
@@ -101,7 +105,8 @@ FileVersion ParseFileVersion(const std::string& text) {
         std::string part = rest.substr(0, dot);
         if (count == 4 || part.empty() || part.size() > 5 ||
             part.find_first_not_of("0123456789") != std::string::npos || std::stoul(part) > 0xFFFF)
-            throw PackError("version \"" + text + "\" is not one to four numbers 0 to 65535 joined by dots");
+            throw PackError("version \"" + text +
+                            "\" is not one to four numbers 0 to 65535 joined by dots");
         parts[count++] = static_cast<uint32_t>(std::stoul(part));
         if (dot == std::string::npos) break;
         rest = rest.substr(dot + 1);
@@ -125,11 +130,13 @@ PackManifest ParseManifest(const std::string& text, const std::string& base,
     ParseTopLevel(top, base, place, &manifest);
     if (const toml::node* files = top.get("file")) {
         const toml::array* list = files->as_array();
-        if (list == nullptr) throw PackError(place.Of("file") + " must be an array of tables ([[file]])");
+        if (list == nullptr)
+            throw PackError(place.Of("file") + " must be an array of tables ([[file]])");
         for (size_t i = 0; i < list->size(); ++i) {
             Place at{sourceName, "file " + std::to_string(i + 1)};
             const toml::table* table = (*list)[i].as_table();
-            if (table == nullptr) throw PackError("manifest " + sourceName + ", " + at.table + " is not a table");
+            if (table == nullptr)
+                throw PackError("manifest " + sourceName + ", " + at.table + " is not a table");
             manifest.files.push_back(ParseFileTable(*table, base, at));
         }
     }
@@ -151,11 +158,14 @@ namespace {
 // Every regular file below directory as relative paths with '/', in byte order.
 std::vector<std::string> ListFiles(const std::string& directory) {
     std::error_code error;
-    if (!fs::is_directory(directory, error)) throw PackError("directory " + directory + " does not exist");
+    if (!fs::is_directory(directory, error))
+        throw PackError("directory " + directory + " does not exist");
     std::vector<std::string> files;
-    fs::recursive_directory_iterator it(directory, fs::directory_options::follow_directory_symlink, error);
+    fs::recursive_directory_iterator it(directory, fs::directory_options::follow_directory_symlink,
+                                        error);
     for (; !error && it != fs::recursive_directory_iterator(); it.increment(error))
-        if (it->is_regular_file()) files.push_back(fs::relative(it->path(), directory).generic_string());
+        if (it->is_regular_file())
+            files.push_back(fs::relative(it->path(), directory).generic_string());
     if (error) throw PackError("directory " + directory + " cannot be listed: " + error.message());
     std::sort(files.begin(), files.end());
     return files;
@@ -164,7 +174,8 @@ std::vector<std::string> ListFiles(const std::string& directory) {
 ManifestFile* FindListed(std::vector<ManifestFile>& files, const std::vector<std::string>& paths,
                          const std::string& path, const char* option) {
     auto at = std::find(paths.begin(), paths.end(), path);
-    if (at == paths.end()) throw PackError(std::string(option) + " " + path + ": no such file in the directory");
+    if (at == paths.end())
+        throw PackError(std::string(option) + " " + path + ": no such file in the directory");
     return &files[static_cast<size_t>(at - paths.begin())];
 }
 
@@ -180,7 +191,8 @@ PackManifest ManifestFromDirectory(const DirectoryPackOptions& options) {
     manifest.setupProgram = options.setupProgram;
     std::vector<std::string> paths = ListFiles(options.directory);
     for (const std::string& path : paths)
-        manifest.files.push_back({(fs::path(options.directory) / path).string(), path, false, true, std::nullopt});
+        manifest.files.push_back(
+            {(fs::path(options.directory) / path).string(), path, false, true, std::nullopt});
     for (const std::string& given : options.shared) {
         size_t equals = given.find('=');
         ManifestFile* file = FindListed(manifest.files, paths, given.substr(0, equals), "--shared");
@@ -190,6 +202,7 @@ PackManifest ManifestFromDirectory(const DirectoryPackOptions& options) {
     for (const std::string& path : options.notInstalled)
         FindListed(manifest.files, paths, path, "--not-installed")->install = false;
     if (!options.uninstaller.empty())
-        FindListed(manifest.files, paths, options.uninstaller, "--uninstaller")->name = "uninstal.exe";
+        FindListed(manifest.files, paths, options.uninstaller, "--uninstaller")->name =
+            "uninstal.exe";
     return manifest;
 }

@@ -46,18 +46,18 @@ struct ManifestFile {
 };
 
 struct PackManifest {
-    std::string program;                // ProgramName, UTF-8
-    std::string title;                  // Title, UTF-8
-    bool insv = false;                  // INSV package
-    std::string setup = "SETUP";        // setup program's name without extension
+    std::string program;         // ProgramName, UTF-8
+    std::string title;           // Title, UTF-8
+    bool insv = false;           // INSV package
+    std::string setup = "SETUP"; // setup program's name without extension
     uint64_t diskSize = DefaultDiskSize;
-    std::string setupProgram;           // host path of a setup program to copy, or ""
+    std::string setupProgram; // host path of a setup program to copy, or ""
     std::vector<ManifestFile> files;
 };
 
 // How a directory becomes a package (disksetup pack --dir).
 struct DirectoryPackOptions {
-    std::string directory;              // every regular file below it, sorted by relative path
+    std::string directory; // every regular file below it, sorted by relative path
     std::string program;
     std::string title;
     bool insv = false;
@@ -67,7 +67,7 @@ struct DirectoryPackOptions {
     // Relative paths (with '/') inside directory; "NAME=1.2.3.4" gives the version.
     std::vector<std::string> shared;
     std::vector<std::string> notInstalled;
-    std::string uninstaller;            // stored under the name "uninstal.exe"
+    std::string uninstaller; // stored under the name "uninstal.exe"
 };
 
 // Reads a manifest file. Relative source paths are taken from the manifest's directory.

@@ -53,18 +53,20 @@ std::vector<uint8_t> ReadHostFile(const std::string& path, const std::string& wh
     std::vector<uint8_t> bytes(size);
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
     if (in.gcount() != static_cast<std::streamsize>(size))
-        throw PackError(what + ": " + path + " cannot be read (" + std::to_string(in.gcount()) + " of " +
-                        std::to_string(size) + " bytes)");
+        throw PackError(what + ": " + path + " cannot be read (" + std::to_string(in.gcount()) +
+                        " of " + std::to_string(size) + " bytes)");
     return bytes;
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 void CheckLength(const std::string& ansi, size_t limit, const std::string& what) {
     if (ansi.empty()) throw PackError(what + " is empty");
     if (ansi.size() > limit)
-        throw PackError(what + " is " + std::to_string(ansi.size()) + " characters; the catalogue holds at most " +
-                        std::to_string(limit));
+        throw PackError(what + " is " + std::to_string(ansi.size()) +
+                        " characters; the catalogue holds at most " + std::to_string(limit));
 }
 
 // The header: magic, ProgramName and Title, each within its field, and the record count.
@@ -96,7 +98,8 @@ void AppendRecord(std::vector<uint8_t>& out, const PendingRecord& record,
         PutU32(out, piece.offset);
         PutU32(out, piece.length);
     }
-    for (int i = 0; i < 5; ++i) PutU16(out, 0); // end entry
+    for (int i = 0; i < 5; ++i)
+        PutU16(out, 0); // end entry
 }
 
 // The installed size in KB, rounded up, as SizeKb holds it.
@@ -109,7 +112,8 @@ uint16_t SizeKbOf(uint64_t size, const std::string& what) {
 }
 
 // Flags, version and size of one file, from its manifest entry and its bytes.
-PendingRecord DescribeFile(const ManifestFile& file, size_t index, const std::vector<uint8_t>& bytes) {
+PendingRecord DescribeFile(const ManifestFile& file, size_t index,
+                           const std::vector<uint8_t>& bytes) {
     std::string what = "file " + std::to_string(index + 1) + " (" + file.source + ")";
     PendingRecord record;
     std::string name = file.name;
@@ -117,11 +121,13 @@ PendingRecord DescribeFile(const ManifestFile& file, size_t index, const std::ve
     record.name = ToAnsi(name, what + " name " + Quoted(file.name));
     CheckLength(record.name, MaxNameLength, what + " name " + Quoted(file.name));
     record.sizeKb = SizeKbOf(bytes.size(), what);
-    record.flags = static_cast<uint16_t>((file.install ? 0 : FlagNotInstalled) | (file.shared ? 0x0002 : 0));
+    record.flags =
+        static_cast<uint16_t>((file.install ? 0 : FlagNotInstalled) | (file.shared ? 0x0002 : 0));
     if (file.shared) {
         if (file.version) {
             record.version = *file.version;
-        } else if (!ReadPeFileVersion(bytes.data(), bytes.size(), &record.version.ms, &record.version.ls)) {
+        } else if (!ReadPeFileVersion(bytes.data(), bytes.size(), &record.version.ms,
+                                      &record.version.ls)) {
             throw PackError(what + " is shared but has no PE version resource; give its version "
                                    "(version = \"1.2.3.4\")");
         }
@@ -133,7 +139,8 @@ void CheckDistinctNames(const std::vector<PendingRecord>& records) {
     std::set<std::string> seen;
     for (size_t i = 0; i < records.size(); ++i) {
         std::string key = records[i].name;
-        std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });
+        std::transform(key.begin(), key.end(), key.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
         if (!seen.insert(key).second)
             throw PackError("record " + std::to_string(i + 1) + " " + Quoted(records[i].name) +
                             ": an earlier record has the same name");
@@ -151,7 +158,8 @@ void CheckFileNameText(const std::string& ansi, const std::string& what) {
         throw PackError(what + " must be a file name without directory or drive");
 }
 
-std::vector<std::vector<uint8_t>> VolumeBytes(const std::vector<PendingRecord>& records, const DiskPlan& plan) {
+std::vector<std::vector<uint8_t>> VolumeBytes(const std::vector<PendingRecord>& records,
+                                              const DiskPlan& plan) {
     std::vector<std::vector<uint8_t>> volumes;
     for (size_t disk = 0; disk < plan.volumeSizes.size(); ++disk) {
         std::vector<uint8_t>& volume = volumes.emplace_back(plan.volumeSizes[disk], 0);
@@ -176,7 +184,8 @@ void CheckFirstDiskRoom(const PackManifest& manifest, uint64_t setupSize) {
     uint64_t reserved = CatalogueHeaderSize + setupSize;
     for (const ManifestFile& file : manifest.files) {
         // Characters, not UTF-8 bytes: each becomes one ANSI byte.
-        uint64_t name = std::count_if(file.name.begin(), file.name.end(), [](char c) { return (c & 0xC0) != 0x80; });
+        uint64_t name = std::count_if(file.name.begin(), file.name.end(),
+                                      [](char c) { return (c & 0xC0) != 0x80; });
         reserved += RecordFixedSize + name + 2 + (file.shared ? 8 : 0) + 2 * SegmentSize;
     }
     PlanDisks(none, manifest.diskSize, reserved);
@@ -190,14 +199,18 @@ std::string ToAnsi(const std::string& text, const std::string& what) {
         unsigned char c = static_cast<unsigned char>(text[i]);
         uint32_t code = c;
         if (c >= 0x80) {
-            // Latin-1 needs at most two UTF-8 bytes: 110000xx 10xxxxxx.
-            if ((c & 0xE0) != 0xC0 || i + 1 >= text.size() || (text[i + 1] & 0xC0) != 0x80)
-                throw PackError(what + " is not UTF-8 text of Latin-1 characters (byte " + std::to_string(i) + ")");
+            // Latin-1 needs at most two UTF-8 bytes, 110000xx 10xxxxxx; longer sequences
+            // (lead bytes 0xC4 to 0xF4) carry characters beyond it.
+            std::string at = " (byte " + std::to_string(i) + ")";
+            bool continued = i + 1 < text.size() && (text[i + 1] & 0xC0) == 0x80;
+            if (c < 0xC2 || c > 0xF4 || !continued)
+                throw PackError(what + " is not UTF-8 text" + at);
+            if (c > 0xC3) throw PackError(what + " holds a character beyond Latin-1" + at);
             code = (c & 0x1Fu) << 6 | (static_cast<unsigned char>(text[++i]) & 0x3Fu);
-            if (code > 0xFF || code < 0x80)
-                throw PackError(what + " holds a character beyond Latin-1 (byte " + std::to_string(i - 1) + ")");
         }
-        if (code < 0x20 || code == 0x7F) throw PackError(what + " holds a control character (code " + std::to_string(code) + ")");
+        if (code < 0x20 || code == 0x7F)
+            throw PackError(what + " holds a control character (code " + std::to_string(code) +
+                            ")");
         out += static_cast<char>(code);
     }
     return out;
@@ -214,7 +227,8 @@ PackageImage BuildPackage(const PackManifest& manifest) {
     CheckFileNameText(setup, "setup name " + Quoted(manifest.setup));
     if (manifest.files.size() > MaxRecordCount)
         throw PackError("the package has " + std::to_string(manifest.files.size()) +
-                        " files; a catalogue holds at most " + std::to_string(MaxRecordCount) + " records");
+                        " files; a catalogue holds at most " + std::to_string(MaxRecordCount) +
+                        " records");
 
     PackageImage image;
     image.catalogueName = manifest.setup + ".bin";
@@ -230,18 +244,22 @@ PackageImage BuildPackage(const PackManifest& manifest) {
         // Refuse a file too large for SizeKb before reading it whole.
         std::error_code error;
         uintmax_t size = fs::file_size(manifest.files[i].source, error);
-        if (!error) SizeKbOf(size, "file " + std::to_string(i + 1) + " (" + manifest.files[i].source + ")");
-        std::vector<uint8_t> bytes = ReadHostFile(manifest.files[i].source, "file " + std::to_string(i + 1));
+        if (!error)
+            SizeKbOf(size, "file " + std::to_string(i + 1) + " (" + manifest.files[i].source + ")");
+        std::vector<uint8_t> bytes =
+            ReadHostFile(manifest.files[i].source, "file " + std::to_string(i + 1));
         records.push_back(DescribeFile(manifest.files[i], i, bytes));
         records.back().stream = EncodeStoredStream(bytes.data(), bytes.size());
     }
     CheckDistinctNames(records);
 
     std::vector<RecordShape> shapes;
-    for (const PendingRecord& record : records) shapes.push_back({record.name, record.FixedLength(), record.stream.size()});
+    for (const PendingRecord& record : records)
+        shapes.push_back({record.name, record.FixedLength(), record.stream.size()});
     DiskPlan plan = PlanPackage(shapes, manifest.diskSize, image.setupProgram.size());
     image.catalogue = HeaderBytes(manifest, program, title, records.size());
-    for (size_t i = 0; i < records.size(); ++i) AppendRecord(image.catalogue, records[i], plan.pieces[i]);
+    for (size_t i = 0; i < records.size(); ++i)
+        AppendRecord(image.catalogue, records[i], plan.pieces[i]);
     image.volumes = VolumeBytes(records, plan);
     return image;
 }
@@ -250,7 +268,8 @@ namespace {
 
 void WriteHostFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) throw PackError(PackError::WriteFailed, "cannot write " + path.string());
 }
@@ -262,13 +281,16 @@ std::vector<std::string> WritePackage(const PackageImage& image, const std::stri
     auto write = [&](const fs::path& path, const std::vector<uint8_t>& bytes) {
         std::error_code error;
         fs::create_directories(path.parent_path(), error);
-        if (error) throw PackError(PackError::WriteFailed, "cannot create " + path.parent_path().string() + ": " + error.message());
+        if (error)
+            throw PackError(PackError::WriteFailed, "cannot create " + path.parent_path().string() +
+                                                        ": " + error.message());
         WriteHostFile(path, bytes);
         written.push_back(path.string());
     };
     fs::path root(directory);
     write(root / "disk1" / image.catalogueName, image.catalogue);
-    if (!image.setupProgramName.empty()) write(root / "disk1" / image.setupProgramName, image.setupProgram);
+    if (!image.setupProgramName.empty())
+        write(root / "disk1" / image.setupProgramName, image.setupProgram);
     for (size_t disk = 0; disk < image.volumes.size(); ++disk)
         write(root / ("disk" + std::to_string(disk + 1)) / image.volumeName, image.volumes[disk]);
     return written;

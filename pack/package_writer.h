@@ -16,9 +16,9 @@
 
 // A whole package in memory, ready to be written.
 struct PackageImage {
-    std::string catalogueName;                 // "SETUP.bin"
+    std::string catalogueName; // "SETUP.bin"
     std::vector<uint8_t> catalogue;
-    std::string setupProgramName;              // "SETUP.EXE", or "" for none
+    std::string setupProgramName; // "SETUP.EXE", or "" for none
     std::vector<uint8_t> setupProgram;
     std::string volumeName;                    // "SPACE.dat"
     std::vector<std::vector<uint8_t>> volumes; // index 0 = disk 1

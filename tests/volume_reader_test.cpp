@@ -21,12 +21,15 @@ void RunBoxAction(const RecordedBox& box) {
 }
 
 // The byte at position p of disk's Volume: differs between disks and along the file.
-uint8_t Pattern(uint16_t disk, uint32_t p) { return static_cast<uint8_t>(p * 7 + disk * 31 + p / 251); }
+uint8_t Pattern(uint16_t disk, uint32_t p) {
+    return static_cast<uint8_t>(p * 7 + disk * 31 + p / 251);
+}
 
 // A Volume of size bytes for disk: its number, then the pattern.
 std::vector<uint8_t> VolumeBytes(uint16_t disk, uint32_t size) {
     std::vector<uint8_t> bytes(size);
-    for (uint32_t p = 0; p < size; ++p) bytes[p] = Pattern(disk, p);
+    for (uint32_t p = 0; p < size; ++p)
+        bytes[p] = Pattern(disk, p);
     if (size > 0) bytes[0] = static_cast<uint8_t>(disk);
     if (size > 1) bytes[1] = static_cast<uint8_t>(disk >> 8);
     return bytes;
@@ -36,12 +39,13 @@ std::vector<uint8_t> VolumeBytes(uint16_t disk, uint32_t size) {
 std::vector<int> Expected(const std::vector<SegmentSpec>& pieces) {
     std::vector<int> out;
     for (const SegmentSpec& s : pieces)
-        for (uint32_t p = s.offset; p < s.offset + s.length; ++p) out.push_back(Pattern(s.disk, p));
+        for (uint32_t p = s.offset; p < s.offset + s.length; ++p)
+            out.push_back(Pattern(s.disk, p));
     return out;
 }
 
 class VolumeReaderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         blocksBefore_ = LockedBlocksInUse();
         boxes_.OnBox(&RunBoxAction);
@@ -61,7 +65,9 @@ protected:
         EXPECT_EQ(LockedBlocksInUse(), blocksBefore_);
     }
     // Puts disk's Volume of size bytes into the drive.
-    void Insert(uint16_t disk, uint32_t size = 100000) { box_.Write(VolumePath, VolumeBytes(disk, size)); }
+    void Insert(uint16_t disk, uint32_t size = 100000) {
+        box_.Write(VolumePath, VolumeBytes(disk, size));
+    }
     // Starts the stream of a record with these pieces; the record lives as long as the test.
     void Start(const std::vector<SegmentSpec>& pieces, const std::string& name = "SPACE.EXE") {
         records_.push_back(RecordBytes(RecordSpec{name, 0, 0, 0, 0, pieces}));
@@ -143,7 +149,8 @@ TEST_F(VolumeReaderTest, SecondPieceOnAnotherDiskClosesTheVolumeThenPromptsThenC
     Insert(1);
     std::vector<std::string> events;
     BoxAction = [&](const RecordedBox& box) {
-        events.push_back(VolumeHandle == PlatformNoFile ? "prompt, volume closed" : "prompt, volume open");
+        events.push_back(VolumeHandle == PlatformNoFile ? "prompt, volume closed"
+                                                        : "prompt, volume open");
         if (box.text == PromptFor(2)) Insert(2); // the user swaps disks while the box is up
     };
     boxes_.Answer(AnswerOk);
@@ -170,7 +177,8 @@ TEST_F(VolumeReaderTest, OldDiskStillInTheDriveBringsTheSamePromptAgain) {
     int end;
     EXPECT_EQ(Read(1000, &end), Expected(pieces));
     ASSERT_EQ(boxes_.Boxes().size(), 3u);
-    for (const RecordedBox& box : boxes_.Boxes()) EXPECT_EQ(box.text, PromptFor(2));
+    for (const RecordedBox& box : boxes_.Boxes())
+        EXPECT_EQ(box.text, PromptFor(2));
 }
 
 TEST_F(VolumeReaderTest, CancelAtEitherPromptFailsTheStream) {
@@ -292,8 +300,8 @@ TEST_F(VolumeReaderTest, SizeOfAStreamOfThreeBytesIsAFailure) {
     // Four bytes across two pieces make the size, first byte lowest.
     Start({{1, 10, 1}, {1, 20, 3}});
     ASSERT_EQ(ReadStoredSize(&size), 0);
-    EXPECT_EQ(size, uint32_t(Pattern(1, 10)) | uint32_t(Pattern(1, 20)) << 8 | uint32_t(Pattern(1, 21)) << 16 |
-                        uint32_t(Pattern(1, 22)) << 24);
+    EXPECT_EQ(size, uint32_t(Pattern(1, 10)) | uint32_t(Pattern(1, 20)) << 8 |
+                        uint32_t(Pattern(1, 21)) << 16 | uint32_t(Pattern(1, 22)) << 24);
 }
 
 TEST_F(VolumeReaderTest, PromptNamesTheSetupDriveInUpperCaseOrABackslashForUnc) {

@@ -12,7 +12,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Cli(const std::string& args) { return std::string(DISKSETUP_CLI) + " " + args; }
+std::string Cli(const std::string& args) {
+    return std::string(DISKSETUP_CLI) + " " + args;
+}
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
     fs::create_directories(path.parent_path());
@@ -35,10 +37,12 @@ std::string Contents(size_t size, uint32_t seed) {
     return out;
 }
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 class CliPack : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         root_ = Sandbox::Host(box_.Path(""));
         WriteFile(root_ / "src/SPACE.EXE", Contents(9000, 1));
@@ -50,10 +54,11 @@ protected:
     // Packs src on disks of size bytes into out; every stream of LEVELS.DAT and SPACE.EXE
     // crosses at least one disk.
     CommandResult PackDir(const std::string& out, uint64_t size) {
-        return RunCommand(Cli("pack --dir " + ShellQuote((root_ / "src").string()) +
-                              " --program SPACE.EXE --title 'Space Game' --uninstaller UNINST.EXE"
-                              " --not-installed README.TXT --shared DATA/LEVELS.DAT=1.2.3.4 --disk-size " +
-                              std::to_string(size) + " -o " + ShellQuote((root_ / out).string())));
+        return RunCommand(
+            Cli("pack --dir " + ShellQuote((root_ / "src").string()) +
+                " --program SPACE.EXE --title 'Space Game' --uninstaller UNINST.EXE"
+                " --not-installed README.TXT --shared DATA/LEVELS.DAT=1.2.3.4 --disk-size " +
+                std::to_string(size) + " -o " + ShellQuote((root_ / out).string())));
     }
     CommandResult Test(const std::string& args) { return RunCommand(Cli("test " + args)); }
     std::string Disk(const std::string& out, int n) {
@@ -99,9 +104,12 @@ install = false
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(Contains(r.out, "Title:    Space Game\n")) << r.out;
     EXPECT_TRUE(Contains(r.out, "Records:  5\n"));
-    EXPECT_TRUE(Contains(r.out, "shared             14  2.1.0.5         DATA\\LEVELS.DAT")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "shared             14  2.1.0.5         DATA\\LEVELS.DAT"))
+        << r.out;
     EXPECT_TRUE(Contains(r.out, "not installed       1  -               README.TXT")) << r.out;
-    EXPECT_TRUE(Contains(r.out, "ordinary            0  -               EMPTY.TXT                1:")) << r.out;
+    EXPECT_TRUE(
+        Contains(r.out, "ordinary            0  -               EMPTY.TXT                1:"))
+        << r.out;
 
     r = Test(Disk("out", 1));
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
@@ -138,8 +146,8 @@ TEST_F(CliPack, MissingDiskNamesTheDiskAndThePathsTried) {
     CommandResult r = Test(Disk("out", 1));
     EXPECT_EQ(r.exitCode, 2);
     std::string dir = (root_ / "out").string();
-    EXPECT_TRUE(Contains(r.out, "disk 3 is missing; tried " + dir + "/disk3, " + dir + "/Disk3, " + dir +
-                                    "/DISK3, " + dir + " (any case)"))
+    EXPECT_TRUE(Contains(r.out, "disk 3 is missing; tried " + dir + "/disk3, " + dir + "/Disk3, " +
+                                    dir + "/DISK3, " + dir + " (any case)"))
         << r.out;
     EXPECT_TRUE(Contains(r.out, "DAMAGED  SPACE.EXE\n")) << r.out;
     EXPECT_TRUE(Contains(r.out, "ok       uninstal.exe (3000 bytes)\n")) << r.out;
@@ -158,14 +166,16 @@ TEST_F(CliPack, TruncatedVolumeIsReportedWithItsDiskAndSize) {
     fs::resize_file(volume, 1000);
     CommandResult r = Test(Disk("out", 1));
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_TRUE(Contains(r.out, "from the Volume of disk 2, " + volume.string() + ", 1000 bytes)")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "from the Volume of disk 2, " + volume.string() + ", 1000 bytes)"))
+        << r.out;
     EXPECT_TRUE(Contains(r.out, ": read error! (reading the piece at offset ")) << r.out;
     EXPECT_FALSE(Contains(r.out, " 0 damaged"));
 }
 
 TEST_F(CliPack, VolumeOfAnotherDiskIsNamedWithTheNumberItHolds) {
     ASSERT_EQ(PackDir("out", 4000).exitCode, 0);
-    fs::copy_file(root_ / "out/disk3/SPACE.dat", root_ / "out/disk2/SPACE.dat", fs::copy_options::overwrite_existing);
+    fs::copy_file(root_ / "out/disk3/SPACE.dat", root_ / "out/disk2/SPACE.dat",
+                  fs::copy_options::overwrite_existing);
     CommandResult r = Test(Disk("out", 1));
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(Contains(r.out, "disk 2: the Volume " + (root_ / "out/disk2/SPACE.dat").string() +
@@ -178,7 +188,8 @@ TEST_F(CliPack, MissingVolumeInAnExistingDiskFolderIsNamed) {
     fs::remove(root_ / "out/disk2/SPACE.dat");
     CommandResult r = Test(Disk("out", 1));
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_TRUE(Contains(r.out, (root_ / "out/disk2/SPACE.dat").string() + " (the Volume of disk 2): read error!"))
+    EXPECT_TRUE(Contains(r.out, (root_ / "out/disk2/SPACE.dat").string() +
+                                    " (the Volume of disk 2): read error!"))
         << r.out;
 }
 
@@ -189,8 +200,9 @@ TEST_F(CliPack, RefusalsWriteNothingAndExitTwo) {
     EXPECT_TRUE(Contains(r.err, "disk 1 is too small for the catalogue")) << r.err;
     EXPECT_FALSE(fs::exists(root_ / "small"));
 
-    r = RunCommand(Cli("pack --dir " + ShellQuote((root_ / "src").string()) + " --program SPACE.EXE --title " +
-                       std::string(80, 'T') + " -o " + ShellQuote((root_ / "long").string())));
+    r = RunCommand(Cli("pack --dir " + ShellQuote((root_ / "src").string()) +
+                       " --program SPACE.EXE --title " + std::string(80, 'T') + " -o " +
+                       ShellQuote((root_ / "long").string())));
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(Contains(r.err, "is 80 characters; the catalogue holds at most 79")) << r.err;
     EXPECT_FALSE(fs::exists(root_ / "long"));
@@ -206,7 +218,10 @@ TEST_F(CliPack, RefusalsWriteNothingAndExitTwo) {
 TEST_F(CliPack, UsageErrorsExitOne) {
     std::string out = " -o " + ShellQuote((root_ / "u").string());
     EXPECT_EQ(RunCommand(Cli("pack" + out)).exitCode, 1);
-    EXPECT_EQ(RunCommand(Cli("pack --dir " + ShellQuote((root_ / "src").string()) + " --title T" + out)).exitCode, 1);
+    EXPECT_EQ(
+        RunCommand(Cli("pack --dir " + ShellQuote((root_ / "src").string()) + " --title T" + out))
+            .exitCode,
+        1);
     EXPECT_EQ(RunCommand(Cli("pack m.toml --dir src" + out)).exitCode, 1);
     ASSERT_EQ(PackDir("out", 4000).exitCode, 0);
     CommandResult r = Test(Disk("out", 1) + " --disk two=/tmp");

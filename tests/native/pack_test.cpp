@@ -28,15 +28,17 @@ std::vector<uint8_t> Corpus(size_t size, uint32_t seed) {
     uint32_t x = seed * 2654435761u + 1;
     for (size_t i = 0; i < size; ++i) {
         x = x * 1103515245u + 12345u;
-        out[i] = i < size / 2 ? static_cast<uint8_t>("the quick brown fox "[(i + seed) % 20]) : static_cast<uint8_t>(x >> 24);
+        out[i] = i < size / 2 ? static_cast<uint8_t>("the quick brown fox "[(i + seed) % 20])
+                              : static_cast<uint8_t>(x >> 24);
     }
     return out;
 }
 
 void WriteHost(const std::string& path, const std::vector<uint8_t>& bytes) {
     fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                               static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<uint8_t> ReadHost(const std::string& path) {
@@ -63,7 +65,8 @@ std::vector<ImageRecord> RecordsOf(const std::vector<uint8_t>& catalogue) {
         record.flags = RecordFlags(r);
         record.sizeKb = RecordSizeKb(r);
         RecordVersion(r, &record.versionMs, &record.versionLs);
-        for (const uint8_t* s = RecordFirstSegment(r); ReadU16(s) != 0 && ReadU32(s + 6) != 0; s += SegmentSize)
+        for (const uint8_t* s = RecordFirstSegment(r); ReadU16(s) != 0 && ReadU32(s + 6) != 0;
+             s += SegmentSize)
             record.pieces.push_back({ReadU16(s), ReadU32(s + 2), ReadU32(s + 6)});
     }
     return records;
@@ -78,7 +81,7 @@ int32_t KeepOutput(const uint8_t* data, uint32_t count) {
 // A package written into the sandbox, read back as the setup program reads it: a drive folder
 // holds disk 1's catalogue and the Volume of the disk in the drive; disk prompts swap it.
 class PackRoundTrip : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         sourceDir_ = Sandbox::Host(box_.Path("src"));
         boxes_.OnBox(&SwapOnPrompt);
@@ -105,7 +108,10 @@ protected:
         volumeName_ = image.volumeName;
         box_.Write(box_.Path("drive\\" + image.catalogueName), image.catalogue);
         Insert(1);
-        PlatformOverrideProgramPath(box_.Path("drive\\" + image.catalogueName.substr(0, image.catalogueName.size() - 4) + ".EXE").c_str());
+        PlatformOverrideProgramPath(
+            box_.Path("drive\\" + image.catalogueName.substr(0, image.catalogueName.size() - 4) +
+                      ".EXE")
+                .c_str());
         EXPECT_EQ(LoadCatalogue(), StatusOk);
         CurrentDisk = 1;
         CopyText(VolumePath, PathSize, box_.Path("drive\\" + image.volumeName).c_str());
@@ -188,7 +194,8 @@ TEST(PlanDisks, RefusesDisksTooSmallTooManyOrTooLargeToSeek) {
         PlanDisks({10}, 1000, 999);
         FAIL();
     } catch (const PackError& e) {
-        EXPECT_NE(std::string(e.what()).find("999 bytes of catalogue"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("999 bytes of catalogue"), std::string::npos)
+            << e.what();
         EXPECT_NE(std::string(e.what()).find("disk size 1000"), std::string::npos) << e.what();
     }
     // One byte of data per disk: 65535 disks hold 65535 bytes, not one more.
@@ -200,7 +207,9 @@ TEST(PlanDisks, RefusesDisksTooSmallTooManyOrTooLargeToSeek) {
         PlanDisks({MaxVolumeSize - 1}, 3000000000ull, 0);
         FAIL();
     } catch (const PackError& e) {
-        EXPECT_NE(std::string(e.what()).find("disk 1 would hold 2147483648 bytes"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("disk 1 would hold 2147483648 bytes"),
+                  std::string::npos)
+            << e.what();
     }
 }
 
@@ -224,8 +233,9 @@ TEST(PlanPackage, RefusesARecordOfMoreThan65535Bytes) {
         PlanPackage({{"HUGE.DAT", 30, 500000000}}, 70000, 0);
         FAIL();
     } catch (const PackError& e) {
-        EXPECT_EQ(std::string(e.what()), "record 1 \"HUGE.DAT\" would be 71470 bytes (7144 segments); a record "
-                                         "holds at most 65535 bytes (choose a larger disk size)");
+        EXPECT_EQ(std::string(e.what()),
+                  "record 1 \"HUGE.DAT\" would be 71470 bytes (7144 segments); a record "
+                  "holds at most 65535 bytes (choose a larger disk size)");
     }
     // 6000 Segments still fit.
     EXPECT_GE(PlanPackage({{"BIG.DAT", 30, 6000ull * 69998}}, 70000, 0).pieces[0].size(), 6000u);
@@ -285,16 +295,23 @@ TEST(Manifest, RefusesMistakesNamingKeyAndPlace) {
     EXPECT_EQ(error(head + "disk = 5\n"), "manifest m.toml: key \"disk\" is not known");
     EXPECT_EQ(error(head + "kind = \"zip\"\n"),
               "manifest m.toml: key \"kind\" is \"zip\"; it must be \"ordinary\" or \"insv\"");
-    EXPECT_EQ(error(head + "disk_size = \"big\"\n"), "manifest m.toml: key \"disk_size\" must be an integer");
-    EXPECT_EQ(error(head + "disk_size = 0\n"), "manifest m.toml: key \"disk_size\" is 0; it must be positive");
-    EXPECT_EQ(error(head + "[[file]]\nsource = \"a\"\nname = \"A\"\n[[file]]\nsource = \"b\"\ninstal = false\n"),
-              "manifest m.toml, file 2: key \"instal\" is not known");
+    EXPECT_EQ(error(head + "disk_size = \"big\"\n"),
+              "manifest m.toml: key \"disk_size\" must be an integer");
+    EXPECT_EQ(error(head + "disk_size = 0\n"),
+              "manifest m.toml: key \"disk_size\" is 0; it must be positive");
+    EXPECT_EQ(
+        error(head +
+              "[[file]]\nsource = \"a\"\nname = \"A\"\n[[file]]\nsource = \"b\"\ninstal = false\n"),
+        "manifest m.toml, file 2: key \"instal\" is not known");
     EXPECT_EQ(error(head + "[[file]]\nsource = \"a\"\nname = \"A\"\nversion = \"1.0\"\n"),
               "manifest m.toml, file 1: key \"version\" is given for a file that is not shared");
-    EXPECT_NE(error(head + "[[file]]\nsource = \"a\"\nname = \"A\"\nshared = true\nversion = \"1.70000\"\n")
-                  .find("file 1: key \"version\": version \"1.70000\" is not"),
+    EXPECT_NE(
+        error(head +
+              "[[file]]\nsource = \"a\"\nname = \"A\"\nshared = true\nversion = \"1.70000\"\n")
+            .find("file 1: key \"version\": version \"1.70000\" is not"),
+        std::string::npos);
+    EXPECT_NE(error(head + "title = \"again\"\n").find("manifest m.toml, line 3"),
               std::string::npos);
-    EXPECT_NE(error(head + "title = \"again\"\n").find("manifest m.toml, line 3"), std::string::npos);
 }
 
 TEST(Manifest, VersionsHaveOneToFourParts) {
@@ -320,8 +337,10 @@ TEST(Manifest, DirectoryListsFilesSortedWithOptionsApplied) {
     options.uninstaller = "UNINST.EXE";
     PackManifest m = ManifestFromDirectory(options);
     std::vector<std::string> names;
-    for (const ManifestFile& f : m.files) names.push_back(f.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"A.EXE", "uninstal.exe", "b.txt", "sub/readme", "sub/z.dll"}));
+    for (const ManifestFile& f : m.files)
+        names.push_back(f.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"A.EXE", "uninstal.exe", "b.txt", "sub/readme",
+                                               "sub/z.dll"}));
     EXPECT_FALSE(m.files[3].install);
     EXPECT_TRUE(m.files[4].shared);
     EXPECT_EQ(m.files[4].version->ls, 0x00030004u);
@@ -332,11 +351,15 @@ TEST(Manifest, DirectoryListsFilesSortedWithOptionsApplied) {
 // ---- packages read back through the engine -------------------------------------------------
 
 TEST_F(PackRoundTrip, SingleDiskPackageExpandsToItsSources) {
-    std::vector<std::vector<uint8_t>> sources = {Corpus(70000, 1), {}, Corpus(1, 2), Corpus(1024, 3),
-                                                 Corpus(1025, 4)};
+    std::vector<std::vector<uint8_t>> sources = {
+        Corpus(70000, 1), {}, Corpus(1, 2), Corpus(1024, 3), Corpus(1025, 4)};
     std::vector<ManifestFile> files;
     for (size_t i = 0; i < sources.size(); ++i)
-        files.push_back({Source("f" + std::to_string(i), sources[i]), "DIR/F" + std::to_string(i), false, true, {}});
+        files.push_back({Source("f" + std::to_string(i), sources[i]),
+                         "DIR/F" + std::to_string(i),
+                         false,
+                         true,
+                         {}});
     files[2].install = false;
     files[3].shared = true;
     files[3].version = FileVersion{0x00030002, 0x00010000};
@@ -396,7 +419,11 @@ TEST_F(PackRoundTrip, SplitsInsideSizePrefixesAndMidStreamExpandAcrossDisks) {
     std::vector<ManifestFile> files;
     for (int i = 0; i < 12; ++i) {
         sources.push_back(Corpus(300 + 97 * i, 10 + i));
-        files.push_back({Source("s" + std::to_string(i), sources.back()), "S" + std::to_string(i), false, true, {}});
+        files.push_back({Source("s" + std::to_string(i), sources.back()),
+                         "S" + std::to_string(i),
+                         false,
+                         true,
+                         {}});
     }
     PackManifest base = Manifest(files);
     PackageImage prefixSplit = PackWithSplit(base, 1000, 1400, &SplitInsideSizePrefix);
@@ -412,7 +439,11 @@ TEST_F(PackRoundTrip, SplitsInsideSizePrefixesAndMidStreamExpandAcrossDisks) {
 TEST_F(PackRoundTrip, EveryDiskIsFilledAndDiskOneCountsCatalogueAndSetupProgram) {
     std::vector<ManifestFile> files;
     for (int i = 0; i < 30; ++i)
-        files.push_back({Source("s" + std::to_string(i), Corpus(2000 + 13 * i, i)), "S" + std::to_string(i), false, true, {}});
+        files.push_back({Source("s" + std::to_string(i), Corpus(2000 + 13 * i, i)),
+                         "S" + std::to_string(i),
+                         false,
+                         true,
+                         {}});
     PackManifest m = Manifest(files, 4000);
     m.setupProgram = Source("INSTALL.exe", Corpus(700, 99));
     m.setup = "INSTALL";
@@ -422,12 +453,15 @@ TEST_F(PackRoundTrip, EveryDiskIsFilledAndDiskOneCountsCatalogueAndSetupProgram)
     ASSERT_GT(image.volumes.size(), 3u);
     // Splits make the catalogue longer; disk 1 holds it whole, with the setup program.
     size_t pieces = 0;
-    for (const ImageRecord& r : RecordsOf(image.catalogue)) pieces += r.pieces.size();
+    for (const ImageRecord& r : RecordsOf(image.catalogue))
+        pieces += r.pieces.size();
     EXPECT_GT(pieces, 30u + image.volumes.size() / 2);
     EXPECT_EQ(image.catalogue.size() + image.setupProgram.size() + image.volumes[0].size(), 4000u);
-    for (size_t d = 1; d + 1 < image.volumes.size(); ++d) EXPECT_EQ(image.volumes[d].size(), 4000u) << d;
+    for (size_t d = 1; d + 1 < image.volumes.size(); ++d)
+        EXPECT_EQ(image.volumes[d].size(), 4000u) << d;
     EXPECT_LE(image.volumes.back().size(), 4000u);
-    for (size_t d = 0; d < image.volumes.size(); ++d) EXPECT_EQ(ReadU16(image.volumes[d].data()), d + 1);
+    for (size_t d = 0; d < image.volumes.size(); ++d)
+        EXPECT_EQ(ReadU16(image.volumes[d].data()), d + 1);
     std::vector<std::string> written = WritePackage(image, Sandbox::Host(box_.Path("out")));
     EXPECT_EQ(ReadHost(written[1]), image.setupProgram);
     EXPECT_EQ(fs::path(written[1]).filename(), "INSTALL.exe");
@@ -436,14 +470,20 @@ TEST_F(PackRoundTrip, EveryDiskIsFilledAndDiskOneCountsCatalogueAndSetupProgram)
 TEST_F(PackRoundTrip, SameInputGivesTheSameBytes) {
     std::vector<ManifestFile> files;
     for (int i = 0; i < 6; ++i)
-        files.push_back({Source("s" + std::to_string(i), Corpus(5000 + 777 * i, i)), "S" + std::to_string(i), false, true, {}});
+        files.push_back({Source("s" + std::to_string(i), Corpus(5000 + 777 * i, i)),
+                         "S" + std::to_string(i),
+                         false,
+                         true,
+                         {}});
     PackManifest m = Manifest(files, 9000);
     m.insv = true;
     std::vector<std::string> first = WritePackage(BuildPackage(m), Sandbox::Host(box_.Path("one")));
-    std::vector<std::string> second = WritePackage(BuildPackage(m), Sandbox::Host(box_.Path("two")));
+    std::vector<std::string> second =
+        WritePackage(BuildPackage(m), Sandbox::Host(box_.Path("two")));
     ASSERT_EQ(first.size(), second.size());
     ASSERT_GT(first.size(), 3u);
-    for (size_t i = 0; i < first.size(); ++i) EXPECT_EQ(ReadHost(first[i]), ReadHost(second[i])) << first[i];
+    for (size_t i = 0; i < first.size(); ++i)
+        EXPECT_EQ(ReadHost(first[i]), ReadHost(second[i])) << first[i];
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(ReadHost(first[0]).data()), 4), "INSV");
 }
 
@@ -453,8 +493,8 @@ TEST_F(PackRoundTrip, SharedFileVersionComesFromItsPeResourceUnlessGiven) {
     pe.versionLs = 0x00020001;
     std::string dll = Source("SHARED.DLL", BuildPeImage(pe));
     std::string text = Source("PLAIN.TXT", Corpus(100, 1));
-    PackageImage image = BuildPackage(Manifest({{dll, "SHARED.DLL", true, true, {}},
-                                                {text, "PLAIN.DLL", true, true, FileVersion{7, 8}}}));
+    PackageImage image = BuildPackage(Manifest(
+        {{dll, "SHARED.DLL", true, true, {}}, {text, "PLAIN.DLL", true, true, FileVersion{7, 8}}}));
     std::vector<ImageRecord> records = RecordsOf(image.catalogue);
     EXPECT_EQ(records[0].versionMs, 0x00040003u);
     EXPECT_EQ(records[0].versionLs, 0x00020001u);
@@ -464,7 +504,8 @@ TEST_F(PackRoundTrip, SharedFileVersionComesFromItsPeResourceUnlessGiven) {
         BuildPackage(Manifest({{text, "PLAIN.DLL", true, true, {}}}));
         FAIL();
     } catch (const PackError& e) {
-        EXPECT_NE(std::string(e.what()).find("has no PE version resource"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("has no PE version resource"), std::string::npos)
+            << e.what();
     }
 }
 
@@ -487,13 +528,15 @@ TEST_F(PackRoundTrip, RefusesWhatTheFormatCannotHold) {
 
     PackManifest longProgram = m;
     longProgram.program = std::string(256, 'P') + ".EXE";
-    EXPECT_NE(Refusal(longProgram).find("is 260 characters; the catalogue holds at most 259"), std::string::npos);
+    EXPECT_NE(Refusal(longProgram).find("is 260 characters; the catalogue holds at most 259"),
+              std::string::npos);
     longProgram.program = std::string(255, 'P') + ".EXE";
     EXPECT_EQ(Refusal(longProgram), "accepted");
 
     PackManifest longTitle = m;
     longTitle.title = std::string(80, 'T');
-    EXPECT_NE(Refusal(longTitle).find("is 80 characters; the catalogue holds at most 79"), std::string::npos);
+    EXPECT_NE(Refusal(longTitle).find("is 80 characters; the catalogue holds at most 79"),
+              std::string::npos);
 
     PackManifest longName = m;
     longName.files[0].name = std::string(260, 'N');
@@ -502,7 +545,8 @@ TEST_F(PackRoundTrip, RefusesWhatTheFormatCannotHold) {
 
     PackManifest many = m;
     many.files.assign(65536, m.files[0]);
-    EXPECT_EQ(Refusal(many), "the package has 65536 files; a catalogue holds at most 65535 records");
+    EXPECT_EQ(Refusal(many),
+              "the package has 65536 files; a catalogue holds at most 65535 records");
 
     PackManifest tiny = m;
     tiny.diskSize = 300;
@@ -520,14 +564,18 @@ TEST_F(PackRoundTrip, RefusesFilesTooLargeForSizeKb) {
 
 TEST_F(PackRoundTrip, RefusesBadTextsDuplicatesAndMissingSources) {
     std::string small = Source("small", Corpus(10, 1));
-    PackManifest m = Manifest({{small, "SMALL", false, true, {}}, {small, "small", false, true, {}}});
-    EXPECT_NE(Refusal(m).find("record 2 \"small\": an earlier record has the same name"), std::string::npos);
+    PackManifest m =
+        Manifest({{small, "SMALL", false, true, {}}, {small, "small", false, true, {}}});
+    EXPECT_NE(Refusal(m).find("record 2 \"small\": an earlier record has the same name"),
+              std::string::npos);
     m.files.pop_back();
     PackManifest text = m;
     text.files[0].name = "caf\xC3\xA9.txt"; // Latin-1 fits
     EXPECT_EQ(Refusal(text), "accepted");
     text.files[0].name = "\xE2\x82\xAC.txt"; // the euro sign does not
-    EXPECT_NE(Refusal(text).find("not UTF-8 text of Latin-1"), std::string::npos);
+    EXPECT_NE(Refusal(text).find("holds a character beyond Latin-1 (byte 0)"), std::string::npos);
+    text.files[0].name = "caf\xE9.txt"; // Latin-1 itself is not UTF-8
+    EXPECT_NE(Refusal(text).find("is not UTF-8 text (byte 3)"), std::string::npos);
     text.files[0].name = "A\tB";
     EXPECT_NE(Refusal(text).find("control character"), std::string::npos);
     PackManifest program = m;
