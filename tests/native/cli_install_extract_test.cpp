@@ -191,6 +191,18 @@ TEST_F(CliInstall, ExtractKeepsHostileNamesInsideTheOutput) {
     EXPECT_EQ(r.out, "7 files extracted to " + Host("all").string() + "\n");
 }
 
+TEST_F(CliInstall, ExtractRefusesNamesThatLeaveNoFileName) {
+    std::string disk = Write({.files = {{.name = "GOOD", .bytes = PatternBytes(3)},
+                                        {.name = "..\\..", .bytes = PatternBytes(2)},
+                                        {.name = "Z:\\", .bytes = PatternBytes(1)}}});
+    CommandResult r = Run("extract " + disk + " -d " + ShellQuote(Host("out").string()));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("..\\..: the name leaves no file name below the output; skipped"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(FilesBelow(Host("out")), std::set<std::string>({"GOOD"}));
+}
+
 TEST_F(CliInstall, ExtractAcrossDisksAndWithAMissingOne) {
     std::string disk = Write(space_);
     CommandResult r = Run("extract " + disk + " -d " + ShellQuote(Host("out").string()));

@@ -186,6 +186,26 @@ TEST_F(Faults, FailedCreateOfNewFileRetriedThenCancelled) {
     EXPECT_FALSE(box_.Exists(dest_ + "A.BIN"));
 }
 
+// An existing file that cannot be re-created: each answer to "cannot replace" (34).
+TEST_F(Faults, ExistingFileFailingCreateAnsweredEachWay) {
+    Load({.files = {{.name = "A.BIN", .bytes = PatternBytes(900)}}});
+    struct Case {
+        int answer;
+        StatusCode result;
+        bool replaced;
+    };
+    for (Case c :
+         {Case{AnswerRetry, 0, true}, Case{AnswerIgnore, 0, false}, Case{AnswerAbort, 2, false}}) {
+        box_.Write(dest_ + "A.BIN", std::string("previous"));
+        PosixFaultPlan().failCreateAfter = 0;
+        ScriptedBoxes boxes({c.answer});
+        EXPECT_EQ(PlaceFirst(), c.result) << c.answer;
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].type & 0x0F, BoxAbortRetryIgnore);
+        EXPECT_EQ(box_.Read(dest_ + "A.BIN").size(), c.replaced ? 900u : 8u) << c.answer;
+    }
+}
+
 TEST_F(Faults, FailedDirectoryCreationIsAWriteError) {
     Load({.files = {{.name = "SUB\\A.BIN", .bytes = PatternBytes(5)}}});
     PosixFaultPlan().failMakeDirectoryAfter = 0;
