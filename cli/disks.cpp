@@ -28,21 +28,6 @@ std::string AddDiskOption(const std::string& text, DiskFolders* folders) {
     return "";
 }
 
-int OpenPackageDisks(const std::string& path, const std::vector<std::string>& disks,
-                     OpenedPackage* package, DiskFolders* folders) {
-    int code = OpenPackage(path, package);
-    if (code != ExitOk) return code;
-    *folders = DiskFolders{package->diskDirectory, {}};
-    for (const std::string& given : disks) {
-        std::string problem = AddDiskOption(given, folders);
-        if (!problem.empty()) {
-            PrintError(problem);
-            return ExitUsage;
-        }
-    }
-    return ExitOk;
-}
-
 namespace {
 
 // Names that disk n's directory may bear beside disk 1's directory, named first.

@@ -2,8 +2,6 @@
 // to the engine's message boxes: a disk prompt maps drive A: to the asked disk's directory.
 #pragma once
 
-#include "cli/cli.h"
-
 #include <map>
 #include <string>
 #include <vector>
@@ -21,11 +19,6 @@ struct DiskSearch {
     std::string directory;          // "" when no directory was found
     std::vector<std::string> tried; // host paths looked at, in order
 };
-
-// Opens the package at path (OpenPackage) and collects its disks: disk 1 is the package's
-// directory, disks gives "N=DIR" for others. Prints what is wrong and returns the exit code.
-int OpenPackageDisks(const std::string& path, const std::vector<std::string>& disks,
-                     OpenedPackage* package, DiskFolders* folders);
 
 // Disk n's directory: the one given for it; for disk 1 the first disk; otherwise a sibling of
 // disk 1 named diskN, DiskN or DISKN, or named like disk 1 with N in place of its trailing 1

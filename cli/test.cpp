@@ -3,6 +3,7 @@
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/disks.h"
+#include "cli/install_answers.h"
 
 #include "lzhuf/decoder.h"
 #include "lzhuf/output_writer.h"
@@ -90,9 +91,8 @@ std::vector<std::string> TestRecord(const uint8_t* record, uint8_t* outputBuffer
 } // namespace
 
 int RunTest(const TestOptions& options) {
-    OpenedPackage package;
     DiskFolders folders;
-    int code = OpenPackageDisks(options.path, options.disks, &package, &folders);
+    int code = OpenPackageDisks(options.path, options.disks, &folders);
     if (code != ExitOk) return code;
     std::vector<uint8_t> outputBuffer(OutputBufferSize);
     if (!PrepareReader()) {
