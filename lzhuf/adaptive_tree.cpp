@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-uint16_t FreqTable[NodeCount + 1];
+uint16_t FreqTable[NodeCount + SentinelCount];
 int16_t ChildTable[NodeCount];
 int16_t ParentTable[NodeCount + SymbolCount];
 
@@ -18,7 +18,7 @@ void InitTree() {
         ChildTable[j] = static_cast<int16_t>(i);
         ParentTable[i] = ParentTable[i + 1] = static_cast<int16_t>(j);
     }
-    FreqTable[NodeCount] = 0xFFFF;
+    for (int i = NodeCount; i < NodeCount + SentinelCount; ++i) FreqTable[i] = 0xFFFF;
     ParentTable[RootNode] = 0;
 }
 

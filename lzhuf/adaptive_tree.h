@@ -10,9 +10,11 @@
 
 #include <cstdint>
 
-// Frequency of each node 0 to 626, non-decreasing with the index; entry 627 is a 0xFFFF
-// sentinel that stops the upward scan of UpdateTree.
-extern uint16_t FreqTable[NodeCount + 1];
+// Frequency of each node 0 to 626, non-decreasing with the index; entries 627 on are 0xFFFF
+// sentinels that stop the upward scan of UpdateTree (eight of them, as it looks at eight
+// entries at a time).
+constexpr int SentinelCount = 8;
+extern uint16_t FreqTable[NodeCount + SentinelCount];
 // For an internal node the index of its first child (the second is the next index); for a
 // leaf, NodeCount + its symbol.
 extern int16_t ChildTable[NodeCount];
@@ -40,23 +42,17 @@ inline void SwapNodes(int n, int l, uint16_t k) {
 }
 
 // The highest node at or above lo whose frequency is below k, given that lo's is: the end of
-// the run of equal frequencies, found by doubling steps and then halving, since the table is
-// in order above the node being counted (the sentinel ends every run).
+// the run of equal frequencies. The table is in order above the node being counted, so the
+// count of the next eight frequencies below k is how far the run goes on; counting them
+// without branches keeps long runs cheap. The sentinels past the root end every run.
 inline int LastBelow(int lo, uint16_t k) {
-    int hi = lo + 1;
-    for (int step = 2; FreqTable[hi] < k; step <<= 1) {
-        lo = hi;
-        hi = lo + step < NodeCount ? lo + step : NodeCount;
+    for (;;) {
+        const uint16_t* f = &FreqTable[lo + 1];
+        int below = (f[0] < k) + (f[1] < k) + (f[2] < k) + (f[3] < k) + (f[4] < k) + (f[5] < k) +
+                    (f[6] < k) + (f[7] < k);
+        lo += below;
+        if (below < 8) return lo;
     }
-    while (hi - lo > 1) {
-        int mid = (lo + hi) / 2;
-        if (FreqTable[mid] < k) {
-            lo = mid;
-        } else {
-            hi = mid;
-        }
-    }
-    return lo;
 }
 
 // Counts one more occurrence of symbol s (0 to 313), rebuilding first when the root has

@@ -47,40 +47,46 @@ inline int TakeBits(uint32_t& buffer, uint32_t& count, unsigned bits) {
 
 } // namespace
 
-int ReadBit() { return TakeBits(BitBuffer, BitCount, 1); }
+namespace {
 
-int ReadEightBits() { return TakeBits(BitBuffer, BitCount, 8); }
-
-bool StreamOverrun() { return MissingBytes * 8 > BitCount; }
-
-// Walks from the root to a leaf, one bit per level; the code may be longer than 16 bits.
-int DecodeSymbol() {
-    uint32_t buffer = BitBuffer, count = BitCount;
+// The walk from the root to a leaf, one bit per level (a code may be longer than 16 bits),
+// then the update of the tree. The bit input lives in the caller's registers.
+inline int TakeSymbol(uint32_t& buffer, uint32_t& count) {
     int n = ChildTable[RootNode];
     while (n < NodeCount) {
         int bit = TakeBits(buffer, count, 1);
         if (bit < 0) return -2;
         n = ChildTable[n + bit];
     }
-    BitBuffer = buffer;
-    BitCount = count;
     int symbol = n - NodeCount;
     UpdateTree(symbol);
     return symbol;
 }
 
-int DecodeMatchOffset() {
-    int i = ReadEightBits();
+inline int TakeMatchOffset(uint32_t& buffer, uint32_t& count) {
+    int i = TakeBits(buffer, count, 8);
     if (i < 0) return -2;
     int high = PositionCodeTable[i];
     int extra = PositionLengthTable[i] - 2;
     while (extra-- > 0) {
-        int bit = ReadBit();
+        int bit = TakeBits(buffer, count, 1);
         if (bit < 0) return -2;
         i = 2 * i + bit;
     }
     return high * 64 + (i & 63);
 }
+
+} // namespace
+
+int ReadBit() { return TakeBits(BitBuffer, BitCount, 1); }
+
+int ReadEightBits() { return TakeBits(BitBuffer, BitCount, 8); }
+
+bool StreamOverrun() { return MissingBytes * 8 > BitCount; }
+
+int DecodeSymbol() { return TakeSymbol(BitBuffer, BitCount); }
+
+int DecodeMatchOffset() { return TakeMatchOffset(BitBuffer, BitCount); }
 
 namespace {
 
@@ -119,29 +125,36 @@ StatusCode CopyMatch(int source, int length, int& r) {
     return StatusOk;
 }
 
-// Decodes symbols until size bytes have been produced. Returns 0 or 2.
+// Decodes symbols until size bytes have been produced, with the bit input in locals for
+// speed; it is stored back whenever the loop ends. Returns 0 or 2.
 StatusCode ExpandSymbols(uint32_t size) {
+    uint32_t buffer = BitBuffer, count = BitCount;
+    StatusCode status = StatusOk;
     int r = RingStart;
-    uint32_t produced = 0;
-    while (produced < size) {
-        int s = DecodeSymbol();
-        if (s < 0) return StatusCancelled;
-        if (s < 256) {
+    for (uint32_t produced = 0; produced < size && status == StatusOk;) {
+        int s = TakeSymbol(buffer, count);
+        if (s < 0) {
+            status = StatusCancelled;
+        } else if (s < 256) {
             RingBuffer[r] = static_cast<uint8_t>(s);
             r = (r + 1) & RingMask;
             ++produced;
-            if (PutOutputByte(static_cast<uint8_t>(s)) != StatusOk) return StatusCancelled;
-            continue;
+            status = PutOutputByte(static_cast<uint8_t>(s));
+        } else {
+            int p = TakeMatchOffset(buffer, count);
+            if (p < 0) {
+                status = StatusCancelled;
+                break;
+            }
+            uint32_t length = static_cast<uint32_t>(s - (256 - MatchThreshold - 1));
+            if (length > size - produced) length = size - produced;
+            produced += length;
+            status = CopyMatch((r - p - 1) & RingMask, static_cast<int>(length), r);
         }
-        int p = DecodeMatchOffset();
-        if (p < 0) return StatusCancelled;
-        uint32_t length = static_cast<uint32_t>(s - (256 - MatchThreshold - 1));
-        if (length > size - produced) length = size - produced;
-        produced += length;
-        if (CopyMatch((r - p - 1) & RingMask, static_cast<int>(length), r) != StatusOk)
-            return StatusCancelled;
     }
-    return StatusOk;
+    BitBuffer = buffer;
+    BitCount = count;
+    return status == StatusOk ? StatusOk : StatusCancelled;
 }
 
 // Names the damaged stream in "%s: read error!" with an OK button.
