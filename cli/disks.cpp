@@ -9,10 +9,9 @@
 
 #include <strings.h>
 
-#include <cstdio>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <set>
 
 namespace fs = std::filesystem;
 
@@ -35,9 +34,9 @@ std::vector<std::string> CandidateNames(const std::string& firstName, unsigned d
     std::string n = std::to_string(disk);
     std::vector<std::string> names = {"disk" + n, "Disk" + n, "DISK" + n};
     // A first disk named "cd1" or "Setup-1" has siblings with the same stem.
-    if (firstName.size() > 1 && firstName.back() == '1' &&
-        !(firstName.size() > 1 &&
-          std::isdigit(static_cast<unsigned char>(firstName[firstName.size() - 2])))) {
+    size_t size = firstName.size();
+    if (size > 1 && firstName[size - 1] == '1' &&
+        !std::isdigit(static_cast<unsigned char>(firstName[size - 2]))) {
         std::string named = firstName.substr(0, firstName.size() - 1) + n;
         if (strcasecmp(named.c_str(), names[0].c_str()) != 0) names.push_back(named);
     }

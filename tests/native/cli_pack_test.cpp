@@ -160,6 +160,25 @@ TEST_F(CliPack, MissingDiskNamesTheDiskAndThePathsTried) {
     EXPECT_EQ(Test(Disk("out", 1)).exitCode, 0);
 }
 
+TEST_F(CliPack, DiskFoldersNamedLikeTheFirstOneAreFound) {
+    ASSERT_EQ(PackDir("out", 4000).exitCode, 0);
+    int disks = 0;
+    while (fs::exists(root_ / "out" / ("disk" + std::to_string(disks + 1))))
+        ++disks;
+    ASSERT_GT(disks, 2);
+    for (int n = 1; n <= disks; ++n)
+        fs::rename(root_ / "out" / ("disk" + std::to_string(n)),
+                   root_ / "out" / ("cd-" + std::to_string(n)));
+    CommandResult r = Test(ShellQuote((root_ / "out/cd-1").string()));
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    // Another stem is not taken for the series.
+    fs::rename(root_ / "out/cd-2", root_ / "out/floppy-2");
+    r = Test(ShellQuote((root_ / "out/cd-1").string()));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(Contains(r.out, "disk 2 is missing; tried ")) << r.out;
+    EXPECT_TRUE(Contains(r.out, (root_ / "out/cd-2").string())) << r.out;
+}
+
 TEST_F(CliPack, TruncatedVolumeIsReportedWithItsDiskAndSize) {
     ASSERT_EQ(PackDir("out", 4000).exitCode, 0);
     fs::path volume = root_ / "out/disk2/SPACE.dat";
