@@ -1,0 +1,67 @@
+// The output writer over a real target file, with a full disk and failed writes injected
+// into the platform's writes.
+#include "lzhuf/decoder.h"
+#include "lzhuf/encoder.h"
+#include "lzhuf/output_writer.h"
+#include "package/paths.h"
+#include "package/volume.h"
+#include "platform/posix/posix_platform.h"
+#include "tests/support/corpus.h"
+#include "tests/support/sandbox.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class OutputWriterFaults : public ::testing::Test {
+protected:
+    void SetUp() override {
+        input_ = TextBytes(70000, 8);
+        stream_ = EncodeStoredStream(input_.data(), input_.size());
+    }
+    // Expands the stream into the sandbox's out.bin through PlatformWrite.
+    StatusCode Expand() {
+        static uint8_t buffer[OutputBufferSize];
+        std::string target = box_.Path("out.bin");
+        PlatformFile file = PlatformCreate(target.c_str());
+        EXPECT_NE(file, PlatformNoFile);
+        CopyText(TargetPath, PathSize, target.c_str());
+        StartMemoryStream(stream_.data(), static_cast<uint32_t>(stream_.size()));
+        CurrentRecord = nullptr;
+        StartOutput(buffer, file);
+        StatusCode status = DecodeFile();
+        PlatformClose(file);
+        return status;
+    }
+    Sandbox box_;
+    std::vector<uint8_t> input_, stream_;
+};
+
+TEST_F(OutputWriterFaults, PartialWriteThenRetryLeavesEveryByteOnce) {
+    ScriptedBoxes boxes({AnswerRetry, AnswerRetry});
+    PosixFaultPlan().shortWriteAfter = 1; // the second block takes 1000 bytes of 32000
+    PosixFaultPlan().shortWriteBytes = 1000;
+    // The retry's write is short too, once more, from its own answer.
+    boxes.OnBox([](const RecordedBox&) {
+        static int seen = 0;
+        if (++seen == 1) {
+            PosixFaultPlan().shortWriteAfter = 0;
+            PosixFaultPlan().shortWriteBytes = 7;
+        }
+    });
+    EXPECT_EQ(Expand(), StatusOk);
+    EXPECT_TRUE(box_.Read(box_.Path("out.bin")) == input_);
+    ASSERT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(boxes.Boxes()[0].text, "Disk full!");
+}
+
+TEST_F(OutputWriterFaults, FailedWriteThenCancelReturnsTwoAndNamesTheTarget) {
+    ScriptedBoxes boxes({AnswerCancel});
+    PosixFaultPlan().failWriteAfter = 0;
+    EXPECT_EQ(Expand(), StatusCancelled);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, box_.Path("out.bin") + ": write error!");
+    EXPECT_TRUE(box_.Read(box_.Path("out.bin")).empty());
+}
+
+} // namespace
