@@ -5,10 +5,10 @@
 #include "cli/disks.h"
 #include "cli/install_answers.h"
 
+#include "install/transfer.h"
 #include "lzhuf/decoder.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
-#include "package/memory.h"
 #include "package/paths.h"
 #include "package/volume.h"
 #include "platform/posix/posix_platform.h"
@@ -24,25 +24,6 @@ uint64_t ProducedBytes; // expanded bytes of the current file, counted instead o
 int32_t CountOutput(const uint8_t*, uint32_t count) {
     ProducedBytes += count;
     return static_cast<int32_t>(count);
-}
-
-// The reader as the install sequence prepares it: disk 1 in the drive, no Volume open.
-bool PrepareReader() {
-    CurrentDisk = 1;
-    CopyText(VolumePath, PathSize, SetupDir);
-    char name[PathSize] = {};
-    CopyText(name, PathSize, Header.ProgramName);
-    if (!ReplaceExtension(name, PathSize, ".dat") || !AppendText(VolumePath, PathSize, name))
-        return false;
-    VolumeHandle = PlatformNoFile;
-    InputBuffer = static_cast<uint8_t*>(AllocLocked(InputBufferSize, &InputBufferHandle));
-    return InputBuffer != nullptr;
-}
-
-void ReleaseReader() {
-    CloseVolume();
-    FreeLocked(&InputBufferHandle);
-    InputBuffer = nullptr;
 }
 
 // Where the reader stopped at -1 with part of a piece unread, the Volume under VolumePath
@@ -95,9 +76,10 @@ int RunTest(const TestOptions& options) {
     int code = OpenPackageDisks(options.path, options.disks, &folders);
     if (code != ExitOk) return code;
     std::vector<uint8_t> outputBuffer(OutputBufferSize);
-    if (!PrepareReader()) {
-        PrintError(StatusText(MsgNoMemory, ""));
-        return ExitFailed;
+    StatusCode prepared = PrepareVolumeReader();
+    if (prepared != StatusOk) {
+        PrintError(StatusText(prepared, ErrorSubject));
+        return prepared == MsgNoMemory ? ExitFailed : ExitBadInput;
     }
     OutputSink = &CountOutput;
     StartDiskAnswers(folders);
@@ -118,7 +100,7 @@ int RunTest(const TestOptions& options) {
     }
     StopDiskAnswers();
     OutputSink = nullptr;
-    ReleaseReader();
+    ReleaseVolumeReader();
     std::printf("%u file%s: %u intact, %u damaged\n", count, count == 1 ? "" : "s", count - damaged,
                 damaged);
     return damaged == 0 ? ExitOk : ExitBadInput;
