@@ -6,7 +6,11 @@
 #include "pack/pack_error.h"
 #include "pack/package_writer.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -31,6 +35,18 @@ bool CheckSourceOptions(const PackOptions& options) {
         (options.dir.program.empty() || options.dir.title.empty())) {
         PrintError("pack --dir: --program and --title are required");
         return false;
+    }
+    if (!options.dir.directory.empty()) {
+        // An output inside the source would be packed by the next run of the same command.
+        std::error_code error;
+        fs::path source = fs::weakly_canonical(options.dir.directory, error);
+        fs::path output = fs::weakly_canonical(options.output, error);
+        auto inside = std::mismatch(source.begin(), source.end(), output.begin(), output.end());
+        if (!error && inside.first == source.end()) {
+            PrintError("pack --dir: the output directory " + EscapeName(output.c_str()) +
+                       " lies inside the source directory " + EscapeName(source.c_str()));
+            return false;
+        }
     }
     return true;
 }

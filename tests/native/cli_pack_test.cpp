@@ -242,6 +242,12 @@ TEST_F(CliPack, UsageErrorsExitOne) {
             .exitCode,
         1);
     EXPECT_EQ(RunCommand(Cli("pack m.toml --dir src" + out)).exitCode, 1);
+    CommandResult inside = RunCommand(Cli("pack --dir " + ShellQuote((root_ / "src").string()) +
+                                          " --program P.EXE --title T -o " +
+                                          ShellQuote((root_ / "src/out").string())));
+    EXPECT_EQ(inside.exitCode, 1);
+    EXPECT_TRUE(Contains(inside.err, "lies inside the source directory")) << inside.err;
+    EXPECT_FALSE(fs::exists(root_ / "src/out"));
     ASSERT_EQ(PackDir("out", 4000).exitCode, 0);
     CommandResult r = Test(Disk("out", 1) + " --disk two=/tmp");
     EXPECT_EQ(r.exitCode, 1);
