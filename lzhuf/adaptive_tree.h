@@ -58,7 +58,7 @@ inline int LastBelow(int lo, uint16_t k) {
 // Counts one more occurrence of symbol s (0 to 313), rebuilding first when the root has
 // reached MaxFrequency, and moves nodes up so the frequencies stay in order. Inline, as it
 // runs once per symbol in both directions of the codec.
-inline void UpdateTree(int s) {
+__attribute__((always_inline)) inline void UpdateTree(int s) {
     if (FreqTable[RootNode] == MaxFrequency) RebuildTree();
     int n = ParentTable[s + NodeCount];
     do {
