@@ -29,7 +29,9 @@ void WriteIniInt(const char* section, const char* key, int32_t value, const char
     PlatformWriteIniString(section, key, text, file);
 }
 
-void StoreGraphicsFlags() { WriteIniInt(GraphicsSection, GraphicsKey, GraphicsFlags, GraphicsFile); }
+void StoreGraphicsFlags() {
+    WriteIniInt(GraphicsSection, GraphicsKey, GraphicsFlags, GraphicsFile);
+}
 
 int GraphicsButtonForFlags(int32_t flags) {
     if (flags & GraphicsOptimised) return DriverButtonOptimised;

@@ -13,12 +13,14 @@ namespace {
 // The Windows directory's zom.ini, where a bare "zom.ini" lives.
 const char IniPath[] = "C:\\WINDOWS\\zom.ini";
 
-std::string Text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string Text(const std::vector<uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
 
 // Each test starts without zom.ini. On Windows that is the real Windows directory's file, so
 // a copy that was there before is put back afterwards.
 class GraphicsFlagsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         GraphicsFlags = -7; // anything the read must replace
         GraphicsFlagsStored = true;

@@ -2,4 +2,6 @@
 // reports success, so the main menu's install choice simply ends the program.
 #include "install/win32/install_sequence.h"
 
-StatusCode RunInstallSequence() { return StatusOk; }
+StatusCode RunInstallSequence() {
+    return StatusOk;
+}

@@ -22,12 +22,8 @@ int RegisterBackdropClass() {
 
 LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        break;
-    case WM_PAINT:
-        PaintBackdrop();
-        return 0;
+    case WM_DESTROY: PostQuitMessage(0); break;
+    case WM_PAINT: PaintBackdrop(); return 0;
     case WM_SYSCOMMAND:
         // The close box, the system menu's Close and Alt+F4 cancel the running dialog; the
         // window stays until shutdown destroys it.

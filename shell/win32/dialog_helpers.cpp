@@ -13,8 +13,8 @@ constexpr int SeparatorItem = 1000;
 } // namespace
 
 bool IsDialogColourMessage(UINT message) {
-    return message == WM_CTLCOLORMSGBOX || message == WM_CTLCOLORBTN ||
-           message == WM_CTLCOLORDLG || message == WM_CTLCOLORSTATIC;
+    return message == WM_CTLCOLORMSGBOX || message == WM_CTLCOLORBTN || message == WM_CTLCOLORDLG ||
+           message == WM_CTLCOLORSTATIC;
 }
 
 HBRUSH DialogCtlColor(HWND, HDC deviceContext, HWND) {
@@ -23,8 +23,8 @@ HBRUSH DialogCtlColor(HWND, HDC deviceContext, HWND) {
 }
 
 INT_PTR DialogCtlColorResult(HWND dialog, WPARAM wParam, LPARAM lParam) {
-    return reinterpret_cast<INT_PTR>(DialogCtlColor(dialog, reinterpret_cast<HDC>(wParam),
-                                                    reinterpret_cast<HWND>(lParam)));
+    return reinterpret_cast<INT_PTR>(
+        DialogCtlColor(dialog, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
 }
 
 void FillSolidRect(HDC deviceContext, int x, int y, int width, int height, COLORREF colour) {

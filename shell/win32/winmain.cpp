@@ -44,8 +44,8 @@ bool CreateBackdrop() {
     int height = GetSystemMetrics(SM_CYSCREEN);
     int menuBar = GetSystemMetrics(SM_CYMENU);
     BackdropWindow = CreateWindowExA(0, BackdropClassName, SetupCaption, WS_OVERLAPPEDWINDOW,
-                                     width / 8, height / 8, 3 * width / 4, 3 * height / 4,
-                                     nullptr, nullptr, Instance, nullptr);
+                                     width / 8, height / 8, 3 * width / 4, 3 * height / 4, nullptr,
+                                     nullptr, Instance, nullptr);
     if (BackdropWindow == nullptr) return false;
     ShowWindow(BackdropWindow, SW_SHOWNORMAL);
     UpdateWindow(BackdropWindow);
@@ -74,7 +74,8 @@ void ShutDown() {
     ReleaseCatalogue();
     DestroyWindow(BackdropWindow);
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+    while (GetMessageA(&message, nullptr, 0, 0) > 0)
+        DispatchMessageA(&message);
     if (DialogBrush != static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH))) DeleteObject(DialogBrush);
 }
 

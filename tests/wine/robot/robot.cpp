@@ -43,7 +43,8 @@ struct Robot {
     // One transcript line, after the milliseconds since the robot started.
     void Log(const std::string& line) {
         char stamp[16];
-        std::snprintf(stamp, sizeof stamp, "%6lu ", static_cast<unsigned long>(GetTickCount() - startTick));
+        std::snprintf(stamp, sizeof stamp, "%6lu ",
+                      static_cast<unsigned long>(GetTickCount() - startTick));
         transcript << stamp << line << "\n";
         transcript.flush();
     }
@@ -51,7 +52,9 @@ struct Robot {
 
 Robot R;
 
-[[noreturn]] void Fail(const std::string& message) { throw StepFailed(message); }
+[[noreturn]] void Fail(const std::string& message) {
+    throw StepFailed(message);
+}
 
 // Polls condition every 50 ms until it holds or the step's time runs out. describe says what
 // was awaited, for the failure message.
@@ -112,7 +115,8 @@ void Need(const Step& step, size_t count) {
 }
 
 void LogDialog(const Dialog& dialog) {
-    for (const std::string& line : Describe(dialog)) R.Log("  " + line);
+    for (const std::string& line : Describe(dialog))
+        R.Log("  " + line);
 }
 
 // Waits until the current dialog's control id satisfies test; what names the property.
@@ -155,7 +159,8 @@ DWORD WaitForExit(const PROCESS_INFORMATION& process, const std::string& name) {
 // Presses a button of dialog with a posted BM_CLICK, refusing a disabled or hidden one.
 void Press(const Dialog& dialog, int id) {
     const Control* control = FindControl(dialog, id);
-    if (control == nullptr) Fail("no control " + std::to_string(id) + " in " + Quote(dialog.caption));
+    if (control == nullptr)
+        Fail("no control " + std::to_string(id) + " in " + Quote(dialog.caption));
     if (!control->enabled) Fail("control " + std::to_string(id) + " is disabled");
     if (!control->visible) Fail("control " + std::to_string(id) + " is hidden");
     PostMessageA(control->window, BM_CLICK, 0, 0);
@@ -163,9 +168,8 @@ void Press(const Dialog& dialog, int id) {
 
 bool IsChoiceButton(const Control& control) {
     DWORD kind = control.style & BS_TYPEMASK;
-    return control.className == "Button" &&
-           (kind == BS_AUTORADIOBUTTON || kind == BS_RADIOBUTTON || kind == BS_AUTOCHECKBOX ||
-            kind == BS_CHECKBOX);
+    return control.className == "Button" && (kind == BS_AUTORADIOBUTTON || kind == BS_RADIOBUTTON ||
+                                             kind == BS_AUTOCHECKBOX || kind == BS_CHECKBOX);
 }
 
 // After pressing a push button: the dialog is gone, disabled, no longer the one a user acts
@@ -215,8 +219,8 @@ void ExpectBox(const Step& step) {
                    (step.words.size() < 3 || box.caption == step.words[2]);
         },
         "message box " + Quote(step.words[1]) +
-            (step.words.size() >= 3 ? " captioned " + Quote(step.words[2]) : "") +
-            ", found " + Quote(found) + " captioned " + Quote(box.caption));
+            (step.words.size() >= 3 ? " captioned " + Quote(step.words[2]) : "") + ", found " +
+            Quote(found) + " captioned " + Quote(box.caption));
     LogDialog(box);
 }
 
@@ -226,8 +230,11 @@ void ExpectDialog(const Step& step) {
     auto found = R.templates.find(id);
     if (found == R.templates.end()) Fail("SETUP.EXE has no dialog template " + std::to_string(id));
     Dialog dialog;
-    WaitFor([&] { return FindActiveDialog(FirstId(), dialog) && MatchesTemplate(dialog, found->second); },
-            "dialog " + std::to_string(id) + " " + Quote(found->second.caption));
+    WaitFor(
+        [&] {
+            return FindActiveDialog(FirstId(), dialog) && MatchesTemplate(dialog, found->second);
+        },
+        "dialog " + std::to_string(id) + " " + Quote(found->second.caption));
     LogDialog(dialog);
 }
 
@@ -250,8 +257,8 @@ void ExpectBackdrop(const Step& step) {
     GetWindowRect(Backdrop(), &r);
     std::string found = std::to_string(r.left) + " " + std::to_string(r.top) + " " +
                         std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top);
-    std::string expected = step.words[1] + " " + step.words[2] + " " + step.words[3] + " " +
-                           step.words[4];
+    std::string expected =
+        step.words[1] + " " + step.words[2] + " " + step.words[3] + " " + step.words[4];
     R.Log("  backdrop at " + found);
     if (found != expected) Fail("backdrop at " + found + ", expected " + expected);
 }
@@ -328,16 +335,18 @@ void ExpectGradient(const Step& step) {
             COLORREF expected = RGB(0, 0, 255 - 255 * y / height);
             if (found != expected) {
                 char text[160];
-                std::snprintf(text, sizeof text,
-                              "row %ld of %ld (column %ld): red %d green %d blue %d, expected blue %d",
-                              y, height, column, GetRValue(found), GetGValue(found),
-                              GetBValue(found), GetBValue(expected));
+                std::snprintf(
+                    text, sizeof text,
+                    "row %ld of %ld (column %ld): red %d green %d blue %d, expected blue %d", y,
+                    height, column, GetRValue(found), GetGValue(found), GetBValue(found),
+                    GetBValue(expected));
                 Fail(text);
             }
         }
     }
     char rows[200];
-    std::snprintf(rows, sizeof rows, "  gradient of %ld rows: y=0 %d, y=1 %d, y=2 %d, y=H/4 %d, y=H/2 %d, y=H-1 %d",
+    std::snprintf(rows, sizeof rows,
+                  "  gradient of %ld rows: y=0 %d, y=1 %d, y=2 %d, y=H/4 %d, y=H/2 %d, y=H-1 %d",
                   height, GetBValue(shot.Pixel(origin.x + 2, origin.y)),
                   GetBValue(shot.Pixel(origin.x + 2, origin.y + 1)),
                   GetBValue(shot.Pixel(origin.x + 2, origin.y + 2)),
@@ -369,11 +378,21 @@ void ExpectExit(const Step& step, const PROCESS_INFORMATION& process, const std:
              step.words[1]);
 }
 
-std::string ControlText(const Control& c) { return c.text; }
-std::string ControlEnabled(const Control& c) { return c.enabled ? "yes" : "no"; }
-std::string ControlVisible(const Control& c) { return c.visible ? "yes" : "no"; }
-std::string ControlChecked(const Control& c) { return c.checked ? "yes" : "no"; }
-std::string ControlClass(const Control& c) { return c.className; }
+std::string ControlText(const Control& c) {
+    return c.text;
+}
+std::string ControlEnabled(const Control& c) {
+    return c.enabled ? "yes" : "no";
+}
+std::string ControlVisible(const Control& c) {
+    return c.visible ? "yes" : "no";
+}
+std::string ControlChecked(const Control& c) {
+    return c.checked ? "yes" : "no";
+}
+std::string ControlClass(const Control& c) {
+    return c.className;
+}
 
 // expect-text, -enabled, -visible, -checked, -class: ID VALUE
 bool ExpectProperty(const Step& step) {
@@ -420,22 +439,33 @@ void ExpectCaption(const Step& step) {
 void RunStep(const Step& step) {
     const std::string& command = step.words[0];
     if (ExpectProperty(step)) return;
-    if (command == "start") R.first = StartSetup();
-    else if (command == "start-second") R.second = StartSetup();
-    else if (command == "expect-dialog") ExpectDialog(step);
-    else if (command == "expect-caption") ExpectCaption(step);
-    else if (command == "expect-style") ExpectStyle(step);
-    else if (command == "expect-placed") ExpectPlaced(step);
-    else if (command == "expect-backdrop") ExpectBackdrop(step);
-    else if (command == "expect-box") ExpectBox(step);
-    else if (command == "click") Click(step);
+    if (command == "start")
+        R.first = StartSetup();
+    else if (command == "start-second")
+        R.second = StartSetup();
+    else if (command == "expect-dialog")
+        ExpectDialog(step);
+    else if (command == "expect-caption")
+        ExpectCaption(step);
+    else if (command == "expect-style")
+        ExpectStyle(step);
+    else if (command == "expect-placed")
+        ExpectPlaced(step);
+    else if (command == "expect-backdrop")
+        ExpectBackdrop(step);
+    else if (command == "expect-box")
+        ExpectBox(step);
+    else if (command == "click")
+        Click(step);
     else if (command == "answer-box") {
         Need(step, 1);
         Dialog box = CurrentBox();
         Press(box, Number(step.words[1]));
         AwaitDialogLeft(box.window);
-    } else if (command == "type") TypeText(step);
-    else if (command == "close-backdrop") PostMessageA(Backdrop(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else if (command == "type")
+        TypeText(step);
+    else if (command == "close-backdrop")
+        PostMessageA(Backdrop(), WM_SYSCOMMAND, SC_CLOSE, 0);
     else if (command == "minimise-backdrop") {
         HWND backdrop = Backdrop();
         PostMessageA(backdrop, WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -444,7 +474,8 @@ void RunStep(const Step& step) {
         Need(step, 2);
         HWND backdrop = Backdrop();
         int width = Number(step.words[1]), height = Number(step.words[2]);
-        SetWindowPos(backdrop, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(backdrop, nullptr, 0, 0, width, height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         WaitFor(
             [&] {
                 RECT r;
@@ -463,17 +494,22 @@ void RunStep(const Step& step) {
         int count = CountBackdrops();
         if (count != Number(step.words[1]))
             Fail(std::to_string(count) + " backdrop windows, expected " + step.words[1]);
-    } else if (command == "expect-exit") ExpectExit(step, R.first, "SETUP.EXE");
-    else if (command == "expect-second-exit") ExpectExit(step, R.second, "the second SETUP.EXE");
+    } else if (command == "expect-exit")
+        ExpectExit(step, R.first, "SETUP.EXE");
+    else if (command == "expect-second-exit")
+        ExpectExit(step, R.second, "the second SETUP.EXE");
     else if (command == "screenshot") {
         Need(step, 1);
         Screenshot(step.words[1], "png");
-    } else if (command == "expect-gradient") ExpectGradient(step);
-    else if (command == "dump") LogDialog(CurrentDialog());
+    } else if (command == "expect-gradient")
+        ExpectGradient(step);
+    else if (command == "dump")
+        LogDialog(CurrentDialog());
     else if (command == "timeout") {
         Need(step, 1);
         R.timeoutMs = static_cast<DWORD>(Number(step.words[1]));
-    } else Fail("unknown step " + command);
+    } else
+        Fail("unknown step " + command);
 }
 
 void KillProcess(PROCESS_INFORMATION& process) {
@@ -494,7 +530,8 @@ int RunScenario(const std::vector<Step>& steps) {
             std::fprintf(stderr, "line %d: %s: %s\n", step.line, step.text.c_str(), failure.what());
             if (R.first.hProcess != nullptr) {
                 R.Log("on screen:");
-                for (const std::string& line : DescribeProcess(R.first.dwProcessId)) R.Log("  " + line);
+                for (const std::string& line : DescribeProcess(R.first.dwProcessId))
+                    R.Log("  " + line);
             }
             KillProcess(R.first);
             KillProcess(R.second);

@@ -36,7 +36,8 @@ struct TemplateReader {
     }
     std::wstring Text() {
         std::wstring text;
-        for (WORD c = Word(); ok && c != 0; c = Word()) text += static_cast<wchar_t>(c);
+        for (WORD c = Word(); ok && c != 0; c = Word())
+            text += static_cast<wchar_t>(c);
         return text;
     }
     // A name or number field: 0 none, 0xFFFF then a number, else a text.
@@ -55,8 +56,8 @@ struct TemplateReader {
 
 std::string ClassOfAtom(const std::string& name) {
     static const std::map<std::string, std::string> atoms = {
-        {"#128", "Button"},    {"#129", "Edit"},      {"#130", "Static"},
-        {"#131", "ListBox"},   {"#132", "ScrollBar"}, {"#133", "ComboBox"}};
+        {"#128", "Button"},  {"#129", "Edit"},      {"#130", "Static"},
+        {"#131", "ListBox"}, {"#132", "ScrollBar"}, {"#133", "ComboBox"}};
     auto found = atoms.find(name);
     return found == atoms.end() ? name : found->second;
 }
@@ -81,7 +82,7 @@ bool ParseTemplate(const BYTE* data, DWORD size, DialogTemplate& out) {
     r.NameOrNumber(); // class
     out.caption = Narrow(r.Text().c_str());
     if (out.style & (DS_SETFONT | DS_SHELLFONT)) {
-        r.Word(); // point size
+        r.Word();                // point size
         if (extended) r.at += 4; // weight, italic, character set
         r.Text();
     }
@@ -225,7 +226,8 @@ void ReadDialog(HWND window, HWND backdrop, bool box, Dialog& dialog) {
 bool FindActiveDialog(DWORD processId, Dialog& dialog) {
     HWND backdrop = FindBackdrop(processId);
     for (HWND window : ProcessWindows(processId)) {
-        if (ClassName(window) == DialogClass && IsWindowVisible(window) && IsWindowEnabled(window)) {
+        if (ClassName(window) == DialogClass && IsWindowVisible(window) &&
+            IsWindowEnabled(window)) {
             ReadDialog(window, backdrop, true, dialog);
             return true;
         }
@@ -252,10 +254,14 @@ bool MatchesTemplate(const Dialog& dialog, const DialogTemplate& dialogTemplate)
 std::string Quote(const std::string& text) {
     std::string out = "\"";
     for (char c : text) {
-        if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else if (c == '"' || c == '\\') out += std::string("\\") + c;
-        else out += c;
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '"' || c == '\\')
+            out += std::string("\\") + c;
+        else
+            out += c;
     }
     return out + "\"";
 }
@@ -285,14 +291,16 @@ std::vector<std::string> DescribeProcess(DWORD processId) {
         lines.push_back("window " + ClassName(window) + " " + Quote(dialog.caption) + " at " +
                         RectText(dialog.rect) + (dialog.enabled ? "" : " disabled"));
         if (window == backdrop) continue;
-        for (const std::string& line : Describe(dialog)) lines.push_back("  " + line);
+        for (const std::string& line : Describe(dialog))
+            lines.push_back("  " + line);
     }
     if (backdrop != nullptr) {
         for (HWND child = GetWindow(backdrop, GW_CHILD); child != nullptr;
              child = GetWindow(child, GW_HWNDNEXT)) {
             Dialog dialog;
             ReadDialog(child, backdrop, false, dialog);
-            for (const std::string& line : Describe(dialog)) lines.push_back("  " + line);
+            for (const std::string& line : Describe(dialog))
+                lines.push_back("  " + line);
         }
     }
     return lines;
