@@ -125,7 +125,7 @@ namespace {
 
 std::vector<uint8_t> SizePrefix(uint64_t size) {
     std::vector<uint8_t> stream;
-    stream.reserve(size / 2 + 16);
+    stream.reserve(size + size / 8 + 64); // incompressible data takes about 9 bits a byte
     for (int shift = 0; shift < 32; shift += 8) stream.push_back(static_cast<uint8_t>(size >> shift));
     return stream;
 }
