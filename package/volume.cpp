@@ -25,8 +25,10 @@ namespace {
 // An end entry: a stream served from memory has no further pieces.
 const uint8_t EndOfList[SegmentSize] = {};
 
-// Where the next piece starts in its Volume, remembered until the Volume is open.
+// Where the next piece starts in its Volume, and whether the open Volume still has to be
+// moved there before the piece's first chunk is read.
 uint32_t SeekPosition;
+bool SeekPending;
 
 // Outcomes of the steps below, besides a byte.
 constexpr int StreamEnded = -1;
@@ -43,10 +45,8 @@ int TakeNextPiece() {
     SegmentLeft = length;
     SeekPosition = ReadU32(SegmentCursor + 2);
     bool cancelled = false;
-    if (disk == CurrentDisk) {
-        if (VolumeHandle != PlatformNoFile)
-            PlatformSeek(VolumeHandle, static_cast<int32_t>(SeekPosition), SeekFromStart);
-    } else {
+    SeekPending = true;
+    if (disk != CurrentDisk) {
         // Every change of disk asks once, before any attempt to open the Volume, even when
         // the right disk may already be in the drive.
         CurrentDisk = disk;
@@ -73,18 +73,29 @@ int OpenCheckedVolume() {
             if (AskRetryCancel(ProgressWindow, MsgReadError, VolumePath) != AnswerRetry)
                 return StreamFailed;
         }
-        if (got == 2 && ReadU16(number) == CurrentDisk) {
-            PlatformSeek(VolumeHandle, static_cast<int32_t>(SeekPosition), SeekFromStart);
-            return StepDone;
-        }
+        if (got == 2 && ReadU16(number) == CurrentDisk) return StepDone;
         CloseVolume();
         if (PromptForDisk(ProgressWindow) != 0) return StreamFailed;
     }
 }
 
+// Moves the open Volume to the start of the current piece. A position the file cannot be
+// moved to (one past 2 GB) is a read error of the record, never a read from elsewhere.
+int SeekToPiece() {
+    while (SeekPosition > INT32_MAX ||
+           PlatformSeek(VolumeHandle, static_cast<int32_t>(SeekPosition), SeekFromStart) !=
+               static_cast<int32_t>(SeekPosition)) {
+        if (AskRetryCancel(ProgressWindow, MsgReadError, RecordName(CurrentRecord)) != AnswerRetry)
+            return StreamFailed;
+    }
+    SeekPending = false;
+    return StepDone;
+}
+
 // Reads the next chunk of the current piece into InputBuffer. Returns StepDone, StreamEnded
 // when the Volume gives no bytes at all, or StreamFailed.
 int ReadChunk() {
+    if (SeekPending && SeekToPiece() != StepDone) return StreamFailed;
     uint32_t chunk = SegmentLeft < InputBufferSize ? SegmentLeft : InputBufferSize;
     int32_t got;
     for (;;) {

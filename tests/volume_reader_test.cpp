@@ -285,6 +285,17 @@ TEST_F(VolumeReaderTest, VolumeEndingOnAChunkBoundaryEndsTheStreamSilently) {
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
+TEST_F(VolumeReaderTest, PieceBeyondWhatASeekReachesIsAReadErrorNeverOtherBytes) {
+    Insert(1);
+    Start({{1, 0x80000000u, 10}}, "FAR.DAT");
+    boxes_.Answer(AnswerRetry);
+    boxes_.Answer(AnswerCancel);
+    EXPECT_EQ(ReadStoredByte(), -2);
+    ASSERT_EQ(boxes_.Boxes().size(), 2u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, "FAR.DAT: read error!");
+    EXPECT_EQ(boxes_.Boxes()[0].type, 0x35u);
+}
+
 TEST_F(VolumeReaderTest, SizeOfAStreamOfThreeBytesIsAFailure) {
     const uint8_t three[3] = {1, 2, 3};
     uint32_t size = 0xDEADBEEF;
