@@ -45,10 +45,6 @@ inline int TakeBits(uint32_t& buffer, uint32_t& count, unsigned bits) {
     return value;
 }
 
-} // namespace
-
-namespace {
-
 // The walk from the root to a leaf, one bit per level (a code may be longer than 16 bits),
 // then the update of the tree. The bit input lives in the caller's registers.
 inline int TakeSymbol(uint32_t& buffer, uint32_t& count) {
