@@ -18,7 +18,7 @@ namespace {
 
 // Zero bytes handed to the bit input after the stored data ended. The codes overran the data
 // when more of their bits were taken than the input still holds undelivered.
-uint32_t MissingBytes;
+uint64_t MissingBytes;
 
 // Tops the bits up to at least 9, one stored byte at a time, so the decoder reads at most two
 // bytes past the code it needs. After the stored data ends every byte reads as 0. The bits
@@ -78,7 +78,7 @@ int ReadBit() { return TakeBits(BitBuffer, BitCount, 1); }
 
 int ReadEightBits() { return TakeBits(BitBuffer, BitCount, 8); }
 
-bool StreamOverrun() { return MissingBytes * 8 > BitCount; }
+bool StreamOverrun() { return MissingBytes * 8 > BitCount; } // 64-bit: a 4 GB size may take that many
 
 int DecodeSymbol() { return TakeSymbol(BitBuffer, BitCount); }
 

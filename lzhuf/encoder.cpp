@@ -61,28 +61,28 @@ void PutPosition(BitWriter& writer, unsigned p) {
 // so the first bytes may match into those spaces.
 struct MatchFinder {
     const std::vector<uint8_t>& text;
-    std::vector<int32_t> head = std::vector<int32_t>(size_t{1} << HashBits, -1);
-    std::vector<int32_t> previous = std::vector<int32_t>(RingSize, -1); // by position mod 4096
+    std::vector<int64_t> head = std::vector<int64_t>(size_t{1} << HashBits, -1);
+    std::vector<int64_t> previous = std::vector<int64_t>(RingSize, -1); // by position mod 4096
 
     static uint32_t Hash(const uint8_t* p) {
         uint32_t v = p[0] | (p[1] << 8) | (p[2] << 16);
         return (v * 2654435761u) >> (32 - HashBits);
     }
-    void Insert(int32_t position) {
+    void Insert(int64_t position) {
         if (static_cast<size_t>(position) + 3 > text.size()) return;
         uint32_t h = Hash(&text[position]);
         previous[position & RingMask] = head[h];
         head[h] = position;
     }
     // Longest match for position at most limit bytes long; its distance goes to *distance.
-    int Longest(int32_t position, int limit, int* distance) const {
+    int Longest(int64_t position, int limit, int* distance) const {
         if (limit < MatchThreshold + 1) return 0;
         const uint8_t* here = &text[position];
         int best = MatchThreshold;
-        int32_t candidate = head[Hash(here)];
+        int64_t candidate = head[Hash(here)];
         for (int steps = 0; candidate >= 0 && steps < MaxChainSteps; ++steps) {
-            int d = position - candidate;
-            if (d > MaxDistance) break;
+            if (position - candidate > MaxDistance) break;
+            int d = static_cast<int>(position - candidate);
             const uint8_t* there = &text[candidate];
             if (there[best] == here[best]) {
                 int length = 0;
@@ -101,10 +101,10 @@ struct MatchFinder {
 
 void EncodeBits(const std::vector<uint8_t>& text, BitWriter& writer) {
     MatchFinder finder{text};
-    for (int32_t i = 0; i < RingStart; ++i) finder.Insert(i);
-    const int32_t end = static_cast<int32_t>(text.size());
-    for (int32_t i = RingStart; i < end;) {
-        int limit = end - i < MaxMatch ? end - i : MaxMatch;
+    for (int64_t i = 0; i < RingStart; ++i) finder.Insert(i);
+    const int64_t end = static_cast<int64_t>(text.size());
+    for (int64_t i = RingStart; i < end;) {
+        int limit = end - i < MaxMatch ? static_cast<int>(end - i) : MaxMatch;
         int distance = 0;
         int length = finder.Longest(i, limit, &distance);
         if (length == 0) {
