@@ -6,6 +6,7 @@
 
 #include "install/placement.h"
 #include "install/transfer.h"
+#include "package/volume.h"
 #include "install/transfer_screen.h"
 #include "package/catalogue.h"
 #include "package/paths.h"

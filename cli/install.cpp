@@ -10,6 +10,7 @@
 #include "install/program_group.h"
 #include "install/target_file.h"
 #include "install/transfer.h"
+#include "package/volume.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
 #include "package/paths.h"

@@ -142,28 +142,3 @@ StatusCode RunTransfer() {
     return halt;
 }
 
-StatusCode PrepareVolumeReader() {
-    CurrentDisk = 1;
-    VolumeHandle = PlatformNoFile;
-    VolumePath[0] = '\0';
-    if (!AppendText(VolumePath, PathSize, SetupDir) ||
-        !AppendText(VolumePath, PathSize, CatalogueProgramName()) ||
-        !ReplaceExtension(VolumePath, PathSize, ".dat")) {
-        // Never cut to fit: a cut path would name another file.
-        CopyText(ErrorSubject, PathSize, CatalogueProgramName());
-        return MsgReadError;
-    }
-    InputBuffer = static_cast<uint8_t*>(AllocLocked(InputBufferSize, &InputBufferHandle));
-    if (InputBuffer == nullptr) return MsgNoMemory;
-    InputCount = 0;
-    InputCursor = InputBuffer;
-    return StatusOk;
-}
-
-void ReleaseVolumeReader() {
-    CloseVolume();
-    FreeLocked(&InputBufferHandle);
-    InputBuffer = nullptr;
-    InputCursor = nullptr;
-    InputCount = 0;
-}

@@ -39,10 +39,4 @@ StatusCode RunTransfer();
 // arithmetic, truncated.
 int TransferPercent(uint32_t done, uint32_t total);
 
-// The volume reader's preparation before RunTransfer: CurrentDisk 1, VolumePath = SetupDir +
-// ProgramName with ".dat", no Volume open, a fresh 32000-byte InputBuffer. Returns 0, 37 when
-// the buffer cannot be had, or 35 with ErrorSubject the program name when the path does
-// not fit.
-StatusCode PrepareVolumeReader();
-// Closes an open Volume and releases InputBuffer; harmless when both are already gone.
-void ReleaseVolumeReader();
+

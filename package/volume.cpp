@@ -3,6 +3,7 @@
 #include "package/volume.h"
 
 #include "package/catalogue.h"
+#include "package/memory.h"
 #include "package/paths.h"
 
 #include <cstdio>
@@ -29,6 +30,10 @@ const uint8_t EndOfList[SegmentSize] = {};
 // moved there before the piece's first chunk is read.
 uint32_t SeekPosition;
 bool SeekPending;
+
+// Set when SetupDir and the Volume's name do not fit VolumePath together; VolumePath then holds
+// the Volume's name alone, which the open failure names.
+bool VolumePathTooLong;
 
 // Outcomes of the steps below, besides a byte.
 constexpr int StreamEnded = -1;
@@ -62,7 +67,7 @@ int TakeNextPiece() {
 // wrong disk. Returns StepDone with the Volume open at the seek position, or StreamFailed.
 int OpenCheckedVolume() {
     for (;;) {
-        VolumeHandle = PlatformOpenRead(VolumePath);
+        VolumeHandle = VolumePathTooLong ? PlatformNoFile : PlatformOpenRead(VolumePath);
         if (VolumeHandle == PlatformNoFile) {
             if (AskRetryCancel(ProgressWindow, MsgReadError, VolumePath) == AnswerRetry) continue;
             return StreamFailed;
@@ -185,4 +190,28 @@ int PromptForDisk(PlatformWindow owner) {
 void CloseVolume() {
     PlatformClose(VolumeHandle);
     VolumeHandle = PlatformNoFile;
+}
+
+StatusCode PrepareVolumeReader() {
+    CurrentDisk = 1;
+    char name[PathSize] = {};
+    CopyText(name, PathSize, CatalogueProgramName());
+    bool fits = ReplaceExtension(name, PathSize, ".dat");
+    CopyText(VolumePath, PathSize, SetupDir);
+    VolumePathTooLong = !(fits && AppendText(VolumePath, PathSize, name));
+    if (VolumePathTooLong) CopyText(VolumePath, PathSize, name);
+    VolumeHandle = PlatformNoFile;
+    InputBuffer = static_cast<uint8_t*>(AllocLocked(InputBufferSize, &InputBufferHandle));
+    if (InputBuffer == nullptr) return MsgNoMemory;
+    InputCount = 0;
+    InputCursor = InputBuffer;
+    return StatusOk;
+}
+
+void ReleaseVolumeReader() {
+    CloseVolume();
+    FreeLocked(&InputBufferHandle);
+    InputBuffer = nullptr;
+    InputCursor = nullptr;
+    InputCount = 0;
 }

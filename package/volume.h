@@ -50,3 +50,12 @@ int ReadStoredSize(uint32_t* size);
 int PromptForDisk(PlatformWindow owner);
 // Closes the open Volume, if any.
 void CloseVolume();
+
+// Prepares the reader for a transfer: disk 1, VolumePath = SetupDir + ProgramName with ".dat",
+// no Volume open, a fresh InputBuffer. Returns 0, or 37 when InputBuffer cannot be had.
+// A VolumePath that would not fit in 259 characters is never cut to name another file: the
+// reader then fails to open it and says so naming the Volume's own file name (message 35,
+// Retry / Cancel).
+StatusCode PrepareVolumeReader();
+// Closes an open Volume and releases InputBuffer; harmless when both are already gone.
+void ReleaseVolumeReader();

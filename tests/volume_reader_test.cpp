@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -294,6 +295,30 @@ TEST_F(VolumeReaderTest, PieceBeyondWhatASeekReachesIsAReadErrorNeverOtherBytes)
     ASSERT_EQ(boxes_.Boxes().size(), 2u);
     EXPECT_EQ(boxes_.Boxes()[0].text, "FAR.DAT: read error!");
     EXPECT_EQ(boxes_.Boxes()[0].type, 0x35u);
+}
+
+TEST_F(VolumeReaderTest, VolumePathThatDoesNotFitIsNamedByTheVolumeNotCut) {
+    CatalogueHeader saved = Header;
+    std::memset(&Header, 0, sizeof Header);
+    std::strcpy(Header.ProgramName, "LANDER.EXE");
+    std::string longDir = "C:\\" + std::string(250, 'D') + "\\";
+    CopyText(SetupDir, PathSize, longDir.c_str());
+    FreeLocked(&InputBufferHandle);
+    ASSERT_EQ(PrepareVolumeReader(), StatusOk);
+    EXPECT_STREQ(VolumePath, "LANDER.dat");
+    EXPECT_EQ(CurrentDisk, 1);
+    Start({{1, 2, 10}});
+    boxes_.Answer(AnswerCancel);
+    EXPECT_EQ(ReadStoredByte(), -2);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, "LANDER.dat: read error!");
+    EXPECT_EQ(boxes_.Boxes()[0].type, 0x35u);
+    // A path that fits is SetupDir and the Volume's name.
+    ReleaseVolumeReader();
+    CopyText(SetupDir, PathSize, "A:\\");
+    ASSERT_EQ(PrepareVolumeReader(), StatusOk);
+    EXPECT_STREQ(VolumePath, "A:\\LANDER.dat");
+    Header = saved;
 }
 
 TEST_F(VolumeReaderTest, SizeOfAStreamOfThreeBytesIsAFailure) {

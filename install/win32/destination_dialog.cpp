@@ -34,13 +34,13 @@ void RefreshFreeSpace(HWND dialog) {
 void DestinationOk(HWND dialog, WPARAM wParam) {
     InstallDir[0] = '\0';
     GetDlgItemTextA(dialog, DirectoryItem, InstallDir, PathSize);
-    if (AcceptInstallDir(dialog)) EndDialogWith(dialog, static_cast<int32_t>(wParam));
+    if (AcceptInstallDir(dialog)) EndDialogWith(dialog, LOWORD(wParam));
 }
 
 void DestinationCommand(HWND dialog, WPARAM wParam) {
     switch (LOWORD(wParam)) {
     case IDOK: DestinationOk(dialog, wParam); break;
-    case IDCANCEL: EndDialogWith(dialog, static_cast<int32_t>(wParam)); break;
+    case IDCANCEL: EndDialogWith(dialog, LOWORD(wParam)); break;
     case DirectoryItem:
         if (HIWORD(wParam) == EN_KILLFOCUS) RefreshFreeSpace(dialog);
         break;

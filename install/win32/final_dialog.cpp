@@ -24,7 +24,7 @@ INT_PTR CALLBACK FinalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG: return FinalInit(dialog);
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
-            EndDialogWith(dialog, static_cast<int32_t>(wParam));
+            EndDialogWith(dialog, LOWORD(wParam));
         return FALSE;
     }
     if (IsDialogColourMessage(message)) return DialogCtlColorResult(dialog, wParam, lParam);

@@ -3,6 +3,7 @@
 
 #include "install/placement.h"
 #include "install/transfer.h"
+#include "package/volume.h"
 #include "lzhuf/encoder.h"
 #include "package/catalogue.h"
 #include "package/paths.h"
