@@ -28,7 +28,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::memcpy(&claimed, data, 4);
         if (claimed > 64 * size + 65536) return 0;
     }
-    CurrentRecord = nullptr;
     StreamName = "fuzz input";
     StartMemoryStream(data, static_cast<uint32_t>(size));
     OutputSink = CountingSink;

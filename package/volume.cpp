@@ -134,6 +134,7 @@ void StartRecordStream(const uint8_t* record) {
 }
 
 void StartMemoryStream(const uint8_t* data, uint32_t size) {
+    CurrentRecord = nullptr; // a stream from memory belongs to no record
     SegmentCursor = EndOfList;
     SegmentLeft = 0;
     InputCursor = data;

@@ -29,7 +29,8 @@ extern PlatformWindow ProgressWindow; // owner of every message box raised while
 // CurrentDisk, so a first piece on the disk in the drive continues with a seek.
 void StartRecordStream(const uint8_t* record);
 // Serves a stored stream held in memory instead of the Volumes (single streams, tests): the
-// bytes are delivered as one piece, and the stream then ends.
+// bytes are delivered as one piece, and the stream then ends. It belongs to no record:
+// CurrentRecord becomes null.
 void StartMemoryStream(const uint8_t* data, uint32_t size);
 
 // Next byte of the stored stream (0 to 255); -1 when the stored data has ended (and on every
