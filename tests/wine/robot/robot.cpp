@@ -356,6 +356,41 @@ void ExpectGradient(const Step& step) {
     R.Log(rows);
 }
 
+// Asks the host to re-point drive A: to disk n and waits until it has: the robot writes
+// ARTIFACT-DIR\swap.request holding n, the host's script writes swap-N.done.
+void SwapDisk(int n) {
+    std::string done = R.artifacts + "\\swap-" + std::to_string(n) + ".done";
+    DeleteFileA(done.c_str());
+    std::string request = R.artifacts + "\\swap.request";
+    std::string partial = request + ".tmp";
+    {
+        std::ofstream out(partial, std::ios::binary);
+        out << n << "\n";
+    }
+    if (!MoveFileExA(partial.c_str(), request.c_str(), MOVEFILE_REPLACE_EXISTING))
+        Fail("cannot write " + request);
+    WaitFor([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; },
+            "disk " + std::to_string(n) + " in drive A: from the host");
+    R.Log("  drive A: holds disk " + std::to_string(n));
+}
+
+// press-when-up DIALOG ID: waits, polling every millisecond, for dialog DIALOG and presses
+// its button ID at once, without waiting for the dialog to go (a transfer may be quick).
+void PressWhenUp(const Step& step) {
+    Need(step, 2);
+    int id = Number(step.words[1]), button = Number(step.words[2]);
+    auto found = R.templates.find(id);
+    if (found == R.templates.end()) Fail("SETUP.EXE has no dialog template " + std::to_string(id));
+    Dialog dialog;
+    DWORD start = GetTickCount();
+    while (!FindActiveDialog(FirstId(), dialog) || !MatchesTemplate(dialog, found->second)) {
+        if (GetTickCount() - start > R.timeoutMs)
+            Fail("timed out waiting for dialog " + std::to_string(id));
+        Sleep(1);
+    }
+    Press(dialog, button);
+}
+
 void TypeText(const Step& step) {
     Need(step, 2);
     Dialog dialog = CurrentDialog();
@@ -503,6 +538,11 @@ void RunStep(const Step& step) {
         Screenshot(step.words[1], "png");
     } else if (command == "expect-gradient")
         ExpectGradient(step);
+    else if (command == "swap-disk") {
+        Need(step, 1);
+        SwapDisk(Number(step.words[1]));
+    } else if (command == "press-when-up")
+        PressWhenUp(step);
     else if (command == "dump")
         LogDialog(CurrentDialog());
     else if (command == "timeout") {
