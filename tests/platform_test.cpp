@@ -1,6 +1,7 @@
 // The platform seam on whichever platform the tests run: files, directories, system facts.
 #include "platform/platform.h"
 #include "tests/support/sandbox.h"
+#include "tests/support/test_package.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +41,8 @@ TEST(PlatformFiles, CreateWriteSeekReadAndTruncate) {
 
 TEST(PlatformFiles, ReadOnlyFilesOpenButCannotBeCreatedAnew) {
     Sandbox box;
+    // Wine running as root lets the owner replace a read-only file, as the host does.
+    if (!ReadOnlyIsEnforced(box)) GTEST_SKIP() << "read-only files can be replaced here";
     std::string path = box.Path("RO.TXT");
     box.Write(path, "keep");
     box.SetReadOnly(path, true);
