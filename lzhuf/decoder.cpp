@@ -10,7 +10,7 @@
 #include <cstring>
 
 uint8_t RingBuffer[RingSize + MaxMatch - 1];
-uint32_t BitBuffer;
+uint64_t BitBuffer;
 uint32_t BitCount;
 const char* StreamName;
 
@@ -20,10 +20,28 @@ namespace {
 // when more of their bits were taken than the input still holds undelivered.
 uint64_t MissingBytes;
 
-// Tops the bits up to at least 9, one stored byte at a time, so the decoder reads at most two
-// bytes past the code it needs. After the stored data ends every byte reads as 0. The bits
-// sit in the upper half of the 32-bit buffer, the next one in bit 31.
-inline bool Refill(uint32_t& buffer, uint32_t& count) {
+inline uint64_t LoadBigEndian(const uint8_t* p) {
+    uint64_t word = 0;
+    for (int i = 0; i < 8; ++i) word = word << 8 | p[i];
+    return word;
+}
+
+// Tops the bits up once 8 or fewer are left. While the reader's buffer holds 8 bytes or more,
+// as many whole bytes as fit are taken from it at once; near its end one byte at a time
+// through ReadStoredByte, only until more than 8 bits are held. So the reader's slow path
+// (next chunk, next disk, end of data) is reached at exactly the bit where the stream needs
+// it, and the decoder reads at most two bytes past the code it needs from there. After the
+// stored data ends every byte reads as 0. The next bit sits in bit 63; the bits below the
+// count are zero or the stream's next bits.
+inline bool Refill(uint64_t& buffer, uint32_t& count) {
+    if (InputCount >= 8) {
+        buffer |= LoadBigEndian(InputCursor) >> count;
+        uint32_t taken = (63 - count) >> 3;
+        InputCursor += taken;
+        InputCount -= static_cast<int32_t>(taken);
+        count += 8 * taken;
+        return true;
+    }
     while (count <= 8) {
         int b = ReadStoredByte();
         if (b < 0) {
@@ -31,35 +49,69 @@ inline bool Refill(uint32_t& buffer, uint32_t& count) {
             b = 0;
             ++MissingBytes;
         }
-        buffer |= static_cast<uint32_t>(b) << (24 - count);
+        buffer |= static_cast<uint64_t>(b) << (56 - count);
         count += 8;
     }
     return true;
 }
 
-inline int TakeBits(uint32_t& buffer, uint32_t& count, unsigned bits) {
+inline int TakeBits(uint64_t& buffer, uint32_t& count, unsigned bits) {
     if (count <= 8 && !Refill(buffer, count)) return -2;
-    int value = static_cast<int>(buffer >> (32 - bits));
+    int value = static_cast<int>(buffer >> (64 - bits));
     buffer <<= bits;
     count -= bits;
     return value;
 }
 
-// The walk from the root to a leaf, one bit per level (a code may be longer than 16 bits),
-// then the update of the tree. The bit input lives in the caller's registers.
-inline int TakeSymbol(uint32_t& buffer, uint32_t& count) {
+// The walk from the root to a leaf, one bit per level (a code may be longer than 16 bits).
+// With 16 bits or more held, eight levels go without a look at the input.
+inline int WalkToLeaf(uint64_t& buffer, uint32_t& count) {
     int n = ChildTable[RootNode];
-    while (n < NodeCount) {
-        int bit = TakeBits(buffer, count, 1);
-        if (bit < 0) return -2;
-        n = ChildTable[n + bit];
+    for (;;) {
+        if (count <= 8 && !Refill(buffer, count)) return -2;
+        if (count < 16) {
+            n = ChildTable[n + static_cast<int>(buffer >> 63)];
+            buffer <<= 1;
+            --count;
+            if (n >= NodeCount) return n;
+            continue;
+        }
+#pragma GCC unroll 8
+        for (uint32_t level = 1; level <= 8; ++level) {
+            n = ChildTable[n + static_cast<int>(buffer >> 63)];
+            buffer <<= 1;
+            if (n >= NodeCount) {
+                count -= level;
+                return n;
+            }
+        }
+        count -= 8;
     }
+}
+
+// The symbol's walk, then the update of the tree. The bit input lives in the caller's
+// registers.
+inline int TakeSymbol(uint64_t& buffer, uint32_t& count) {
+    int n = WalkToLeaf(buffer, count);
+    if (n < 0) return -2;
     int symbol = n - NodeCount;
     UpdateTree(symbol);
     return symbol;
 }
 
-inline int TakeMatchOffset(uint32_t& buffer, uint32_t& count) {
+// The 8-bit lookup gives the upper 6 bits and the code's length; the position's bits are the
+// code and the 6 lower bits. When the input holds all of them beyond the 8 spare bits they
+// are taken at once.
+inline int TakeMatchOffset(uint64_t& buffer, uint32_t& count) {
+    if (count <= 8 && !Refill(buffer, count)) return -2;
+    if (count >= 8 + 14) {
+        unsigned i = static_cast<unsigned>(buffer >> 56);
+        unsigned bits = PositionLengthTable[i] + 6u;
+        unsigned value = static_cast<unsigned>(buffer >> (64 - bits));
+        buffer <<= bits;
+        count -= bits;
+        return PositionCodeTable[i] * 64 + static_cast<int>(value & 63);
+    }
     int i = TakeBits(buffer, count, 8);
     if (i < 0) return -2;
     int high = PositionCodeTable[i];
@@ -124,7 +176,8 @@ StatusCode CopyMatch(int source, int length, int& r) {
 // Decodes symbols until size bytes have been produced, with the bit input in locals for
 // speed; it is stored back whenever the loop ends. Returns 0 or 2.
 StatusCode ExpandSymbols(uint32_t size) {
-    uint32_t buffer = BitBuffer, count = BitCount;
+    uint64_t buffer = BitBuffer;
+    uint32_t count = BitCount;
     StatusCode status = StatusOk;
     int r = RingStart;
     for (uint32_t produced = 0; produced < size && status == StatusOk;) {

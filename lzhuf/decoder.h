@@ -8,8 +8,8 @@
 
 // Decoder state, program-wide, reset at the start of every file.
 extern uint8_t RingBuffer[RingSize + MaxMatch - 1]; // the window; positions 0 to 4095 are used
-extern uint32_t BitBuffer; // undelivered input bits, the next one in the most significant place
-extern uint32_t BitCount;  // valid bits in BitBuffer: 9 to 16 after a refill
+extern uint64_t BitBuffer; // undelivered input bits, the next one in the most significant place
+extern uint32_t BitCount;  // valid bits in BitBuffer: 9 to 63 after a refill
 
 // What a damaged stream is reported under when no record is being read (CurrentRecord null),
 // e.g. the input file of a single stream; null names TargetPath instead.
