@@ -391,6 +391,92 @@ void PressWhenUp(const Step& step) {
     Press(dialog, button);
 }
 
+// when-up DIALOG: waits, polling every millisecond, until dialog DIALOG is the one to act on.
+void WhenUp(const Step& step) {
+    Need(step, 1);
+    int id = Number(step.words[1]);
+    auto found = R.templates.find(id);
+    if (found == R.templates.end()) Fail("SETUP.EXE has no dialog template " + std::to_string(id));
+    Dialog dialog;
+    DWORD start = GetTickCount();
+    while (!FindActiveDialog(FirstId(), dialog) || !MatchesTemplate(dialog, found->second)) {
+        if (GetTickCount() - start > R.timeoutMs)
+            Fail("timed out waiting for dialog " + std::to_string(id));
+        Sleep(1);
+    }
+}
+
+// The number of blocks the progress bar shows at percent in a bar W x H pixels: blocks H/2
+// wide from x = 1 with gaps of 2, the first always, each further one while its right edge stays
+// left of both the frame's right line and percent of the width.
+long ExpectedBlocks(long width, long height, long percent) {
+    long block = height / 2, count = 0;
+    for (long x = 1;; x += block + 2) {
+        if (count > 0 && !(x + block < width && x + block < percent * width / 100)) break;
+        ++count;
+    }
+    return count;
+}
+
+// Runs of the active caption colour along the middle row of the bar's rectangle bar.
+long CountBlocks(const Bitmap& shot, const RECT& bar) {
+    COLORREF caption = GetSysColor(COLOR_ACTIVECAPTION);
+    long y = (bar.top + bar.bottom) / 2, runs = 0;
+    bool inside = false;
+    for (long x = bar.left; x < bar.right && x < shot.width && y < shot.height; ++x) {
+        bool block = shot.Pixel(x, y) == caption;
+        if (block && !inside) ++runs;
+        inside = block;
+    }
+    return runs;
+}
+
+// Moves a message box that is up to the bottom left corner of the screen, so that it does not
+// cover the dialog behind it.
+void MoveBoxAway() {
+    Dialog box;
+    if (!FindActiveDialog(FirstId(), box) || !box.box) return;
+    RECT r;
+    GetWindowRect(box.window, &r);
+    SetWindowPos(box.window, nullptr, 0, GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// expect-progress TEXT [SHOT]: the progress dialog (a child of the backdrop, read also while a
+// box covers it) shows TEXT ("0%", "100%") in control 103, and a screenshot shows in the middle
+// row of the bar (control 102) as many runs of the active caption colour as TEXT asks for.
+void ExpectProgress(const Step& step) {
+    Need(step, 1);
+    HWND backdrop = Backdrop(), dialog = nullptr;
+    std::string found = "(no progress dialog)";
+    WaitFor(
+        [&] {
+            dialog = FindWindowExA(backdrop, nullptr, "#32770", "Setup - File Transfer");
+            HWND label = dialog ? GetDlgItem(dialog, 103) : nullptr;
+            if (label != nullptr) found = WindowText(label);
+            return found == step.words[1];
+        },
+        "progress " + Quote(step.words[1]) + ", found " + Quote(found));
+    RECT bar;
+    GetWindowRect(GetDlgItem(dialog, 102), &bar);
+    long width = bar.right - bar.left, height = bar.bottom - bar.top;
+    MoveBoxAway();
+    long expected = ExpectedBlocks(width, height, std::atol(step.words[1].c_str())), runs = -1;
+    std::string name = step.words.size() > 2 ? step.words[2] : "progress";
+    // The dialog repaints what the box covered in its own time: look a few times.
+    for (int attempt = 0; attempt < 10 && runs != expected; ++attempt) {
+        if (attempt > 0) Sleep(100);
+        Bitmap shot;
+        if (!shot.Load(Screenshot(name, "bmp"))) Fail("cannot read the screenshot " + name + ".bmp");
+        runs = CountBlocks(shot, bar);
+    }
+    R.Log("  bar " + std::to_string(width) + "x" + std::to_string(height) + ": " +
+          std::to_string(runs) + " blocks");
+    if (runs != expected)
+        Fail("the bar shows " + std::to_string(runs) + " blocks, expected " +
+             std::to_string(expected));
+}
+
 void TypeText(const Step& step) {
     Need(step, 2);
     Dialog dialog = CurrentDialog();
@@ -541,7 +627,11 @@ void RunStep(const Step& step) {
     else if (command == "swap-disk") {
         Need(step, 1);
         SwapDisk(Number(step.words[1]));
-    } else if (command == "press-when-up")
+    } else if (command == "when-up")
+        WhenUp(step);
+    else if (command == "expect-progress")
+        ExpectProgress(step);
+    else if (command == "press-when-up")
         PressWhenUp(step);
     else if (command == "dump")
         LogDialog(CurrentDialog());
