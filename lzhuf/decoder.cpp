@@ -21,9 +21,9 @@ namespace {
 uint64_t MissingBytes;
 
 inline uint64_t LoadBigEndian(const uint8_t* p) {
-    uint64_t word = 0;
-    for (int i = 0; i < 8; ++i) word = word << 8 | p[i];
-    return word;
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return __builtin_bswap64(word); // the stream is read on little-endian machines only
 }
 
 // Tops the bits up once 8 or fewer are left. While the reader's buffer holds 8 bytes or more,
@@ -148,36 +148,65 @@ void ResetDecoder() {
     std::memset(ParentTable, 0, sizeof ParentTable);
 }
 
-// Copies length bytes from source in the window to r and to the output, byte by byte, so a
-// match may repeat the bytes it is writing. Returns 0 or the writer's 2.
-StatusCode CopyMatch(int source, int length, int& r) {
-    if (length <= OutputBufferSize - OutputCount) {
-        uint8_t* out = OutputCursor;
-        for (int k = 0; k < length; ++k) {
-            uint8_t b = RingBuffer[(source + k) & RingMask];
-            RingBuffer[r] = b;
-            r = (r + 1) & RingMask;
-            out[k] = b;
-        }
-        OutputCursor += length;
-        OutputCount += length;
-        return OutputCount >= OutputBufferSize ? FlushOutput() : StatusOk;
+// The expansion loop keeps its output cursor in a register; the writer's OutputCursor and
+// OutputCount are set from it when a full buffer is flushed and when the loop ends.
+inline void StoreCursor(uint8_t* out) {
+    OutputCursor = out;
+    OutputCount = static_cast<int32_t>(out - OutputBuffer);
+}
+
+StatusCode FlushFrom(uint8_t*& out) {
+    StoreCursor(out);
+    StatusCode status = FlushOutput();
+    out = OutputCursor;
+    return status;
+}
+
+// Copies length bytes from source in the window to r and to out, in order, so a match may
+// repeat the bytes it is writing. When neither run wraps the ring, the source ends before
+// the match's own bytes begin and out has room to spare, the output takes 8 bytes at a time (the window's spare
+// bytes past 4096 and the output's room absorb the overshoot) and the window copies them back.
+inline void CopyWithinRing(int source, int length, int& r, uint8_t* out, uint8_t* end) {
+    int distance = (r - source) & RingMask;
+    if (distance >= length && source + length <= RingSize && r + length <= RingSize && end - out >= MaxMatch + 8) {
+        for (int k = 0; k < length; k += 8) std::memcpy(out + k, RingBuffer + source + k, 8);
+        std::memcpy(RingBuffer + r, out, static_cast<size_t>(length));
+        r = (r + length) & RingMask;
+        return;
     }
     for (int k = 0; k < length; ++k) {
         uint8_t b = RingBuffer[(source + k) & RingMask];
         RingBuffer[r] = b;
         r = (r + 1) & RingMask;
-        StatusCode status = PutOutputByte(b);
-        if (status != StatusOk) return status;
+        out[k] = b;
     }
-    return StatusOk;
 }
 
-// Decodes symbols until size bytes have been produced, with the bit input in locals for
-// speed; it is stored back whenever the loop ends. Returns 0 or 2.
+// A match into the window and the output, flushing the output exactly when it fills (then
+// going on with the rest of the match). Returns 0 or the writer's 2.
+StatusCode CopyMatch(int source, int length, int& r, uint8_t*& out) {
+    uint8_t* end = OutputBuffer + OutputBufferSize;
+    for (;;) {
+        int part = static_cast<int>(end - out) < length ? static_cast<int>(end - out) : length;
+        CopyWithinRing(source, part, r, out, end);
+        out += part;
+        length -= part;
+        if (out == end) {
+            StatusCode status = FlushFrom(out);
+            if (status != StatusOk || length == 0) return status;
+        }
+        if (length == 0) return StatusOk;
+        source = (source + part) & RingMask;
+    }
+}
+
+// Decodes symbols until size bytes have been produced, with the bit input and the output
+// cursor in locals for speed; they are stored back whenever the loop ends. Returns 0 or 2.
 StatusCode ExpandSymbols(uint32_t size) {
     uint64_t buffer = BitBuffer;
     uint32_t count = BitCount;
+    uint8_t* out = OutputCursor;
+    uint8_t* end = OutputBuffer + OutputBufferSize;
     StatusCode status = StatusOk;
     int r = RingStart;
     for (uint32_t produced = 0; produced < size && status == StatusOk;) {
@@ -188,7 +217,8 @@ StatusCode ExpandSymbols(uint32_t size) {
             RingBuffer[r] = static_cast<uint8_t>(s);
             r = (r + 1) & RingMask;
             ++produced;
-            status = PutOutputByte(static_cast<uint8_t>(s));
+            *out++ = static_cast<uint8_t>(s);
+            if (out == end) status = FlushFrom(out);
         } else {
             int p = TakeMatchOffset(buffer, count);
             if (p < 0) {
@@ -198,9 +228,10 @@ StatusCode ExpandSymbols(uint32_t size) {
             uint32_t length = static_cast<uint32_t>(s - (256 - MatchThreshold - 1));
             if (length > size - produced) length = size - produced;
             produced += length;
-            status = CopyMatch((r - p - 1) & RingMask, static_cast<int>(length), r);
+            status = CopyMatch((r - p - 1) & RingMask, static_cast<int>(length), r, out);
         }
     }
+    StoreCursor(out);
     BitBuffer = buffer;
     BitCount = count;
     return status == StatusOk ? StatusOk : StatusCancelled;
