@@ -374,11 +374,8 @@ void SwapDisk(int n) {
     R.Log("  drive A: holds disk " + std::to_string(n));
 }
 
-// press-when-up DIALOG ID: waits, polling every millisecond, for dialog DIALOG and presses
-// its button ID at once, without waiting for the dialog to go (a transfer may be quick).
-void PressWhenUp(const Step& step) {
-    Need(step, 2);
-    int id = Number(step.words[1]), button = Number(step.words[2]);
+// Waits, polling every millisecond, until dialog id is the one to act on; returns it.
+Dialog AwaitDialogNow(int id) {
     auto found = R.templates.find(id);
     if (found == R.templates.end()) Fail("SETUP.EXE has no dialog template " + std::to_string(id));
     Dialog dialog;
@@ -388,22 +385,14 @@ void PressWhenUp(const Step& step) {
             Fail("timed out waiting for dialog " + std::to_string(id));
         Sleep(1);
     }
-    Press(dialog, button);
+    return dialog;
 }
 
-// when-up DIALOG: waits, polling every millisecond, until dialog DIALOG is the one to act on.
-void WhenUp(const Step& step) {
-    Need(step, 1);
-    int id = Number(step.words[1]);
-    auto found = R.templates.find(id);
-    if (found == R.templates.end()) Fail("SETUP.EXE has no dialog template " + std::to_string(id));
-    Dialog dialog;
-    DWORD start = GetTickCount();
-    while (!FindActiveDialog(FirstId(), dialog) || !MatchesTemplate(dialog, found->second)) {
-        if (GetTickCount() - start > R.timeoutMs)
-            Fail("timed out waiting for dialog " + std::to_string(id));
-        Sleep(1);
-    }
+// press-when-up DIALOG ID: waits for dialog DIALOG as when-up does and presses its button ID
+// at once, without waiting for the dialog to go (a transfer may be quick).
+void PressWhenUp(const Step& step) {
+    Need(step, 2);
+    Press(AwaitDialogNow(Number(step.words[1])), Number(step.words[2]));
 }
 
 // The number of blocks the progress bar shows at percent in a bar W x H pixels: blocks H/2
@@ -627,9 +616,10 @@ void RunStep(const Step& step) {
     else if (command == "swap-disk") {
         Need(step, 1);
         SwapDisk(Number(step.words[1]));
-    } else if (command == "when-up")
-        WhenUp(step);
-    else if (command == "expect-progress")
+    } else if (command == "when-up") {
+        Need(step, 1);
+        AwaitDialogNow(Number(step.words[1]));
+    } else if (command == "expect-progress")
         ExpectProgress(step);
     else if (command == "press-when-up")
         PressWhenUp(step);
