@@ -65,7 +65,7 @@ inline int TakeBits(uint64_t& buffer, uint32_t& count, unsigned bits) {
 
 // The walk from the root to a leaf, one bit per level (a code may be longer than 16 bits).
 // With 16 bits or more held, eight levels go without a look at the input.
-inline int WalkToLeaf(uint64_t& buffer, uint32_t& count) {
+__attribute__((always_inline)) inline int WalkToLeaf(uint64_t& buffer, uint32_t& count) {
     int n = ChildTable[RootNode];
     for (;;) {
         if (count <= 8 && !Refill(buffer, count)) return -2;
@@ -91,7 +91,7 @@ inline int WalkToLeaf(uint64_t& buffer, uint32_t& count) {
 
 // The symbol's walk, then the update of the tree. The bit input lives in the caller's
 // registers.
-inline int TakeSymbol(uint64_t& buffer, uint32_t& count) {
+__attribute__((always_inline)) inline int TakeSymbol(uint64_t& buffer, uint32_t& count) {
     int n = WalkToLeaf(buffer, count);
     if (n < 0) return -2;
     int symbol = n - NodeCount;
@@ -102,7 +102,7 @@ inline int TakeSymbol(uint64_t& buffer, uint32_t& count) {
 // The 8-bit lookup gives the upper 6 bits and the code's length; the position's bits are the
 // code and the 6 lower bits. When the input holds all of them beyond the 8 spare bits they
 // are taken at once.
-inline int TakeMatchOffset(uint64_t& buffer, uint32_t& count) {
+__attribute__((always_inline)) inline int TakeMatchOffset(uint64_t& buffer, uint32_t& count) {
     if (count <= 8 && !Refill(buffer, count)) return -2;
     if (count >= 8 + 14) {
         unsigned i = static_cast<unsigned>(buffer >> 56);
