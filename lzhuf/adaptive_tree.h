@@ -8,6 +8,7 @@
 
 #include "lzhuf/format.h"
 
+#include <cstddef>
 #include <cstdint>
 
 // Frequency of each node 0 to 626, non-decreasing with the index; entries 627 on are 0xFFFF
@@ -27,14 +28,15 @@ void InitTree();
 // Halves every leaf's frequency (rounding up) and rebuilds the internal nodes from them.
 void RebuildTree();
 // Exchanges node n (whose frequency has just become k) with node l, the highest node still
-// below k, and repoints the children and parents of both.
-inline void SwapNodes(int n, int l, uint16_t k) {
+// below k, and repoints the children and parents of both. Indices are unsigned (the tables
+// hold 0 to 940) so they are used without sign extension.
+inline void SwapNodes(size_t n, size_t l, uint16_t k) {
     FreqTable[n] = FreqTable[l];
     FreqTable[l] = k;
-    int i = ChildTable[n];
+    size_t i = static_cast<uint16_t>(ChildTable[n]);
     ParentTable[i] = static_cast<int16_t>(l);
     if (i < NodeCount) ParentTable[i + 1] = static_cast<int16_t>(l);
-    int j = ChildTable[l];
+    size_t j = static_cast<uint16_t>(ChildTable[l]);
     ChildTable[l] = static_cast<int16_t>(i);
     ParentTable[j] = static_cast<int16_t>(n);
     if (j < NodeCount) ParentTable[j + 1] = static_cast<int16_t>(n);
@@ -45,11 +47,11 @@ inline void SwapNodes(int n, int l, uint16_t k) {
 // the run of equal frequencies. The table is in order above the node being counted, so the
 // count of the next eight frequencies below k is how far the run goes on; counting them
 // without branches keeps long runs cheap. The sentinels past the root end every run.
-inline int LastBelow(int lo, uint16_t k) {
+inline size_t LastBelow(size_t lo, uint16_t k) {
     for (;;) {
         const uint16_t* f = &FreqTable[lo + 1];
-        int below = (f[0] < k) + (f[1] < k) + (f[2] < k) + (f[3] < k) + (f[4] < k) + (f[5] < k) +
-                    (f[6] < k) + (f[7] < k);
+        size_t below = (f[0] < k) + (f[1] < k) + (f[2] < k) + (f[3] < k) + (f[4] < k) + (f[5] < k) +
+                       (f[6] < k) + (f[7] < k);
         lo += below;
         if (below < 8) return lo;
     }
@@ -60,15 +62,16 @@ inline int LastBelow(int lo, uint16_t k) {
 // runs once per symbol in both directions of the codec.
 __attribute__((always_inline)) inline void UpdateTree(int s) {
     if (FreqTable[RootNode] == MaxFrequency) RebuildTree();
-    int n = ParentTable[s + NodeCount];
+    size_t n = static_cast<uint16_t>(ParentTable[s + NodeCount]);
     do {
-        uint16_t k = ++FreqTable[n];
+        uint16_t k = static_cast<uint16_t>(FreqTable[n] + 1);
+        FreqTable[n] = k;
         if (k > FreqTable[n + 1]) {
-            int l = n + 1;
+            size_t l = n + 1;
             if (k > FreqTable[l + 1]) l = LastBelow(l + 1, k);
             SwapNodes(n, l, k);
             n = l;
         }
-        n = ParentTable[n];
+        n = static_cast<uint16_t>(ParentTable[n]);
     } while (n != 0);
 }

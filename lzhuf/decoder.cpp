@@ -66,23 +66,23 @@ inline int TakeBits(uint64_t& buffer, uint32_t& count, unsigned bits) {
 // The walk from the root to a leaf, one bit per level (a code may be longer than 16 bits).
 // With 16 bits or more held, eight levels go without a look at the input.
 __attribute__((always_inline)) inline int WalkToLeaf(uint64_t& buffer, uint32_t& count) {
-    int n = ChildTable[RootNode];
+    size_t n = static_cast<uint16_t>(ChildTable[RootNode]);
     for (;;) {
         if (count <= 8 && !Refill(buffer, count)) return -2;
         if (count < 16) {
-            n = ChildTable[n + static_cast<int>(buffer >> 63)];
+            n = static_cast<uint16_t>(ChildTable[n + (buffer >> 63)]);
             buffer <<= 1;
             --count;
-            if (n >= NodeCount) return n;
+            if (n >= NodeCount) return static_cast<int>(n);
             continue;
         }
 #pragma GCC unroll 8
         for (uint32_t level = 1; level <= 8; ++level) {
-            n = ChildTable[n + static_cast<int>(buffer >> 63)];
+            n = static_cast<uint16_t>(ChildTable[n + (buffer >> 63)]);
             buffer <<= 1;
             if (n >= NodeCount) {
                 count -= level;
-                return n;
+                return static_cast<int>(n);
             }
         }
         count -= 8;
