@@ -7,7 +7,8 @@
 //
 // Screenshots are taken by the host: the robot writes ARTIFACT-DIR\shot.request holding
 // "NAME FORMAT" and waits for ARTIFACT-DIR\NAME.done, which the host's script writes after
-// NAME.png (and NAME.bmp when FORMAT is bmp).
+// NAME.png (and NAME.bmp when FORMAT is bmp). Disk swaps likewise: swap.request holds N, and
+// the host answers with swap-N.done once drive A: holds disk N.
 #include "screen.h"
 #include "script.h"
 
@@ -374,6 +375,32 @@ void SwapDisk(int n) {
     R.Log("  drive A: holds disk " + std::to_string(n));
 }
 
+// watch [answer DIALOG]: leaves SETUP.EXE to its user until it ends; whenever it asks for
+// another disk ("Insert disk N in drive X."), has the host put disk N into drive A:, without
+// clicking. With "answer DIALOG" (for testing this step) it presses OK on each disk box itself
+// and returns once dialog DIALOG is up.
+void Watch(const Step& step) {
+    bool answer = step.words.size() > 2 && step.words[1] == "answer";
+    auto until = answer ? R.templates.find(Number(step.words[2])) : R.templates.end();
+    HWND handled = nullptr;
+    while (Running(R.first)) {
+        Dialog box;
+        const Control* text = nullptr;
+        int disk = 0;
+        char drive[8] = {};
+        bool up = FindActiveDialog(FirstId(), box);
+        if (up && until != R.templates.end() && MatchesTemplate(box, until->second)) return;
+        if (up && box.box && box.window != handled && (text = FindControl(box, -1)) != nullptr &&
+            std::sscanf(text->text.c_str(), "Insert disk %d in drive %7s", &disk, drive) == 2) {
+            handled = box.window;
+            R.Log("  asked for disk " + std::to_string(disk));
+            SwapDisk(disk);
+            if (answer) Press(box, IDOK);
+        }
+        Sleep(100);
+    }
+}
+
 // Waits, polling every millisecond, until dialog id is the one to act on; returns it.
 Dialog AwaitDialogNow(int id) {
     auto found = R.templates.find(id);
@@ -616,7 +643,9 @@ void RunStep(const Step& step) {
     else if (command == "swap-disk") {
         Need(step, 1);
         SwapDisk(Number(step.words[1]));
-    } else if (command == "when-up") {
+    } else if (command == "watch")
+        Watch(step);
+    else if (command == "when-up") {
         Need(step, 1);
         AwaitDialogNow(Number(step.words[1]));
     } else if (command == "expect-progress")
