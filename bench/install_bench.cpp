@@ -1,0 +1,140 @@
+// Whole-install speed: packs the corpus into packages of about 1, 20 and 100 MB with
+// `disksetup pack --dir`, installs each with `disksetup install --yes`, and reports the
+// install's throughput beside the decoder's own on the same bytes, and its peak resident
+// memory.
+#include "lzhuf/encoder.h"
+
+#include "bench/bench_corpus.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Package {
+    const char* name;
+    size_t divisor; // each part of the corpus cut to this fraction
+    int copies;     // and written this many times
+};
+constexpr Package Packages[] = {{"1 MB", 20, 1}, {"20 MB", 1, 1}, {"100 MB", 1, 5}};
+
+constexpr const char* TimeProgram = "/usr/bin/time";
+
+struct Outcome {
+    bool ok = false;
+    double seconds = 0;
+    long peakKilobytes = -1; // the program's maximum resident set; -1 when unknown
+};
+
+// Runs a program with its output discarded and no terminal, and times it. A child forked from
+// this process would count this process's memory as its own peak, so the peak comes from
+// /usr/bin/time (a small process in between) when the host has it.
+Outcome RunProgram(std::vector<std::string> args, const fs::path& peakFile = {}) {
+    bool measurePeak = !peakFile.empty() && access(TimeProgram, X_OK) == 0;
+    if (measurePeak) args.insert(args.begin(), {TimeProgram, "-f", "%M", "-o", peakFile.string()});
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    auto start = std::chrono::steady_clock::now();
+    pid_t pid = fork();
+    if (pid == 0) {
+        int null = open("/dev/null", O_RDWR);
+        dup2(null, 0);
+        dup2(null, 1);
+        dup2(null, 2);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    Outcome outcome;
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid) return outcome;
+    std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    outcome.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    outcome.seconds = took.count();
+    if (measurePeak && !(std::ifstream(peakFile) >> outcome.peakKilobytes)) outcome.peakKilobytes = -1;
+    return outcome;
+}
+
+// Writes the package's files below dir; returns their total size.
+uint64_t WriteFiles(const std::vector<Part>& parts, const Package& package, const fs::path& dir) {
+    fs::create_directories(dir);
+    uint64_t total = 0;
+    for (int copy = 1; copy <= package.copies; ++copy) {
+        for (const Part& part : parts) {
+            size_t size = part.bytes.size() / package.divisor;
+            std::ofstream(dir / (std::to_string(copy) + "-" + part.name + ".dat"), std::ios::binary)
+                .write(reinterpret_cast<const char*>(part.bytes.data()), static_cast<std::streamsize>(size));
+            total += size;
+        }
+    }
+    return total;
+}
+
+// Our decoder's throughput over the whole corpus, each part one stream.
+double DecoderMegabytesPerSecond(const std::vector<Part>& parts) {
+    uint64_t total = 0;
+    double seconds = 0;
+    for (const Part& part : parts) {
+        std::vector<uint8_t> stream = EncodeStoredStream(part.bytes.data(), part.bytes.size());
+        seconds += BestSeconds([&] { DecodeOurs(stream); });
+        total += part.bytes.size();
+    }
+    return MegabytesPerSecond(total, seconds);
+}
+
+void MeasurePackage(const std::vector<Part>& parts, const Package& package, const fs::path& work, double decode) {
+    fs::path files = work / "files", disks = work / "package";
+    uint64_t bytes = WriteFiles(parts, package, files);
+    Outcome packed = RunProgram({DISKSETUP_CLI, "pack", "--dir", files.string(), "--program", "bench.exe",
+                                 "--title", "Bench", "-o", disks.string()});
+    Outcome best;
+    for (int round = 0; packed.ok && round < Rounds; ++round) {
+        fs::path root = work / ("root" + std::to_string(round));
+        Outcome run = RunProgram({DISKSETUP_CLI, "install", (disks / "disk1").string(), "--root", root.string(), "--yes"},
+                                 work / "peak.txt");
+        fs::remove_all(root);
+        if (!run.ok) {
+            best.ok = false;
+            break;
+        }
+        if (!best.ok || run.seconds < best.seconds) best.seconds = run.seconds;
+        best.peakKilobytes = std::max(best.peakKilobytes, run.peakKilobytes);
+        best.ok = true;
+    }
+    const char* name = package.name;
+    std::printf("install %s: input bytes: %llu\n", name, static_cast<unsigned long long>(bytes));
+    if (!best.ok) {
+        std::printf("install %s: FAILED (%s)\n", name, packed.ok ? "install" : "pack");
+    } else {
+        double speed = MegabytesPerSecond(bytes, best.seconds);
+        std::printf("install %s: seconds: %.3f\n", name, best.seconds);
+        std::printf("install %s: install MB/s: %.1f\n", name, speed);
+        std::printf("install %s: install / decoder speed: %.2f\n", name, speed / decode);
+        if (best.peakKilobytes >= 0) std::printf("install %s: peak resident KB: %ld\n", name, best.peakKilobytes);
+        else std::printf("install %s: peak resident KB: unknown (no %s)\n", name, TimeProgram);
+    }
+    fs::remove_all(work);
+}
+
+} // namespace
+
+int main() {
+    std::vector<Part> parts = GatherCorpus();
+    parts.erase(std::remove_if(parts.begin(), parts.end(), [](const Part& p) { return p.bytes.empty(); }), parts.end());
+    double decode = DecoderMegabytesPerSecond(parts);
+    std::printf("install: decode MB/s (ours, in memory, same corpus): %.1f\n", decode);
+    fs::path base = fs::temp_directory_path() / ("ds-install-bench-" + std::to_string(getpid()));
+    for (const Package& package : Packages) MeasurePackage(parts, package, base / package.name, decode);
+    fs::remove_all(base);
+    return 0;
+}
