@@ -357,21 +357,28 @@ void ExpectGradient(const Step& step) {
     R.Log(rows);
 }
 
-// Asks the host to re-point drive A: to disk n and waits until it has: the robot writes
-// ARTIFACT-DIR\swap.request holding n, the host's script writes swap-N.done.
-void SwapDisk(int n) {
-    std::string done = R.artifacts + "\\swap-" + std::to_string(n) + ".done";
-    DeleteFileA(done.c_str());
-    std::string request = R.artifacts + "\\swap.request";
+// Asks the host for something and waits until it is done: the robot writes
+// ARTIFACT-DIR\KIND.request holding text, the host's script writes ARTIFACT-DIR\done.
+void AskHost(const std::string& kind, const std::string& text, const std::string& done,
+             const std::string& describe) {
+    std::string donePath = R.artifacts + "\\" + done;
+    DeleteFileA(donePath.c_str());
+    std::string request = R.artifacts + "\\" + kind + ".request";
     std::string partial = request + ".tmp";
     {
         std::ofstream out(partial, std::ios::binary);
-        out << n << "\n";
+        out << text << "\n";
     }
     if (!MoveFileExA(partial.c_str(), request.c_str(), MOVEFILE_REPLACE_EXISTING))
         Fail("cannot write " + request);
-    WaitFor([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; },
-            "disk " + std::to_string(n) + " in drive A: from the host");
+    WaitFor([&] { return GetFileAttributesA(donePath.c_str()) != INVALID_FILE_ATTRIBUTES; },
+            describe + " from the host");
+}
+
+// Has the host re-point drive A: to disk n (it answers with swap-N.done).
+void SwapDisk(int n) {
+    AskHost("swap", std::to_string(n), "swap-" + std::to_string(n) + ".done",
+            "disk " + std::to_string(n) + " in drive A:");
     R.Log("  drive A: holds disk " + std::to_string(n));
 }
 
@@ -652,6 +659,8 @@ void RunStep(const Step& step) {
         ExpectProgress(step);
     else if (command == "press-when-up")
         PressWhenUp(step);
+    else if (command == "grow-drive")
+        AskHost("grow", "", "grow.done", "more room on the small drive");
     else if (command == "dump")
         LogDialog(CurrentDialog());
     else if (command == "timeout") {
