@@ -29,9 +29,10 @@ inline uint64_t LoadBigEndian(const uint8_t* p) {
 // Tops the bits up once 8 or fewer are left. While the reader's buffer holds 8 bytes or more,
 // as many whole bytes as fit are taken from it at once; near its end one byte at a time
 // through ReadStoredByte, only until more than 8 bits are held. So the reader's slow path
-// (next chunk, next disk, end of data) is reached at exactly the bit where the stream needs
-// it, and the decoder reads at most two bytes past the code it needs from there. After the
-// stored data ends every byte reads as 0. The next bit sits in bit 63; the bits below the
+// (next chunk, next disk, end of data) is reached only when a code needs a bit while the bits
+// held and the reader's buffer together hold 8 or fewer: at most two bytes past the code,
+// whatever the buffer's bulk loads did before. After the stored data ends every byte reads
+// as 0. The next bit sits in bit 63; the bits below the
 // count are zero or the stream's next bits.
 inline bool Refill(uint64_t& buffer, uint32_t& count) {
     if (InputCount >= 8) {
