@@ -126,22 +126,10 @@ std::string WrongVolumeNote(unsigned disk) {
 }
 
 int AnswerPrompt() {
-    unsigned disk = CurrentDisk;
-    if (Answers->lastPrompt == disk) {
-        Answers->notes.push_back(WrongVolumeNote(disk));
-        Answers->lastPrompt = 0;
-        return AnswerCancel;
-    }
-    DiskSearch search = FindDiskFolder(Answers->folders, disk);
-    if (search.directory.empty()) {
-        Answers->notes.push_back("disk " + std::to_string(disk) + " is missing; tried " +
-                                 Join(search.tried));
-        Answers->lastPrompt = 0;
-        return AnswerCancel;
-    }
-    PosixMapDrive('A', search.directory);
-    Answers->lastPrompt = disk;
-    return AnswerOk;
+    std::string problem;
+    int answer = AnswerDiskPrompt(Answers->folders, &Answers->lastPrompt, &problem);
+    if (!problem.empty()) Answers->notes.push_back(problem);
+    return answer;
 }
 
 // Where the reader was when a box about the record's data came up: the piece and its Volume.
@@ -175,6 +163,25 @@ int AnswerBox(PlatformWindow, const char* text, const char*, uint32_t type) {
 }
 
 } // namespace
+
+int AnswerDiskPrompt(const DiskFolders& folders, unsigned* lastDisk, std::string* problem) {
+    unsigned disk = CurrentDisk;
+    if (*lastDisk == disk) {
+        *problem = WrongVolumeNote(disk);
+        *lastDisk = 0;
+        return AnswerCancel;
+    }
+    DiskSearch search = FindDiskFolder(folders, disk);
+    if (search.directory.empty()) {
+        *problem = "disk " + std::to_string(disk) + " is missing; tried " + Join(search.tried) +
+                   " (give it with --disk " + std::to_string(disk) + "=DIR)";
+        *lastDisk = 0;
+        return AnswerCancel;
+    }
+    PosixMapDrive('A', search.directory);
+    *lastDisk = disk;
+    return AnswerOk;
+}
 
 void StartDiskAnswers(const DiskFolders& folders) {
     delete Answers;

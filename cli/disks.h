@@ -25,6 +25,11 @@ struct DiskSearch {
 // ("cd1" -> "cd2"), found by those names and then by a scan that ignores case.
 DiskSearch FindDiskFolder(const DiskFolders& folders, unsigned disk);
 
+// Answers the disk prompt for CurrentDisk: maps drive A: to that disk's directory and returns
+// OK; or returns Cancel and says why in *problem: no such directory (with the paths tried), or
+// the same disk asked for again right after (*lastDisk), so its Volume is another disk's.
+int AnswerDiskPrompt(const DiskFolders& folders, unsigned* lastDisk, std::string* problem);
+
 // Installs the message-box hook for a run over the package's disks (drive A: is disk 1):
 //  - "Insert disk N in drive A." maps A: to disk N's directory and answers OK; when there is
 //    no such directory, or the disk asked for twice in a row still holds another disk's

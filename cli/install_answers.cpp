@@ -18,29 +18,14 @@ struct AnswerState {
 };
 AnswerState State;
 
-int AnswerDiskPrompt() {
-    unsigned disk = CurrentDisk;
-    if (State.lastDisk == disk) {
-        PrintError("disk " + std::to_string(disk) + ": the Volume " +
-                   EscapeName(PosixHostPath(VolumePath).c_str()) + " is not that of disk " +
-                   std::to_string(disk));
+int AnswerTransferDiskPrompt() {
+    std::string problem;
+    int answer = AnswerDiskPrompt(State.folders, &State.lastDisk, &problem);
+    if (!problem.empty()) {
+        PrintError(problem);
         State.log.diskMissing = true;
-        State.lastDisk = 0;
-        return AnswerCancel;
     }
-    DiskSearch search = FindDiskFolder(State.folders, disk);
-    if (search.directory.empty()) {
-        std::string tried;
-        for (const std::string& path : search.tried)
-            tried += (tried.empty() ? "" : ", ") + EscapeName(path.c_str());
-        PrintError("disk " + std::to_string(disk) + " is missing; tried " + tried +
-                   " (give it with --disk " + std::to_string(disk) + "=DIR)");
-        State.log.diskMissing = true;
-        return AnswerCancel;
-    }
-    PosixMapDrive('A', search.directory);
-    State.lastDisk = disk;
-    return AnswerOk;
+    return answer;
 }
 
 // The answer --yes gives to a box of this type.
@@ -65,7 +50,7 @@ int RefusedAnswer(uint32_t type) {
 
 int AnswerBox(PlatformWindow, const char* text, const char* caption, uint32_t type) {
     // The disk prompt, for CurrentDisk, is the only question of the transfer with OK and Cancel.
-    if ((type & 0x0F) == BoxOkCancel) return AnswerDiskPrompt();
+    if ((type & 0x0F) == BoxOkCancel) return AnswerTransferDiskPrompt();
     int answer;
     if (State.yes) {
         answer = RuleAnswer(type);
