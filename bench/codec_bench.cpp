@@ -25,6 +25,11 @@ void MeasurePart(const Part& part, uint64_t* totalIn, double* oursTotal, double*
     std::printf("%s: input bytes: %zu\n", part.name.c_str(), size);
     std::printf("%s: compressed / input: %.4f\n", part.name.c_str(), double(stream.size()) / size);
     std::printf("%s: encode MB/s: %.1f\n", part.name.c_str(), MegabytesPerSecond(size, encode));
+    std::vector<uint8_t> best;
+    double encodeBest = BestSeconds([&] { best = EncodeStoredStreamBest(part.bytes.data(), part.bytes.size()); });
+    std::printf("%s: compressed / input (best): %.4f\n", part.name.c_str(), double(best.size()) / size);
+    std::printf("%s: encode MB/s (best): %.1f\n", part.name.c_str(), MegabytesPerSecond(size, encodeBest));
+    if (DecodeOurs(best) != size) std::printf("%s: MISMATCH in the best stream\n", part.name.c_str());
     std::printf("%s: decode MB/s (ours): %.1f\n", part.name.c_str(), MegabytesPerSecond(size, decodeOurs));
     std::printf("%s: decode MB/s (liblhasa -lh1-): %.1f\n", part.name.c_str(), MegabytesPerSecond(size, decodeLhasa));
     std::printf("%s: decode speed ours / liblhasa: %.2f\n", part.name.c_str(), decodeLhasa / decodeOurs);

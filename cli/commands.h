@@ -18,6 +18,7 @@ struct PackOptions {
     std::string manifest;
     DirectoryPackOptions dir; // with --dir; its diskSize is ignored in favour of diskSize below
     uint64_t diskSize = 0;    // 0: the manifest's, or a 1457664-byte floppy
+    bool best = false;        // the slower parse that gives smaller streams
     std::string output;
 };
 int RunPack(const PackOptions& options);
@@ -33,6 +34,7 @@ int RunTest(const TestOptions& options);
 struct CodecOptions {
     std::string input;
     std::string output;
+    bool best = false; // compress only: the slower parse that gives a smaller stream
 };
 int RunCompress(const CodecOptions& options);
 int RunExpand(const CodecOptions& options);

@@ -116,7 +116,8 @@ int RunCompress(const CodecOptions& options) {
                    " bytes is more than a stored stream can describe (" + std::to_string(MaxEncodableSize) + ")");
         return ExitBadInput;
     }
-    return WriteWhole(options.output, EncodeStoredStream(bytes.data(), bytes.size()));
+    return WriteWhole(options.output, options.best ? EncodeStoredStreamBest(bytes.data(), bytes.size())
+                                                   : EncodeStoredStream(bytes.data(), bytes.size()));
 }
 
 int RunExpand(const CodecOptions& options) {

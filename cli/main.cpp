@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
     packCommand->add_option("--not-installed", pack.dir.notInstalled, "With --dir: FILE is stored but not installed");
     packCommand->add_option("--uninstaller", pack.dir.uninstaller, "With --dir: FILE is the uninstaller (uninstal.exe)");
     packCommand->add_option("--disk-size", pack.diskSize, "Bytes per disk (1457664)")->check(CLI::PositiveNumber);
+    packCommand->add_flag("--best", pack.best, "Compress harder: smaller volumes, slower packing");
     packCommand->add_option("-o,--output", pack.output, "Output directory: disk1, disk2, ... below it")->required();
 
     TestOptions test;
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
     CLI::App* compressCommand = app.add_subcommand("compress", "Compress a file into one stored stream (size + LZHUF)");
     compressCommand->add_option("IN", compress.input, "The file to compress")->required();
     compressCommand->add_option("OUT", compress.output, "The stored stream to write")->required();
+    compressCommand->add_flag("--best", compress.best, "Compress harder: a smaller stream, slower");
 
     CodecOptions expand;
     CLI::App* expandCommand = app.add_subcommand("expand", "Expand one stored stream (size + LZHUF) into a file");

@@ -15,14 +15,17 @@ namespace fs = std::filesystem;
 namespace {
 
 PackManifest ManifestOf(const PackOptions& options) {
+    PackManifest manifest;
     if (!options.manifest.empty()) {
-        PackManifest manifest = LoadManifest(options.manifest);
+        manifest = LoadManifest(options.manifest);
         if (options.diskSize != 0) manifest.diskSize = options.diskSize;
-        return manifest;
+    } else {
+        DirectoryPackOptions dir = options.dir;
+        if (options.diskSize != 0) dir.diskSize = options.diskSize;
+        manifest = ManifestFromDirectory(dir);
     }
-    DirectoryPackOptions dir = options.dir;
-    if (options.diskSize != 0) dir.diskSize = options.diskSize;
-    return ManifestFromDirectory(dir);
+    manifest.best = options.best;
+    return manifest;
 }
 
 // The usage errors that the option parser cannot see: one source, and what --dir needs.

@@ -15,6 +15,7 @@ namespace {
 constexpr int MaxDistance = RingStart;
 constexpr int HashBits = 16;
 constexpr int MaxChainSteps = 32; // bounds the search per position; longer chains add little
+constexpr int BestChainSteps = 1024; // the best mode's bound: slower, a few bytes smaller
 
 // Collects bits most significant first and appends whole bytes to the stream.
 struct BitWriter {
@@ -61,6 +62,7 @@ void PutPosition(BitWriter& writer, unsigned p) {
 // so the first bytes may match into those spaces.
 struct MatchFinder {
     const std::vector<uint8_t>& text;
+    int chainSteps;
     std::vector<int64_t> head = std::vector<int64_t>(size_t{1} << HashBits, -1);
     std::vector<int64_t> previous = std::vector<int64_t>(RingSize, -1); // by position mod 4096
 
@@ -80,7 +82,7 @@ struct MatchFinder {
         const uint8_t* here = &text[position];
         int best = MatchThreshold;
         int64_t candidate = head[Hash(here)];
-        for (int steps = 0; candidate >= 0 && steps < MaxChainSteps; ++steps) {
+        for (int steps = 0; candidate >= 0 && steps < chainSteps; ++steps) {
             if (position - candidate > MaxDistance) break;
             int d = static_cast<int>(position - candidate);
             const uint8_t* there = &text[candidate];
@@ -99,22 +101,41 @@ struct MatchFinder {
     }
 };
 
-void EncodeBits(const std::vector<uint8_t>& text, BitWriter& writer) {
-    MatchFinder finder{text};
+// How hard the parse looks: the default takes the longest match at each position; the best
+// mode searches longer chains and defers a match by one literal when the next position starts
+// a longer one.
+struct ParseEffort {
+    int chainSteps;
+    bool lazy;
+};
+
+constexpr ParseEffort DefaultEffort{MaxChainSteps, false};
+constexpr ParseEffort BestEffort{BestChainSteps, true};
+
+int MatchLimit(int64_t position, int64_t end) {
+    return end - position < MaxMatch ? static_cast<int>(end - position) : MaxMatch;
+}
+
+void EncodeBits(const std::vector<uint8_t>& text, BitWriter& writer, ParseEffort effort) {
+    MatchFinder finder{text, effort.chainSteps};
     for (int64_t i = 0; i < RingStart; ++i) finder.Insert(i);
     const int64_t end = static_cast<int64_t>(text.size());
     for (int64_t i = RingStart; i < end;) {
-        int limit = end - i < MaxMatch ? static_cast<int>(end - i) : MaxMatch;
         int distance = 0;
-        int length = finder.Longest(i, limit, &distance);
+        int length = finder.Longest(i, MatchLimit(i, end), &distance);
+        finder.Insert(i);
+        if (length > 0 && effort.lazy && length < MaxMatch && i + 1 < end) {
+            int nextDistance = 0;
+            if (finder.Longest(i + 1, MatchLimit(i + 1, end), &nextDistance) > length) length = 0;
+        }
         if (length == 0) {
-            PutSymbol(writer, text[i]);
-            finder.Insert(i++);
+            PutSymbol(writer, text[i++]);
             continue;
         }
         PutSymbol(writer, 256 - MatchThreshold - 1 + length);
         PutPosition(writer, static_cast<unsigned>(distance - 1));
-        for (int k = 0; k < length; ++k) finder.Insert(i++);
+        for (int k = 1; k < length; ++k) finder.Insert(i + k);
+        i += length;
     }
     writer.Finish();
 }
@@ -148,7 +169,9 @@ std::vector<uint8_t> EncodeTokens(uint32_t size, const std::vector<LzhufToken>& 
     return stream;
 }
 
-std::vector<uint8_t> EncodeStoredStream(const uint8_t* data, size_t size) {
+namespace {
+
+std::vector<uint8_t> EncodeWith(const uint8_t* data, size_t size, ParseEffort effort) {
     if (static_cast<uint64_t>(size) > MaxEncodableSize)
         throw std::length_error("LZHUF input of " + std::to_string(size) + " bytes exceeds " +
                                 std::to_string(MaxEncodableSize) + " bytes");
@@ -158,6 +181,20 @@ std::vector<uint8_t> EncodeStoredStream(const uint8_t* data, size_t size) {
     std::copy(data, data + size, text.begin() + RingStart);
     InitTree();
     BitWriter writer{stream};
-    EncodeBits(text, writer);
+    EncodeBits(text, writer, effort);
     return stream;
+}
+
+} // namespace
+
+std::vector<uint8_t> EncodeStoredStream(const uint8_t* data, size_t size) {
+    return EncodeWith(data, size, DefaultEffort);
+}
+
+std::vector<uint8_t> EncodeStoredStreamBest(const uint8_t* data, size_t size) {
+    std::vector<uint8_t> lazy = EncodeWith(data, size, BestEffort);
+    // A deferred match can, rarely, cost more than it saves under the adaptive code; the
+    // greedy stream is kept then, so the best mode is never larger than the default.
+    std::vector<uint8_t> greedy = EncodeWith(data, size, DefaultEffort);
+    return greedy.size() < lazy.size() ? greedy : lazy;
 }

@@ -53,6 +53,7 @@ struct PackManifest {
     uint64_t diskSize = DefaultDiskSize;
     std::string setupProgram; // host path of a setup program to copy, or ""
     std::vector<ManifestFile> files;
+    bool best = false; // compress with the slower, smaller parse (pack --best)
 };
 
 // How a directory becomes a package (disksetup pack --dir).

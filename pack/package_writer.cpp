@@ -249,7 +249,8 @@ PackageImage BuildPackage(const PackManifest& manifest) {
         std::vector<uint8_t> bytes =
             ReadHostFile(manifest.files[i].source, "file " + std::to_string(i + 1));
         records.push_back(DescribeFile(manifest.files[i], i, bytes));
-        records.back().stream = EncodeStoredStream(bytes.data(), bytes.size());
+        records.back().stream = manifest.best ? EncodeStoredStreamBest(bytes.data(), bytes.size())
+                                              : EncodeStoredStream(bytes.data(), bytes.size());
     }
     CheckDistinctNames(records);
 

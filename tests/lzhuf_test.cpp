@@ -188,6 +188,25 @@ TEST(LzhufEncoder, StreamsOfTheCorpusExpandToTheirInput) {
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
+// The best mode's streams expand exactly, never exceed the default's, repeat byte for byte,
+// and are strictly smaller for text, where deferred and farther-searched matches pay off.
+TEST(LzhufEncoder, BestStreamsOfTheCorpusExpandAndAreNoLarger) {
+    ScriptedBoxes boxes;
+    for (const CorpusItem& item : CodecCorpus()) {
+        std::vector<uint8_t> best = EncodeStoredStreamBest(item.bytes.data(), item.bytes.size());
+        std::vector<uint8_t> normal = EncodeStoredStream(item.bytes.data(), item.bytes.size());
+        EXPECT_LE(best.size(), normal.size()) << item.name;
+        Expansion out = ExpandInMemory(best);
+        EXPECT_EQ(out.status, StatusOk) << item.name;
+        EXPECT_TRUE(out.bytes == item.bytes) << item.name;
+        EXPECT_EQ(EncodeStoredStreamBest(item.bytes.data(), item.bytes.size()), best) << item.name << " is not deterministic";
+    }
+    std::vector<uint8_t> text = TextBytes(200000, 5);
+    EXPECT_LT(EncodeStoredStreamBest(text.data(), text.size()).size(),
+              EncodeStoredStream(text.data(), text.size()).size());
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
 TEST(LzhufEncoder, CodesLongerThan16BitsRoundTrip) {
     std::vector<uint8_t> expected;
     std::vector<LzhufToken> parse = DeepCodeParse(&expected);

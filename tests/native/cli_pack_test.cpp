@@ -53,12 +53,12 @@ class CliPack : public ::testing::Test {
     }
     // Packs src on disks of size bytes into out; every stream of LEVELS.DAT and SPACE.EXE
     // crosses at least one disk.
-    CommandResult PackDir(const std::string& out, uint64_t size) {
+    CommandResult PackDir(const std::string& out, uint64_t size, const std::string& extra = "") {
         return RunCommand(
             Cli("pack --dir " + ShellQuote((root_ / "src").string()) +
                 " --program SPACE.EXE --title 'Space Game' --uninstaller UNINST.EXE"
                 " --not-installed README.TXT --shared DATA/LEVELS.DAT=1.2.3.4 --disk-size " +
-                std::to_string(size) + " -o " + ShellQuote((root_ / out).string())));
+                std::to_string(size) + extra + " -o " + ShellQuote((root_ / out).string())));
     }
     CommandResult Test(const std::string& args) { return RunCommand(Cli("test " + args)); }
     std::string Disk(const std::string& out, int n) {
@@ -138,6 +138,43 @@ TEST_F(CliPack, MultiDiskPackageTestsIntactAndPacksTheSameTwice) {
     EXPECT_TRUE(Contains(r.out, "5 files: 5 intact, 0 damaged\n")) << r.out;
     // The catalogue file itself is a path to test, too.
     EXPECT_EQ(Test(ShellQuote((root_ / "one/disk1/SETUP.bin").string())).exitCode, 0);
+}
+
+// Bytes of every file below dir: what a package occupies on its disks.
+uintmax_t TotalBytes(const fs::path& dir) {
+    uintmax_t total = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        if (entry.is_regular_file()) total += entry.file_size();
+    return total;
+}
+
+TEST_F(CliPack, BestPackagesTestIntactAndAreNoLarger) {
+    ASSERT_EQ(PackDir("plain", 4000).exitCode, 0);
+    CommandResult r = PackDir("best", 4000, " --best");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_LE(TotalBytes(root_ / "best"), TotalBytes(root_ / "plain"));
+    r = Test(Disk("best", 1));
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_TRUE(Contains(r.out, "5 files: 5 intact, 0 damaged\n")) << r.out;
+
+    // The manifest form, and compress, take the flag too; compress --best is smaller on text.
+    WriteFile(root_ / "m.toml", "program = \"SPACE.EXE\"\ntitle = \"Space Game\"\n[[file]]\n"
+                                "source = \"src/SPACE.EXE\"\nname = \"SPACE.EXE\"\n");
+    r = RunCommand(Cli("pack --best " + ShellQuote((root_ / "m.toml").string()) + " -o " +
+                       ShellQuote((root_ / "mbest").string())));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(Test(Disk("mbest", 1)).exitCode, 0);
+    std::string text;
+    for (int i = 0; text.size() < 60000; ++i)
+        text += "line " + std::to_string(i * 7919 % 1000) + " of the " + (i % 3 ? "setup" : "readme") + " text\n";
+    WriteFile(root_ / "text.txt", text);
+    std::string in = ShellQuote((root_ / "text.txt").string());
+    ASSERT_EQ(RunCommand(Cli("compress " + in + " " + ShellQuote((root_ / "a.lzh").string()))).exitCode, 0);
+    ASSERT_EQ(RunCommand(Cli("compress --best " + in + " " + ShellQuote((root_ / "b.lzh").string()))).exitCode, 0);
+    EXPECT_LT(fs::file_size(root_ / "b.lzh"), fs::file_size(root_ / "a.lzh"));
+    ASSERT_EQ(RunCommand(Cli("expand " + ShellQuote((root_ / "b.lzh").string()) + " " +
+                             ShellQuote((root_ / "b.txt").string()))).exitCode, 0);
+    EXPECT_EQ(ReadFile(root_ / "b.txt"), text);
 }
 
 TEST_F(CliPack, MissingDiskNamesTheDiskAndThePathsTried) {

@@ -27,6 +27,14 @@ TEST(LhasaInterop, LhasaExpandsOurStreamsOfTheCorpus) {
     }
 }
 
+TEST(LhasaInterop, LhasaExpandsOurBestStreamsOfTheCorpus) {
+    for (const CorpusItem& item : CodecCorpus()) {
+        if (item.bytes.empty()) continue;
+        std::vector<uint8_t> stream = EncodeStoredStreamBest(item.bytes.data(), item.bytes.size());
+        EXPECT_TRUE(LhasaOutput(stream) == item.bytes) << item.name;
+    }
+}
+
 TEST(LhasaInterop, LhasaExpandsCodesLongerThan16Bits) {
     std::vector<uint8_t> expected;
     std::vector<LzhufToken> parse = DeepCodeParse(&expected);
@@ -57,9 +65,12 @@ TEST(LhasaInterop, LhasaExpandsOurStreamsOfHostFiles) {
         std::vector<uint8_t> bytes = ReadHostFile(path);
         if (bytes.empty()) continue;
         bytes.resize(std::min<size_t>(bytes.size(), 1u << 20));
-        std::vector<uint8_t> stream = EncodeStoredStream(bytes.data(), bytes.size());
-        EXPECT_TRUE(LhasaOutput(stream) == bytes) << path;
-        EXPECT_TRUE(ExpandInMemory(stream).bytes == bytes) << path;
+        for (bool best : {false, true}) {
+            std::vector<uint8_t> stream = best ? EncodeStoredStreamBest(bytes.data(), bytes.size())
+                                               : EncodeStoredStream(bytes.data(), bytes.size());
+            EXPECT_TRUE(LhasaOutput(stream) == bytes) << path << (best ? " (best)" : "");
+            EXPECT_TRUE(ExpandInMemory(stream).bytes == bytes) << path << (best ? " (best)" : "");
+        }
         ++compared;
     }
     if (compared == 0) GTEST_SKIP() << "no host files to compress";
