@@ -52,15 +52,19 @@ int AnswerBox(PlatformWindow, const char* text, const char* caption, uint32_t ty
     // The disk prompt, for CurrentDisk, is the only question of the transfer with OK and Cancel.
     if ((type & 0x0F) == BoxOkCancel) return AnswerTransferDiskPrompt();
     int answer;
+    bool shown = false;
     if (State.yes) {
         answer = RuleAnswer(type);
     } else if (isatty(STDIN_FILENO)) {
         answer = PosixTerminalPrompter(text, caption, type);
+        shown = true;
     } else {
         answer = RefusedAnswer(type);
     }
     if (answer == AnswerIgnore) ++State.log.ignored;
-    if (answer == AnswerCancel || answer == AnswerAbort || answer == AnswerNo)
+    // A warning with only OK (a read error naming the record) that nobody saw is printed too.
+    bool unseenWarning = (type & 0x0F) == BoxOk && !shown;
+    if (answer == AnswerCancel || answer == AnswerAbort || answer == AnswerNo || unseenWarning)
         State.log.failures.push_back(EscapeName(text));
     return answer;
 }
