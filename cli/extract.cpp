@@ -13,6 +13,7 @@
 #include "platform/posix/posix_platform.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -23,14 +24,19 @@ constexpr char OutputDrive = 'O'; // the output directory as a drive: nothing li
 
 // The path below the output drive for a catalogue Name: a drive letter and leading
 // backslashes (a rooted or UNC name) are dropped, so every name starts at the drive's root,
-// and '..' never climbs above it. False for a name that leaves no file name.
-bool ExtractionPath(const char* name, char* path) {
+// and '..' never climbs above it. False for a name that leaves no file name, or for one too
+// long to fit, whose length *tooLong then holds (0 otherwise).
+bool ExtractionPath(const char* name, char* path, size_t* tooLong) {
     const char* rest = name;
     if (rest[0] != '\0' && rest[1] == ':') rest += 2;
     while (*rest == '\\' || *rest == '/')
         ++rest;
     std::snprintf(path, PathSize, "%c:\\", OutputDrive);
-    if (!AppendText(path, PathSize, rest)) return false;
+    *tooLong = 0;
+    if (!AppendText(path, PathSize, rest)) {
+        *tooLong = std::strlen(rest);
+        return false;
+    }
     std::string host = PosixHostPath(path);
     return !host.empty() && host != PosixDriveRoot(OutputDrive);
 }
@@ -55,9 +61,15 @@ StatusCode ExtractAll(bool all, uint32_t* written, uint32_t* refused) {
         if (!Wanted(record, all) || PumpTransferMessages() != 0) continue;
         char path[PathSize] = {};
         ShowTransferName(RecordName(record));
-        if (ExtractionPath(RecordName(record), path)) {
+        size_t tooLong = 0;
+        if (ExtractionPath(RecordName(record), path, &tooLong)) {
             status = PlaceFileAt(record, path);
             *written += status == StatusOk;
+        } else if (tooLong != 0) {
+            PrintError(EscapeName(RecordName(record)) + ": the name is " +
+                       std::to_string(tooLong) + " characters, more than the " +
+                       std::to_string(PathSize - 4) + " a path below the output allows; skipped");
+            ++*refused;
         } else {
             PrintError(EscapeName(RecordName(record)) +
                        ": the name leaves no file name below the output; skipped");

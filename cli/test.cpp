@@ -59,10 +59,12 @@ std::vector<std::string> TestRecord(const uint8_t* record, uint8_t* outputBuffer
     StatusCode status = DecodeFile();
     // A stream whose codes ran past the stored data left the reader at its end (-1), where it
     // can say whether a Volume came up short.
-    std::string end = status == StatusOk ? CheckStreamEnd()
-                      : StreamOverrun()  ? VolumeEndProblem()
-                                         : "";
+    // A piece that starts past its Volume's end stops the stream before any byte; with no
+    // disk problem to explain it, the unread piece is the problem.
     std::vector<std::string> problems = TakeDiskNotes();
+    std::string end = status == StatusOk                       ? CheckStreamEnd()
+                      : StreamOverrun() || problems.empty() ? VolumeEndProblem()
+                                                              : "";
     if (!end.empty()) problems.push_back(end);
     if (status != StatusOk && problems.empty())
         problems.push_back("the stored stream ends inside its 4-byte size");
