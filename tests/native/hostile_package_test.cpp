@@ -1,0 +1,233 @@
+// Hostile packages against disksetup list, test, extract and install: names that try to leave
+// the target, Segments that point past their Volume or at disks that are not there, a size
+// prefix that claims 4 GB, a catalogue whose record count lies and a Volume whose disk lies.
+#include "lzhuf/encoder.h"
+#include "tests/support/catalogue_bytes.h"
+#include "tests/support/run_command.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/test_package.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<uint8_t> ReadHost(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// Every regular file below root, as relative paths.
+std::set<std::string> FilesBelow(const fs::path& root) {
+    std::set<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.is_regular_file()) files.insert(fs::relative(entry.path(), root).string());
+    return files;
+}
+
+std::vector<uint8_t> Stored(const std::vector<uint8_t>& bytes) {
+    return EncodeStoredStream(bytes.data(), bytes.size());
+}
+
+// A Volume that says it is disk `disk`, followed by the given pieces.
+std::vector<uint8_t> VolumeBytes(uint16_t disk, const std::vector<std::vector<uint8_t>>& pieces) {
+    std::vector<uint8_t> out = {static_cast<uint8_t>(disk), static_cast<uint8_t>(disk >> 8)};
+    for (const auto& piece : pieces)
+        out.insert(out.end(), piece.begin(), piece.end());
+    return out;
+}
+
+class Hostile : public ::testing::Test {
+  protected:
+    CommandResult Run(const std::string& args) {
+        return RunCommand(std::string(DISKSETUP_CLI) + " " + args);
+    }
+    fs::path Host(const std::string& relative) {
+        return fs::path(Sandbox::Host(box_.Root())) / relative;
+    }
+    std::string Quoted(const std::string& relative) { return ShellQuote(Host(relative).string()); }
+    // Writes pkg\disk1\SETUP.bin and pkg\diskN\PROG.dat for each volume given; returns disk 1's
+    // host directory, quoted.
+    std::string WriteRaw(const std::vector<RecordSpec>& records,
+                         const std::map<int, std::vector<uint8_t>>& volumes, int count = -1) {
+        box_.Write(box_.Path("pkg\\disk1\\SETUP.bin"),
+                   CatalogueBytes("IDSK", "PROG.EXE", "Hostile", records, count));
+        for (const auto& [disk, bytes] : volumes)
+            box_.Write(box_.Path("pkg\\disk" + std::to_string(disk) + "\\PROG.dat"), bytes);
+        return Quoted("pkg/disk1");
+    }
+    std::string Write(const TestPackage& package) {
+        WriteTestPackage(box_, package, box_.Path("pkg\\"));
+        return Quoted("pkg/disk1");
+    }
+    // The files added below the sandbox since `before`.
+    std::set<std::string> Added(const std::set<std::string>& before) {
+        std::set<std::string> added;
+        for (const std::string& f : FilesBelow(Host("")))
+            if (!before.count(f)) added.insert(f);
+        return added;
+    }
+
+    Sandbox box_;
+};
+
+// The odd names: reserved devices, trailing dots and spaces, control characters, names that
+// climb, rooted, drive-lettered and UNC names; the 259- and 260-character ones only where
+// the command cannot take them.
+TestPackage OddNames(bool withLongNames) {
+    TestPackage package{
+        .files = {{.name = "CON", .bytes = PatternBytes(1, 1)},
+                  {.name = "NUL", .bytes = PatternBytes(2, 2)},
+                  {.name = "COM1", .bytes = PatternBytes(3, 3)},
+                  {.name = "dots...", .bytes = PatternBytes(4, 4)},
+                  {.name = "space  ", .bytes = PatternBytes(5, 5)},
+                  {.name = "ctl\x01\x1f\x7f", .bytes = PatternBytes(6, 6)},
+                  {.name = "..\\..\\..\\..\\up", .bytes = PatternBytes(9, 9)},
+                  {.name = "Z:\\zed", .bytes = PatternBytes(10, 10)},
+                  {.name = "\\lead", .bytes = PatternBytes(11, 11)},
+                  {.name = "\\\\server\\share\\unc", .bytes = PatternBytes(12, 12)}}};
+    if (withLongNames) {
+        package.files.push_back({.name = std::string(259, 'L'), .bytes = PatternBytes(7, 7)});
+        package.files.push_back({.name = std::string(260, 'M'), .bytes = PatternBytes(8, 8)});
+    }
+    return package;
+}
+
+TEST_F(Hostile, ListAndTestShowOddNamesEscapedAndIntact) {
+    std::string disk = Write(OddNames(true));
+    CommandResult r = Run("list " + disk);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Records:  12\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" ctl\\x01\\x1F\\x7F "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" \\\\server\\share\\unc "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(std::string(260, 'M') + " 1:"), std::string::npos) << r.out;
+    r = Run("test " + disk);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("ok       ctl\\x01\\x1F\\x7F (6 bytes)\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("ok       " + std::string(259, 'L') + " (7 bytes)\n"), std::string::npos);
+    EXPECT_NE(r.out.find("12 files: 12 intact, 0 damaged\n"), std::string::npos) << r.out;
+}
+
+TEST_F(Hostile, ExtractKeepsOddNamesInsideTheOutputAndRefusesOverlongOnes) {
+    std::string disk = Write(OddNames(true));
+    std::set<std::string> before = FilesBelow(Host(""));
+    CommandResult r = Run("extract " + disk + " -d " + Quoted("out"));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "10 files extracted to " + Host("out").string() + "\n");
+    EXPECT_NE(r.err.find("disksetup: " + std::string(259, 'L') +
+                         ": the name is 259 characters, more than the 256 a path below the "
+                         "output allows; skipped\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find(std::string(260, 'M') + ": the name is 260 characters"), std::string::npos);
+    EXPECT_EQ(Added(before),
+              std::set<std::string>({"out/CON", "out/NUL", "out/COM1", "out/dots...",
+                                     "out/space  ", "out/ctl\x01\x1f\x7f", "out/up", "out/zed",
+                                     "out/lead", "out/server/share/unc"}));
+    EXPECT_EQ(ReadHost(Host("out/CON")), PatternBytes(1, 1));
+    EXPECT_EQ(ReadHost(Host("out/space  ")), PatternBytes(5, 5));
+    EXPECT_EQ(ReadHost(Host("out/up")), PatternBytes(9, 9));
+}
+
+TEST_F(Hostile, InstallKeepsOddNamesBelowTheRoot) {
+    std::string disk = Write(OddNames(false));
+    std::set<std::string> before = FilesBelow(Host(""));
+    CommandResult r = Run("install " + disk + " --root " + Quoted("root"));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("10 of 10 files placed in C:\\WINDOWS\\PROG\\"), std::string::npos);
+    // C:\ is the root: climbing names stop there, other drives and UNC names land below it.
+    EXPECT_EQ(Added(before),
+              std::set<std::string>(
+                  {"root/WINDOWS/PROG/CON", "root/WINDOWS/PROG/NUL", "root/WINDOWS/PROG/COM1",
+                   "root/WINDOWS/PROG/dots...", "root/WINDOWS/PROG/space  ",
+                   "root/WINDOWS/PROG/ctl\x01\x1f\x7f", "root/WINDOWS/zom.ini", "root/up",
+                   "root/zed", "root/lead", "root/server/share/unc"}));
+    EXPECT_EQ(ReadHost(Host("root/server/share/unc")), PatternBytes(12, 12));
+    EXPECT_EQ(ReadHost(Host("root/WINDOWS/PROG/NUL")), PatternBytes(2, 2));
+}
+
+TEST_F(Hostile, InstallStopsAtANameTooLongForTheDestination) {
+    std::string disk = Write(
+        {.files = {{.name = "FIRST", .bytes = PatternBytes(3)},
+                   {.name = std::string(259, 'L'), .bytes = PatternBytes(7)},
+                   {.name = "AFTER", .bytes = PatternBytes(4)}}});
+    std::set<std::string> before = FilesBelow(Host(""));
+    CommandResult r = Run("install " + disk + " --root " + Quoted("root"));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find("disksetup: " + std::string(259, 'L') + ": write error!\n"),
+              std::string::npos)
+        << r.err;
+    // The summary counts the refused file among those placed; the bytes tell the truth.
+    EXPECT_NE(r.out.find(", 3 bytes (incomplete)\n"), std::string::npos) << r.out;
+    EXPECT_EQ(Added(before), std::set<std::string>({"root/WINDOWS/PROG/FIRST"}));
+}
+
+// Records whose Segments point past their Volume, far past it, twice at the same bytes, at
+// disk 0 (no Segment at all), at a disk that does not exist, and at a disk whose Volume says
+// it is another.
+std::vector<RecordSpec> BadSegmentRecords(uint32_t al, uint32_t bl) {
+    return {{.name = "GOOD", .segments = {{1, 2, al}}},
+            {.name = "PAST", .segments = {{1, 2 + al, bl + 50}}},
+            {.name = "FAR", .segments = {{1, 100000, 10}}},
+            {.name = "OVERLAP", .segments = {{1, 2, al}, {1, 2, al}}},
+            {.name = "DISK0", .segments = {{0, 2, al}}},
+            {.name = "DISK9", .segments = {{9, 2, al}}},
+            {.name = "LIAR2", .segments = {{2, 2, al}}}};
+}
+
+TEST_F(Hostile, TestNamesEachBadSegmentWithItsNumbers) {
+    std::vector<uint8_t> a = Stored(PatternBytes(100, 1)), b = Stored(PatternBytes(200, 2));
+    std::string disk = WriteRaw(BadSegmentRecords(a.size(), b.size()),
+                                {{1, VolumeBytes(1, {a, b})}, {2, VolumeBytes(3, {a})}});
+    ASSERT_EQ(a.size() + b.size() + 2, 333u);
+    CommandResult r = Run("list " + disk);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find(" OVERLAP                  1:2+111 1:2+111\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" DISK0                    (empty)\n"), std::string::npos) << r.out;
+    r = Run("test " + disk);
+    EXPECT_EQ(r.exitCode, 2);
+    std::string volume1 = Host("pkg/disk1/PROG.dat").string();
+    for (const std::string& line : std::vector<std::string>{
+             "ok       GOOD (100 bytes)\n",
+          "DAMAGED  PAST\n         PAST: read error! (reading the piece at offset 113 of 270 "
+          "bytes from the Volume of disk 1, " + volume1 + ", 333 bytes)\n",
+          "DAMAGED  FAR\n         the Volume of disk 1 (" + volume1 +
+              ", 333 bytes) ends inside the piece at offset 100000 of 10 bytes\n",
+          "ok       OVERLAP (100 bytes)\n",
+          "DAMAGED  DISK0\n         the stored stream ends inside its 4-byte size\n",
+          "DAMAGED  DISK9\n         disk 9 is missing; tried " + Host("pkg/disk9").string(),
+          "DAMAGED  LIAR2\n         disk 2: the Volume " + Host("pkg/disk2/PROG.dat").string() +
+              " holds disk 3, not disk 2\n",
+          "7 files: 2 intact, 5 damaged\n"})
+        EXPECT_NE(r.out.find(line), std::string::npos) << line << "\nin\n" << r.out;
+}
+
+TEST_F(Hostile, ExtractAndInstallNameTheRecordCutShortAndStopThere) {
+    std::vector<uint8_t> a = Stored(PatternBytes(100, 1)), b = Stored(PatternBytes(200, 2));
+    std::string disk = WriteRaw(BadSegmentRecords(a.size(), b.size()),
+                                {{1, VolumeBytes(1, {a, b})}, {2, VolumeBytes(3, {a})}});
+    std::set<std::string> before = FilesBelow(Host(""));
+    CommandResult r = Run("extract " + disk + " -d " + Quoted("out"));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.out, "1 file extracted to " + Host("out").string() + "\n");
+    EXPECT_EQ(r.err, "disksetup: PAST: read error!\n");
+    // The cut-short file stays as far as it was written, inside the output.
+    EXPECT_EQ(Added(before), std::set<std::string>({"out/GOOD", "out/PAST"}));
+    EXPECT_EQ(ReadHost(Host("out/GOOD")), PatternBytes(100, 1));
+
+    before = FilesBelow(Host(""));
+    r = Run("install " + disk + " --root " + Quoted("root"));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.err, "disksetup: PAST: read error!\n");
+    EXPECT_NE(r.out.find(", 100 bytes (incomplete)\n"), std::string::npos) << r.out;
+    EXPECT_EQ(Added(before),
+              std::set<std::string>({"root/WINDOWS/PROG/GOOD", "root/WINDOWS/PROG/PAST"}));
+}
+
+} // namespace
