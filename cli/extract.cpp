@@ -101,6 +101,8 @@ int RunExtract(const ExtractOptions& options) {
     if (status == StatusOk) status = ExtractAll(options.all, &written, &refused);
     ReleaseVolumeReader();
     StopBoxAnswers();
+    std::string silent = SilentStopText(status);
+    if (!silent.empty()) PrintError(silent);
     for (const std::string& text : BoxAnswers().failures)
         PrintError(text);
     std::printf("%u file%s extracted to %s\n", written, written == 1 ? "" : "s",

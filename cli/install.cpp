@@ -140,6 +140,8 @@ void PrintSummary(StatusCode status) {
 }
 
 int Finish(StatusCode status) {
+    std::string silent = SilentStopText(status);
+    if (!silent.empty()) PrintError(silent);
     for (const std::string& text : BoxAnswers().failures)
         PrintError(text);
     if (status == MsgNoMemory || status == MsgWindowProblem) PrintError(StatusText(status, ""));

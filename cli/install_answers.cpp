@@ -19,6 +19,7 @@ struct AnswerState {
 AnswerState State;
 
 int AnswerTransferDiskPrompt() {
+    State.log.anyBox = true;
     std::string problem;
     int answer = AnswerDiskPrompt(State.folders, &State.lastDisk, &problem);
     if (!problem.empty()) {
@@ -51,6 +52,7 @@ int RefusedAnswer(uint32_t type) {
 int AnswerBox(PlatformWindow, const char* text, const char* caption, uint32_t type) {
     // The disk prompt, for CurrentDisk, is the only question of the transfer with OK and Cancel.
     if ((type & 0x0F) == BoxOkCancel) return AnswerTransferDiskPrompt();
+    State.log.anyBox = true;
     int answer;
     bool shown = false;
     if (State.yes) {
@@ -100,4 +102,9 @@ void StopBoxAnswers() {
 
 BoxAnswerLog& BoxAnswers() {
     return State.log;
+}
+
+std::string SilentStopText(int status) {
+    if (status != StatusCancelled || State.log.anyBox || CurrentRecord == nullptr) return "";
+    return EscapeName(RecordName(CurrentRecord)) + ": the stored stream ends inside its 4-byte size";
 }

@@ -17,6 +17,7 @@ struct BoxAnswerLog {
     std::vector<std::string> failures; // texts of the questions answered Cancel, Abort or No
     unsigned ignored = 0;              // files skipped with Ignore
     bool diskMissing = false;          // a disk could not be found
+    bool anyBox = false;               // some box was raised
 };
 
 // yes: answer without asking: Ignore a file that cannot be replaced, Cancel a failed read or
@@ -24,3 +25,6 @@ struct BoxAnswerLog {
 void StartBoxAnswers(const DiskFolders& folders, bool yes);
 void StopBoxAnswers();
 BoxAnswerLog& BoxAnswers();
+// For a transfer stopped (status 2) without any box: the record it stopped at and why, since
+// a stored stream that ends inside its 4-byte size shows no message. "" otherwise.
+std::string SilentStopText(int status);

@@ -230,4 +230,66 @@ TEST_F(Hostile, ExtractAndInstallNameTheRecordCutShortAndStopThere) {
               std::set<std::string>({"root/WINDOWS/PROG/GOOD", "root/WINDOWS/PROG/PAST"}));
 }
 
+TEST_F(Hostile, ExtractAndInstallNameARecordWhoseStreamHasNoBytes) {
+    std::vector<uint8_t> a = Stored(PatternBytes(100, 1)), b = Stored(PatternBytes(200, 2));
+    for (size_t k : {2, 4}) { // FAR: the piece starts past the Volume; DISK0: no Segment at all
+        std::vector<RecordSpec> all = BadSegmentRecords(a.size(), b.size());
+        std::string disk = WriteRaw({all[0], all[k]}, {{1, VolumeBytes(1, {a, b})}});
+        std::set<std::string> before = FilesBelow(Host(""));
+        std::string out = "out" + std::to_string(k), root = "root" + std::to_string(k);
+        CommandResult r = Run("extract " + disk + " -d " + Quoted(out));
+        EXPECT_EQ(r.exitCode, 3);
+        EXPECT_EQ(r.err, "disksetup: " + all[k].name +
+                             ": the stored stream ends inside its 4-byte size\n");
+        r = Run("install " + disk + " --root " + Quoted(root));
+        EXPECT_EQ(r.exitCode, 3);
+        EXPECT_EQ(r.err, "disksetup: " + all[k].name +
+                             ": the stored stream ends inside its 4-byte size\n");
+        EXPECT_NE(r.out.find(", 100 bytes (incomplete)\n"), std::string::npos) << r.out;
+        std::set<std::string> added = Added(before);
+        for (const std::string& f : added)
+            EXPECT_TRUE(f.rfind(out + "/", 0) == 0 || f.rfind(root + "/", 0) == 0) << f;
+        EXPECT_TRUE(added.count(out + "/GOOD") && added.count(root + "/WINDOWS/PROG/GOOD"));
+    }
+}
+
+TEST_F(Hostile, MissingDiskAndLyingVolumeStopExtractAndInstallWithTheirNumbers) {
+    std::vector<uint8_t> a = Stored(PatternBytes(100, 1)), b = Stored(PatternBytes(200, 2));
+    std::vector<RecordSpec> all = BadSegmentRecords(a.size(), b.size());
+    std::string disk = WriteRaw({all[0], all[5]}, {{1, VolumeBytes(1, {a, b})}});
+    CommandResult r = Run("extract " + disk + " -d " + Quoted("out"));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("disk 9 is missing; tried " + Host("pkg/disk9").string()),
+              std::string::npos)
+        << r.err;
+    disk = WriteRaw({all[0], all[6]}, {{1, VolumeBytes(1, {a, b})}, {2, VolumeBytes(3, {a})}});
+    r = Run("install " + disk + " --root " + Quoted("root"));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "disksetup: disk 2: the Volume " + Host("pkg/disk2/PROG.dat").string() +
+                         " holds disk 3, not disk 2\n");
+    EXPECT_EQ(ReadHost(Host("root/WINDOWS/PROG/GOOD")), PatternBytes(100, 1));
+    EXPECT_FALSE(fs::exists(Host("root/WINDOWS/zom.ini")));
+}
+
+TEST_F(Hostile, RecordCountThatLies) {
+    std::vector<uint8_t> a = Stored(PatternBytes(100, 1));
+    uint32_t al = a.size();
+    std::vector<RecordSpec> records = {{.name = "ONE", .segments = {{1, 2, al}}},
+                                       {.name = "TWO", .segments = {{1, 2, al}}}};
+    // More records claimed than the file holds: the catalogue is refused, naming its file.
+    std::string disk = WriteRaw(records, {{1, VolumeBytes(1, {a})}}, 5);
+    for (const std::string& command :
+         std::vector<std::string>{"list ", "test ", "extract -d " + Quoted("out") + " "}) {
+        CommandResult r = Run(command + disk);
+        EXPECT_EQ(r.exitCode, 2) << command;
+        EXPECT_EQ(r.err, "disksetup: " + Host("pkg/disk1/SETUP.bin").string() + ": read error!\n");
+    }
+    EXPECT_FALSE(fs::exists(Host("out/ONE")));
+    // Fewer: only those are read.
+    disk = WriteRaw(records, {{1, VolumeBytes(1, {a})}}, 1);
+    CommandResult r = Run("test " + disk);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "ok       ONE (100 bytes)\n1 file: 1 intact, 0 damaged\n");
+}
+
 } // namespace
