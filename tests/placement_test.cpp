@@ -9,25 +9,20 @@
 #include "tests/support/test_package.h"
 #include "tests/support/transfer_screen_recorder.h"
 
+#include "tests/support/transfer_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 namespace {
 
-class Placement : public ::testing::Test {
+class Placement : public TransferFixture {
   protected:
-    void SetUp() override { ResetTransferScreen(); }
-    void TearDown() override {
-        ReleaseVolumeReader();
-        ReleaseCatalogue();
-        EXPECT_EQ(LockedBlocksInUse(), 0);
-    }
     // Loads a package of files and places its record number index into dest.
     void Load(TestPackage package) {
         package_ = std::move(package);
-        box_.MakeDirectory(dest_);
-        ASSERT_EQ(InstallTestPackage(box_, package_, box_.Path("pkg\\"), dest_), 0);
+        TransferFixture::Load(package_);
     }
     const uint8_t* Record(int index) {
         const uint8_t* record = FirstRecord();
@@ -38,8 +33,6 @@ class Placement : public ::testing::Test {
     StatusCode Place(int index) { return PlaceFile(Record(index), dest_.c_str()); }
     std::vector<uint8_t> Catalogue() { return box_.Read(box_.Path("pkg\\disk1\\SETUP.bin")); }
 
-    Sandbox box_;
-    std::string dest_ = box_.Path("dest\\");
     TestPackage package_;
 };
 

@@ -9,26 +9,16 @@
 #include "tests/support/test_package.h"
 #include "tests/support/transfer_screen_recorder.h"
 
+#include "tests/support/transfer_fixture.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
-class Transfer : public ::testing::Test {
+class Transfer : public TransferFixture {
   protected:
-    void SetUp() override { ResetTransferScreen(); }
-    void TearDown() override {
-        ReleaseVolumeReader();
-        ReleaseCatalogue();
-        EXPECT_EQ(LockedBlocksInUse(), 0);
-    }
-    void Load(const TestPackage& package) {
-        box_.MakeDirectory(dest_);
-        ASSERT_EQ(InstallTestPackage(box_, package, box_.Path("pkg\\"), dest_), 0);
-    }
     std::vector<uint8_t> Catalogue() { return box_.Read(box_.Path("pkg\\disk1\\SETUP.bin")); }
 
-    Sandbox box_;
-    std::string dest_ = box_.Path("dest\\");
 };
 
 TEST_F(Transfer, ThreeFilesShowZeroThirtyThreeSixtySixHundred) {

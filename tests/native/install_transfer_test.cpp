@@ -14,6 +14,8 @@
 #include "tests/support/test_package.h"
 #include "tests/support/transfer_screen_recorder.h"
 
+#include "tests/support/transfer_fixture.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -29,21 +31,12 @@ std::vector<uint8_t> Dll(uint32_t ms, uint32_t ls = 0) {
     return BuildPeImage(options);
 }
 
-class NativeTransfer : public ::testing::Test {
+class NativeTransfer : public TransferFixture {
   protected:
     void SetUp() override {
-        ResetTransferScreen();
+        TransferFixture::SetUp();
         PosixSetSystemDirectory("C:\\WINDOWS\\SYSTEM");
         box_.MakeDirectory(system_);
-    }
-    void TearDown() override {
-        ReleaseVolumeReader();
-        ReleaseCatalogue();
-        EXPECT_EQ(LockedBlocksInUse(), 0);
-    }
-    void Load(const TestPackage& package) {
-        box_.MakeDirectory(dest_);
-        ASSERT_EQ(InstallTestPackage(box_, package, box_.Path("pkg\\"), dest_), 0);
     }
     // A package of one shared library of version ms.ls (its bytes a PE image saying so) and
     // one ordinary file.
@@ -53,8 +46,6 @@ class NativeTransfer : public ::testing::Test {
                  {.name = name, .bytes = Dll(ms, ls), .flags = 2, .versionMs = ms, .versionLs = ls},
                  {.name = "APP.EXE", .bytes = PatternBytes(100)}}});
     }
-    Sandbox box_;
-    std::string dest_ = box_.Path("dest\\");
     std::string system_ = "C:\\WINDOWS\\SYSTEM\\";
 };
 
