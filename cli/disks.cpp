@@ -2,6 +2,7 @@
 #include "cli/disks.h"
 
 #include "cli/cli.h"
+#include "lzhuf/decoder.h"
 
 #include "package/catalogue.h"
 #include "package/volume.h"
@@ -156,6 +157,8 @@ int AnswerBox(PlatformWindow, const char* text, const char*, uint32_t type) {
         note.replace(at, std::string(VolumePath).size(),
                      PosixHostPath(VolumePath) + " (the Volume of disk " +
                          std::to_string(CurrentDisk) + ")");
+    else if (StreamOverrun())
+        note += OverrunContext();
     else
         note += PieceContext();
     Answers->notes.push_back(EscapeName(note.c_str()));
@@ -163,6 +166,12 @@ int AnswerBox(PlatformWindow, const char* text, const char*, uint32_t type) {
 }
 
 } // namespace
+
+std::string OverrunContext() {
+    if (!StreamOverrun()) return "";
+    return " (its stored data ends before its size of " + std::to_string(StreamClaimedSize()) +
+           " bytes is reached)";
+}
 
 int AnswerDiskPrompt(const DiskFolders& folders, unsigned* lastDisk, std::string* problem) {
     unsigned disk = CurrentDisk;

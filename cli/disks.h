@@ -41,3 +41,7 @@ void StopDiskAnswers();
 void StartFileForDiskAnswers();
 // What the boxes told since the last call, one sentence each.
 std::vector<std::string> TakeDiskNotes();
+
+// For a box about a stream whose codes ran past its stored data: " (its stored data ends
+// before its size of N bytes is reached)"; otherwise "".
+std::string OverrunContext();

@@ -127,7 +127,7 @@ void PrintProgramGroup() {
 void PrintSummary(StatusCode status) {
     const TransferCounts& t = TransferTally;
     unsigned ignored = BoxAnswers().ignored;
-    uint32_t handled = t.done - t.sharedSkipped - t.unplaced;
+    uint32_t handled = t.done - t.sharedSkipped - t.unplaced - t.failed;
     uint32_t placed = handled > ignored ? handled - ignored : 0;
     std::printf(
         "%u of %u file%s placed in %s, %u skipped as older than the installed copy, %u ignored, "

@@ -2,6 +2,7 @@
 #include "cli/install_answers.h"
 
 #include "cli/cli.h"
+#include "cli/disks.h"
 #include "package/catalogue.h"
 #include "package/volume.h"
 #include "platform/posix/posix_platform.h"
@@ -67,7 +68,7 @@ int AnswerBox(PlatformWindow, const char* text, const char* caption, uint32_t ty
     // A warning with only OK (a read error naming the record) that nobody saw is printed too.
     bool unseenWarning = (type & 0x0F) == BoxOk && !shown;
     if (answer == AnswerCancel || answer == AnswerAbort || answer == AnswerNo || unseenWarning)
-        State.log.failures.push_back(EscapeName(text));
+        State.log.failures.push_back(EscapeName(text) + OverrunContext());
     return answer;
 }
 

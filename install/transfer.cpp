@@ -91,6 +91,7 @@ StatusCode RunPass(bool shared, StatusCode result) {
         if (!Transferred(record) || RecordIsShared(record) != shared) continue;
         ShowTransferName(RecordName(record));
         result = shared ? PlaceSharedFile(record) : PlaceFile(record, InstallDir);
+        if (result != StatusOk) ++TransferTally.failed;
         CountDone();
     }
     return result;
@@ -128,7 +129,7 @@ int TransferPercent(uint32_t done, uint32_t total) {
 }
 
 StatusCode RunTransfer() {
-    TransferTally = TransferCounts{CountTransferRecords(), 0, 0, 0};
+    TransferTally = TransferCounts{CountTransferRecords(), 0, 0, 0, 0};
     if (TransferTally.toTransfer == 0) return StatusOk;
     if (!BeginTransferScreen()) return MsgWindowProblem;
     UpdateProgress(0);

@@ -19,6 +19,7 @@ struct TransferCounts {
     uint32_t done;          // records handled in either pass
     uint32_t sharedSkipped; // shared files left alone because the installed copy is newer
     uint32_t unplaced;      // records named "dva.386": queried, never placed
+    uint32_t failed;        // records whose handling ended in failure (the pass stops there)
 };
 extern TransferCounts TransferTally;
 

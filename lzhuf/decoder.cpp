@@ -20,6 +20,14 @@ namespace {
 // when more of their bits were taken than the input still holds undelivered.
 uint64_t MissingBytes;
 
+// Past the end of the stored data every bit reads as 0, so a stream cut short near its end
+// still comes out at its full size. Beyond this many zero bytes the expansion stops: the
+// stream is damaged whatever comes next, and a size that lies (up to 4 GB) would otherwise
+// spend minutes filling the target with zero-bit output.
+constexpr uint64_t MaxMissingBytes = 1 << 20;
+bool StoppedPastData; // the expansion stopped at MaxMissingBytes
+uint32_t ClaimedSize;
+
 inline uint64_t LoadBigEndian(const uint8_t* p) {
     uint64_t word;
     std::memcpy(&word, p, sizeof word);
@@ -47,6 +55,10 @@ inline bool Refill(uint64_t& buffer, uint32_t& count) {
         int b = ReadStoredByte();
         if (b < 0) {
             if (b != -1) return false;
+            if (MissingBytes >= MaxMissingBytes) {
+                StoppedPastData = true;
+                return false;
+            }
             b = 0;
             ++MissingBytes;
         }
@@ -133,6 +145,8 @@ int ReadEightBits() { return TakeBits(BitBuffer, BitCount, 8); }
 
 bool StreamOverrun() { return MissingBytes * 8 > BitCount; } // 64-bit: a 4 GB size may take that many
 
+uint32_t StreamClaimedSize() { return ClaimedSize; }
+
 int DecodeSymbol() { return TakeSymbol(BitBuffer, BitCount); }
 
 int DecodeMatchOffset() { return TakeMatchOffset(BitBuffer, BitCount); }
@@ -143,6 +157,8 @@ void ResetDecoder() {
     BitBuffer = 0;
     BitCount = 0;
     MissingBytes = 0;
+    StoppedPastData = false;
+    ClaimedSize = 0;
     std::memset(RingBuffer, 0, sizeof RingBuffer);
     std::memset(FreqTable, 0, sizeof FreqTable);
     std::memset(ChildTable, 0, sizeof ChildTable);
@@ -251,10 +267,13 @@ StatusCode DecodeFile() {
     ResetDecoder();
     uint32_t size;
     if (ReadStoredSize(&size) != 0) return StatusCancelled;
+    ClaimedSize = size;
     if (size == 0) return StatusOk;
     InitTree();
     std::memset(RingBuffer, ' ', RingStart);
-    if (ExpandSymbols(size) != StatusOk) return StatusCancelled;
+    StatusCode status = ExpandSymbols(size);
+    // A stream stopped for running too far past its data keeps what it produced.
+    if (status != StatusOk && !StoppedPastData) return StatusCancelled;
     if (FlushOutput() != StatusOk) return StatusCancelled;
     if (StreamOverrun()) {
         ReportOverrun();

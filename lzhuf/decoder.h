@@ -24,7 +24,9 @@ extern const char* StreamName;
 // its size, which shows none), or when the stream is damaged: its codes ran past the stored
 // data. A damaged stream is still expanded to its full size (the missing bits read as 0) and
 // written, then "%s: read error!" (35) names CurrentRecord's Name, or else StreamName or
-// TargetPath. A match that would run past the size is cut there. Leaves the target open.
+// TargetPath; only a stream that needs more than a megabyte of missing bytes stops there
+// instead, short of its size. A match that would run past the size is cut there. Leaves the
+// target open.
 StatusCode DecodeFile();
 
 // Internal steps, exposed for the tests. Each returns -2 when the reader failed or was
@@ -35,3 +37,5 @@ int ReadBit();           // the next bit of the stream (missing bits read as 0)
 int ReadEightBits();     // the next 8 bits of the stream
 // True when the codes decoded so far took bits from beyond the end of the stored data.
 bool StreamOverrun();
+// The size the current stream's 4-byte prefix gives (0 before it has been read).
+uint32_t StreamClaimedSize();

@@ -45,7 +45,9 @@ TEST_F(DestinationTest, ProposalIsTheProgramsNameInTheWindowsDirectory) {
     InsvPackage = false;
     std::strcpy(Header.ProgramName, "GAME");
     ProposeInstallDir();
-    if (std::strchr(windows, '.') == nullptr) EXPECT_EQ(std::string(InstallDir), std::string(windows) + "\\GAME");
+    if (std::strchr(windows, '.') == nullptr) {
+        EXPECT_EQ(std::string(InstallDir), std::string(windows) + "\\GAME");
+    }
 }
 
 TEST(FreeSpace, KilobytesNeverWrapAndUnknownDisksSaySo) {

@@ -108,6 +108,23 @@ TEST(LzhufDamage, EveryCutOfAStreamIsReportedButTheWholeStreamIsNot) {
     EXPECT_TRUE(none.Boxes().empty());
 }
 
+TEST(LzhufDamage, ASizeFarBeyondTheDataStopsAfterAMegabyteOfMissingBytes) {
+    // 20000 bytes from a bare size prefix still come out whole (see the truncated vectors);
+    // 4 GB - 1 do not: the expansion stops, reports the damage and keeps what it made.
+    std::vector<uint8_t> stream = EncodeStoredStream(TextBytes(3000, 4).data(), 3000);
+    stream[0] = stream[1] = stream[2] = stream[3] = 0xFF;
+    ScriptedBoxes boxes({AnswerOk});
+    Expansion out = ExpandInMemory(stream, "HUGE.DAT");
+    EXPECT_EQ(out.status, StatusCancelled);
+    EXPECT_TRUE(StreamOverrun());
+    EXPECT_EQ(StreamClaimedSize(), 0xFFFFFFFFu);
+    ASSERT_GT(out.bytes.size(), 3000u);
+    EXPECT_LT(out.bytes.size(), 64u << 20);
+    EXPECT_TRUE(std::equal(out.bytes.begin(), out.bytes.begin() + 3000, TextBytes(3000, 4).begin()));
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, "HUGE.DAT: read error!");
+}
+
 TEST(LzhufDamage, SizePrefixDecidesWhatIsProduced) {
     ScriptedBoxes boxes;
     // A stream that ends within its size prefix fails without a message.

@@ -293,3 +293,39 @@ TEST_F(Hostile, RecordCountThatLies) {
 }
 
 } // namespace
+
+// A stream whose size prefix claims 4 GB - 1 over 100 bytes' worth of codes: its data runs out
+// and the expansion stops after a bounded amount of zero-bit output instead of writing gigabytes;
+// the record is named with the size it claims, and the files before it stay installed.
+TEST_F(Hostile, SizeClaimingFourGigabytesStopsSoonAndIsNamed) {
+    std::vector<uint8_t> a = Stored(PatternBytes(100, 1)), huge = Stored(PatternBytes(100, 3));
+    huge[0] = huge[1] = huge[2] = huge[3] = 0xFF;
+    uint32_t al = a.size(), hl = huge.size();
+    std::vector<RecordSpec> records = {{.name = "FIRST", .segments = {{1, 2, al}}},
+                                       {.name = "HUGE", .segments = {{1, 2 + al, hl}}},
+                                       {.name = "LAST", .segments = {{1, 2, al}}}};
+    std::string disk = WriteRaw(records, {{1, VolumeBytes(1, {a, huge})}});
+    const std::string claim = " (its stored data ends before its size of 4294967295 bytes is reached)";
+
+    CommandResult r = Run("test " + disk);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "ok       FIRST (100 bytes)\nDAMAGED  HUGE\n         HUGE: read error!" + claim +
+                         "\nok       LAST (100 bytes)\n3 files: 2 intact, 1 damaged\n");
+
+    r = Run("extract " + disk + " -d " + Quoted("out"));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.err, "disksetup: HUGE: read error!" + claim + "\n");
+    EXPECT_EQ(r.out, "1 file extracted to " + Host("out").string() + "\n");
+    uintmax_t written = fs::file_size(Host("out/HUGE"));
+    EXPECT_GT(written, 100u);            // the stored part and some zero-bit output
+    EXPECT_LT(written, 64u << 20);       // never the claimed gigabytes
+    EXPECT_EQ(ReadHost(Host("out/FIRST")), PatternBytes(100, 1));
+    EXPECT_FALSE(fs::exists(Host("out/LAST")));
+
+    r = Run("install " + disk + " --root " + Quoted("root"));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.err, "disksetup: HUGE: read error!" + claim + "\n");
+    // The summary counts FIRST only: HUGE was stopped and LAST never reached.
+    EXPECT_EQ(r.out.rfind("1 of 3 files placed in C:\\WINDOWS\\PROG\\, 0 skipped", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find(" (incomplete)\n"), std::string::npos) << r.out;
+}
