@@ -3,6 +3,7 @@
 #include "package/catalogue.h"
 #include "package/memory.h"
 #include "package/paths.h"
+#include "tests/support/open_files.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/test_package.h"
 
@@ -16,7 +17,11 @@ class PlainCopy : public ::testing::Test {
         box_.MakeDirectory(dest_);
         CopyText(SetupDir, PathSize, box_.Path("setup\\").c_str());
     }
-    void TearDown() override { EXPECT_EQ(LockedBlocksInUse(), 0); }
+    void TearDown() override {
+        EXPECT_EQ(LockedBlocksInUse(), 0);
+        released_.ExpectReleased();
+    }
+    ReleaseCheck released_;
     void Source(const std::vector<uint8_t>& bytes) {
         box_.Write(box_.Path("setup\\SRC.BIN"), bytes);
     }

@@ -10,6 +10,7 @@
 #include "package/volume.h"
 #include "platform/posix/posix_platform.h"
 #include "tests/support/pe_image.h"
+#include "tests/support/open_files.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/test_package.h"
 #include "tests/support/transfer_screen_recorder.h"
@@ -245,7 +246,11 @@ class CopyFaults : public ::testing::Test {
         CopyText(SetupDir, PathSize, box_.Path("setup\\").c_str());
         box_.Write(box_.Path("setup\\SRC.BIN"), source_);
     }
-    void TearDown() override { EXPECT_EQ(LockedBlocksInUse(), 0); }
+    void TearDown() override {
+        EXPECT_EQ(LockedBlocksInUse(), 0);
+        released_.ExpectReleased();
+    }
+    ReleaseCheck released_;
     StatusCode Copy() { return CopyPlainFile("OUT.BIN", "SRC.BIN", dest_.c_str()); }
     std::vector<uint8_t> Prefix(size_t n) { return {source_.begin(), source_.begin() + n}; }
 

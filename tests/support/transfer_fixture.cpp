@@ -12,6 +12,7 @@ void TransferFixture::TearDown() {
     ReleaseVolumeReader();
     ReleaseCatalogue();
     EXPECT_EQ(LockedBlocksInUse(), 0);
+    released_.ExpectReleased();
 }
 
 void TransferFixture::Load(const TestPackage& package) {

@@ -2,6 +2,7 @@
 // and a check that every block of the run was released.
 #pragma once
 
+#include "tests/support/open_files.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/test_package.h"
 
@@ -16,6 +17,7 @@ class TransferFixture : public ::testing::Test {
     // Writes package below pkg\ and makes it ready for a transfer into dest_.
     void Load(const TestPackage& package);
 
+    ReleaseCheck released_; // taken before the sandbox makes its files
     Sandbox box_;
     std::string dest_ = box_.Path("dest\\");
 };
