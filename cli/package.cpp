@@ -8,7 +8,9 @@
 #include <strings.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -45,6 +47,40 @@ int FindCatalogue(const fs::path& dir, fs::path* found) {
     return ExitBadInput;
 }
 
+// Why the loader refused the catalogue at host as damaged, with the numbers: " (...)", or ""
+// when the file reads back sound (it changed, or the failure was not about its contents).
+std::string CatalogueDamage(const std::string& host) {
+    std::ifstream in(host, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    if (bytes.size() < CatalogueHeaderSize)
+        return " (the file holds " + std::to_string(bytes.size()) + " bytes, fewer than the " +
+               std::to_string(CatalogueHeaderSize) + " of its header)";
+    CatalogueHeader header;
+    std::memcpy(&header, bytes.data(), sizeof header);
+    if (std::memchr(header.ProgramName, 0, sizeof header.ProgramName) == nullptr)
+        return " (the header's program name has no terminating zero in its " +
+               std::to_string(HeaderProgramNameSize) + " bytes)";
+    if (std::memchr(header.Title, 0, sizeof header.Title) == nullptr)
+        return " (the header's title has no terminating zero in its " +
+               std::to_string(HeaderTitleSize) + " bytes)";
+    const uint8_t* area = bytes.data() + CatalogueHeaderSize;
+    uint32_t size = static_cast<uint32_t>(bytes.size() - CatalogueHeaderSize);
+    uint32_t count = ReadU16(header.RecordCountBytes);
+    uint32_t bad = FirstBadRecord(area, size, count);
+    if (bad == count) return "";
+    uint32_t at = 0;
+    for (uint32_t i = 0; i < bad; ++i) at += ReadU16(area + at);
+    std::string what = " (the header counts " + std::to_string(count) + " records; record " +
+                       std::to_string(bad + 1) + " at offset " +
+                       std::to_string(CatalogueHeaderSize + at);
+    uint32_t length = size - at >= 2 ? ReadU16(area + at) : 0;
+    if (size - at < 2 || length > size - at)
+        return what + " does not lie whole within the file's " + std::to_string(bytes.size()) +
+               " bytes)";
+    return what + " is malformed: its Length of " + std::to_string(length) +
+           " bytes does not hold its fields, name and Segment list with their ends)";
+}
+
 } // namespace
 
 int OpenPackage(const std::string& path, OpenedPackage* package) {
@@ -73,7 +109,8 @@ int OpenPackage(const std::string& path, OpenedPackage* package) {
 
     StatusCode status = LoadCatalogue();
     if (status == StatusOk) return ExitOk;
-    PrintError(StatusText(status, package->catalogueHost));
+    std::string damage = status == MsgReadError ? CatalogueDamage(package->catalogueHost) : "";
+    PrintError(StatusText(status, package->catalogueHost) + damage);
     return status == MsgNoMemory ? ExitFailed : ExitBadInput;
 }
 

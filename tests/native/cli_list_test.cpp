@@ -66,12 +66,27 @@ TEST_F(CliList, DamagedOrMissingCataloguesAreBadInputInTheProgramsWords) {
     CommandResult r = RunCommand(List(ShellQuote(Sandbox::Host(box_.Path("bad")))));
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "disksetup: " + Sandbox::Host(box_.Path("bad")) + "/SETUP.bin: read error!\n");
+    EXPECT_EQ(r.err, "disksetup: " + Sandbox::Host(box_.Path("bad")) +
+                         "/SETUP.bin: read error! (the header counts 9 records; record 5 at offset "
+                         "512 does not lie whole within the file's 512 bytes)\n");
 
     box_.Write(box_.Path("short\\SETUP.bin"), std::vector<uint8_t>(345, 0));
     r = RunCommand(List(ShellQuote(Sandbox::Host(box_.Path("short\\SETUP.bin")))));
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_NE(r.err.find("SETUP.bin: read error!"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("SETUP.bin: read error! (the file holds 345 bytes, fewer than the 346 of "
+                         "its header)\n"),
+              std::string::npos)
+        << r.err;
+
+    bytes = box_.Read(box_.Path("disk1\\SETUP.bin"));
+    std::fill(bytes.begin() + 264, bytes.begin() + 344, 'T'); // a title without its end
+    box_.Write(box_.Path("untitled\\SETUP.bin"), bytes);
+    r = RunCommand(List(ShellQuote(Sandbox::Host(box_.Path("untitled")))));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("SETUP.bin: read error! (the header's title has no terminating zero in "
+                         "its 80 bytes)\n"),
+              std::string::npos)
+        << r.err;
 
     r = RunCommand(List(ShellQuote(disk_ + "/NOPE.bin")));
     EXPECT_EQ(r.exitCode, 2);

@@ -282,7 +282,9 @@ TEST_F(Hostile, RecordCountThatLies) {
          std::vector<std::string>{"list ", "test ", "extract -d " + Quoted("out") + " "}) {
         CommandResult r = Run(command + disk);
         EXPECT_EQ(r.exitCode, 2) << command;
-        EXPECT_EQ(r.err, "disksetup: " + Host("pkg/disk1/SETUP.bin").string() + ": read error!\n");
+        EXPECT_EQ(r.err, "disksetup: " + Host("pkg/disk1/SETUP.bin").string() +
+                             ": read error! (the header counts 5 records; record 3 at offset 408 "
+                             "does not lie whole within the file's 408 bytes)\n");
     }
     EXPECT_FALSE(fs::exists(Host("out/ONE")));
     // Fewer: only those are read.
@@ -290,9 +292,17 @@ TEST_F(Hostile, RecordCountThatLies) {
     CommandResult r = Run("test " + disk);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "ok       ONE (100 bytes)\n1 file: 1 intact, 0 damaged\n");
+    // A record whose Length is too short for its own Segment list.
+    records[1].lengthAdjust = -12;
+    disk = WriteRaw(records, {{1, VolumeBytes(1, {a})}});
+    r = Run("install " + disk + " --root " + Quoted("root"));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "disksetup: " + Host("pkg/disk1/SETUP.bin").string() +
+                         ": read error! (the header counts 2 records; record 2 at offset 377 is "
+                         "malformed: its Length of 19 bytes does not hold its fields, name and "
+                         "Segment list with their ends)\n");
+    EXPECT_FALSE(fs::exists(Host("root/WINDOWS/PROG")));
 }
-
-} // namespace
 
 // A stream whose size prefix claims 4 GB - 1 over 100 bytes' worth of codes: its data runs out
 // and the expansion stops after a bounded amount of zero-bit output instead of writing gigabytes;
@@ -329,3 +339,5 @@ TEST_F(Hostile, SizeClaimingFourGigabytesStopsSoonAndIsNamed) {
     EXPECT_EQ(r.out.rfind("1 of 3 files placed in C:\\WINDOWS\\PROG\\, 0 skipped", 0), 0u) << r.out;
     EXPECT_NE(r.out.find(" (incomplete)\n"), std::string::npos) << r.out;
 }
+
+} // namespace
