@@ -7,6 +7,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -29,8 +30,10 @@ int FindCatalogue(const fs::path& dir, fs::path* found) {
         PrintError(StatusText(MsgReadError, dir.string()));
         return ExitBadInput;
     }
-    for (const fs::path& p : candidates)
-        if (strcasecmp(p.filename().c_str(), "SETUP.bin") == 0) candidates = {p};
+    auto setup = std::find_if(candidates.begin(), candidates.end(), [](const fs::path& p) {
+        return strcasecmp(p.filename().c_str(), "SETUP.bin") == 0;
+    });
+    if (setup != candidates.end()) candidates = {*setup};
     if (candidates.size() == 1) {
         *found = candidates[0];
         return ExitOk;
