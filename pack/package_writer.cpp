@@ -231,12 +231,13 @@ PackageImage BuildPackage(const PackManifest& manifest) {
                         " records");
 
     PackageImage image;
-    image.catalogueName = manifest.setup + ".bin";
-    image.volumeName = VolumeNameOf(manifest.program);
+    // The files on disk go by the names the setup program forms from the header's ANSI text.
+    image.catalogueName = setup + ".bin";
+    image.volumeName = VolumeNameOf(program);
     if (!manifest.setupProgram.empty()) {
         image.setupProgram = ReadHostFile(manifest.setupProgram, "setup program");
         std::string extension = fs::path(manifest.setupProgram).extension().string();
-        image.setupProgramName = manifest.setup + (extension.empty() ? ".EXE" : extension);
+        image.setupProgramName = setup + (extension.empty() ? ".EXE" : extension);
     }
     CheckFirstDiskRoom(manifest, image.setupProgram.size());
     std::vector<PendingRecord> records;

@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
 namespace {
 
 std::string Cli(const std::string& args) { return std::string(DISKSETUP_CLI) + " " + args; }
@@ -29,6 +34,31 @@ TEST(PackageNames, SetupCatalogueIsChosenAmongSeveral) {
     EXPECT_NE(r.out.find("Program:  SPACE.EXE\nTitle:    Space Game\n"), std::string::npos)
         << r.out;
     EXPECT_EQ(r.err, "");
+}
+
+// Names given as UTF-8 on the command line are stored as Latin-1 in the catalogue's header,
+// and the setup program looks for the Volume, catalogue and setup program by those bytes.
+TEST(PackageNames, PackNamesItsFilesInLatin1) {
+    Sandbox box;
+    fs::path root = Sandbox::Host(box.Path(""));
+    fs::create_directories(root / "src");
+    std::ofstream(root / "src/README.TXT", std::ios::binary) << "read me\n";
+    std::ofstream(root / "INSTALL.EXE", std::ios::binary) << "MZ";
+    std::string out = (root / "out").string();
+    CommandResult r = RunCommand(Cli("pack --dir " + ShellQuote((root / "src").string()) +
+                                     " --program 'SP\xC3\x84""CE.EXE' --setup 'INST\xC3\x84LL'"
+                                     " --setup-program " +
+                                     ShellQuote((root / "INSTALL.EXE").string()) +
+                                     " --title 'Space Game' -o " + ShellQuote(out)));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+
+    fs::path disk = root / "out/disk1";
+    EXPECT_TRUE(fs::exists(disk / "SP\xC4""CE.dat"));
+    EXPECT_TRUE(fs::exists(disk / "INST\xC4LL.bin"));
+    EXPECT_TRUE(fs::exists(disk / "INST\xC4LL.EXE"));
+    r = RunCommand(Cli("test " + ShellQuote(disk.string())));
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(r.out, "ok       README.TXT (8 bytes)\n1 file: 1 intact, 0 damaged\n");
 }
 
 } // namespace
