@@ -1,6 +1,8 @@
 // The demo package's uninstaller: reads its data file (the package's catalogue, under its own
 // name with ".bin") and says which application it belongs to. Removing files is not part of
 // the demo.
+#include "package/catalogue.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -11,17 +13,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     GetModuleFileNameA(nullptr, path, MAX_PATH - 4);
     char* dot = std::strrchr(path, '.');
     if (dot != nullptr) std::strcpy(dot, ".bin");
-    char title[81] = "(unknown)";
+    char title[HeaderTitleSize + 1] = "(unknown)";
     if (FILE* data = std::fopen(path, "rb")) {
-        char header[346];
-        if (std::fread(header, 1, sizeof header, data) == sizeof header) {
-            std::memcpy(title, header + 264, 80);
-            title[80] = '\0';
+        CatalogueHeader header;
+        if (std::fread(&header, 1, sizeof header, data) == sizeof header) {
+            std::memcpy(title, header.Title, HeaderTitleSize);
+            title[HeaderTitleSize] = '\0';
         }
         std::fclose(data);
     }
     char text[400];
-    std::snprintf(text, sizeof text, "This is the uninstaller of %s.\n\nIts data file: %s", title, path);
+    std::snprintf(text, sizeof text, "This is the uninstaller of %s.\n\nIts data file: %s", title,
+                  path);
     MessageBoxA(nullptr, text, "Uninstall", MB_OK);
     return 0;
 }
