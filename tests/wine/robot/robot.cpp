@@ -8,9 +8,12 @@
 // Screenshots are taken by the host: the robot writes ARTIFACT-DIR\shot.request holding
 // "NAME FORMAT" and waits for ARTIFACT-DIR\NAME.done, which the host's script writes after
 // NAME.png (and NAME.bmp when FORMAT is bmp). Disk swaps likewise: swap.request holds N, and
-// the host answers with swap-N.done once drive A: holds disk N.
+// the host answers with swap-N.done once drive A: holds disk N. For grow.request the host
+// enlarges the scenario's small drive and answers with grow.done.
 #include "screen.h"
 #include "script.h"
+
+#include "resources/resource_ids.h"
 
 #include <windows.h>
 
@@ -57,16 +60,25 @@ Robot R;
     throw StepFailed(message);
 }
 
-// Polls condition every 50 ms until it holds or the step's time runs out. describe says what
-// was awaited, for the failure message.
-void WaitFor(const std::function<bool()>& condition, const std::string& describe) {
+// Polls condition every pollMs until it holds or the step's time runs out. describe says what
+// was awaited and what was last seen, for the failure message; it is called only then.
+void WaitFor(const std::function<bool()>& condition, const std::function<std::string()>& describe,
+             DWORD pollMs = 50) {
     DWORD start = GetTickCount();
     for (;;) {
         if (condition()) return;
         if (GetTickCount() - start > R.timeoutMs)
-            Fail("timed out after " + std::to_string(R.timeoutMs) + " ms waiting for " + describe);
-        Sleep(50);
+            Fail("timed out after " + std::to_string(R.timeoutMs) + " ms waiting for " +
+                 describe());
+        Sleep(pollMs);
     }
+}
+
+// The template of SETUP.EXE's dialog id; fails when it has none.
+const DialogTemplate& Template(int id) {
+    auto found = R.templates.find(id);
+    if (found == R.templates.end()) Fail("SETUP.EXE has no dialog template " + std::to_string(id));
+    return found->second;
 }
 
 DWORD FirstId() {
@@ -81,7 +93,7 @@ bool Running(const PROCESS_INFORMATION& process) {
 HWND Backdrop() {
     HWND backdrop = nullptr;
     WaitFor([&] { return (backdrop = FindBackdrop(FirstId())) != nullptr; },
-            "a backdrop window of class AtoaClass");
+            [] { return std::string("a backdrop window of class AtoaClass"); });
     return backdrop;
 }
 
@@ -120,7 +132,8 @@ void LogDialog(const Dialog& dialog) {
         R.Log("  " + line);
 }
 
-// Waits until the current dialog's control id satisfies test; what names the property.
+// Waits until property reads expected of control id of the current dialog; what names the
+// property for the failure message.
 void ExpectControl(int id, const std::string& what, const std::string& expected,
                    const std::function<std::string(const Control&)>& property) {
     std::string found = "(no such control)";
@@ -132,8 +145,10 @@ void ExpectControl(int id, const std::string& what, const std::string& expected,
             found = control ? property(*control) : "(no such control)";
             return found == expected;
         },
-        "control " + std::to_string(id) + " " + what + " " + Quote(expected) + ", found " +
-            Quote(found));
+        [&] {
+            return "control " + std::to_string(id) + " " + what + " " + Quote(expected) +
+                   ", found " + Quote(found);
+        });
 }
 
 PROCESS_INFORMATION StartSetup() {
@@ -158,13 +173,15 @@ DWORD WaitForExit(const PROCESS_INFORMATION& process, const std::string& name) {
 }
 
 // Presses a button of dialog with a posted BM_CLICK, refusing a disabled or hidden one.
-void Press(const Dialog& dialog, int id) {
+// Returns the button, as read with the dialog.
+const Control& Press(const Dialog& dialog, int id) {
     const Control* control = FindControl(dialog, id);
     if (control == nullptr)
         Fail("no control " + std::to_string(id) + " in " + Quote(dialog.caption));
     if (!control->enabled) Fail("control " + std::to_string(id) + " is disabled");
     if (!control->visible) Fail("control " + std::to_string(id) + " is hidden");
     PostMessageA(control->window, BM_CLICK, 0, 0);
+    return *control;
 }
 
 bool IsChoiceButton(const Control& control) {
@@ -184,18 +201,31 @@ void AwaitDialogLeft(HWND window) {
             Dialog now;
             return !FindActiveDialog(R.first.dwProcessId, now) || now.window != window;
         },
-        "the dialog to go away after the click");
+        [] { return std::string("the dialog to go away after the click"); });
+}
+
+std::string ControlText(const Control& c) {
+    return c.text;
+}
+std::string ControlEnabled(const Control& c) {
+    return c.enabled ? "yes" : "no";
+}
+std::string ControlVisible(const Control& c) {
+    return c.visible ? "yes" : "no";
+}
+std::string ControlChecked(const Control& c) {
+    return c.checked ? "yes" : "no";
+}
+std::string ControlClass(const Control& c) {
+    return c.className;
 }
 
 void Click(const Step& step) {
     Need(step, 1);
     int id = Number(step.words[1]);
     Dialog dialog = CurrentDialog();
-    Press(dialog, id);
-    const Control* control = FindControl(dialog, id);
-    if (IsChoiceButton(*control)) {
-        ExpectControl(id, "checked", "yes",
-                      [](const Control& c) { return std::string(c.checked ? "yes" : "no"); });
+    if (IsChoiceButton(Press(dialog, id))) {
+        ExpectControl(id, "checked", "yes", ControlChecked);
     } else {
         AwaitDialogLeft(dialog.window);
     }
@@ -203,7 +233,8 @@ void Click(const Step& step) {
 
 Dialog CurrentBox() {
     Dialog box;
-    WaitFor([&] { return FindActiveDialog(FirstId(), box) && box.box; }, "a message box");
+    WaitFor([&] { return FindActiveDialog(FirstId(), box) && box.box; },
+            [] { return std::string("a message box"); });
     return box;
 }
 
@@ -219,24 +250,26 @@ void ExpectBox(const Step& step) {
             return found == step.words[1] &&
                    (step.words.size() < 3 || box.caption == step.words[2]);
         },
-        "message box " + Quote(step.words[1]) +
-            (step.words.size() >= 3 ? " captioned " + Quote(step.words[2]) : "") + ", found " +
-            Quote(found) + " captioned " + Quote(box.caption));
+        [&] {
+            return "message box " + Quote(step.words[1]) +
+                   (step.words.size() >= 3 ? " captioned " + Quote(step.words[2]) : "") +
+                   ", found " + Quote(found) + " captioned " + Quote(box.caption);
+        });
     LogDialog(box);
+}
+
+// Waits, polling every pollMs, until dialog id is the one to act on; returns it.
+Dialog AwaitDialog(int id, DWORD pollMs) {
+    const DialogTemplate& wanted = Template(id);
+    Dialog dialog;
+    WaitFor([&] { return FindActiveDialog(FirstId(), dialog) && MatchesTemplate(dialog, wanted); },
+            [&] { return "dialog " + std::to_string(id) + " " + Quote(wanted.caption); }, pollMs);
+    return dialog;
 }
 
 void ExpectDialog(const Step& step) {
     Need(step, 1);
-    int id = Number(step.words[1]);
-    auto found = R.templates.find(id);
-    if (found == R.templates.end()) Fail("SETUP.EXE has no dialog template " + std::to_string(id));
-    Dialog dialog;
-    WaitFor(
-        [&] {
-            return FindActiveDialog(FirstId(), dialog) && MatchesTemplate(dialog, found->second);
-        },
-        "dialog " + std::to_string(id) + " " + Quote(found->second.caption));
-    LogDialog(dialog);
+    LogDialog(AwaitDialog(Number(step.words[1]), 50));
 }
 
 // The dialog's top-left corner must be where a dialog of its size centred on (x, y) lies.
@@ -264,20 +297,27 @@ void ExpectBackdrop(const Step& step) {
     if (found != expected) Fail("backdrop at " + found + ", expected " + expected);
 }
 
-// Asks the host for a screenshot and waits for it. Returns the Windows path of the image.
-std::string Screenshot(const std::string& name, const std::string& format) {
-    std::string done = R.artifacts + "\\" + name + ".done";
-    DeleteFileA(done.c_str());
-    std::string request = R.artifacts + "\\shot.request";
+// Asks the host for something and waits until it is done: the robot writes
+// ARTIFACT-DIR\KIND.request holding text, the host's script writes ARTIFACT-DIR\done.
+void AskHost(const std::string& kind, const std::string& text, const std::string& done,
+             const std::string& describe) {
+    std::string donePath = R.artifacts + "\\" + done;
+    DeleteFileA(donePath.c_str());
+    std::string request = R.artifacts + "\\" + kind + ".request";
     std::string partial = request + ".tmp";
     {
         std::ofstream out(partial, std::ios::binary);
-        out << name << " " << format << "\n";
+        out << text << "\n";
     }
     if (!MoveFileExA(partial.c_str(), request.c_str(), MOVEFILE_REPLACE_EXISTING))
         Fail("cannot write " + request);
-    WaitFor([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; },
-            "screenshot " + name + " from the host");
+    WaitFor([&] { return GetFileAttributesA(donePath.c_str()) != INVALID_FILE_ATTRIBUTES; },
+            [&] { return describe + " from the host"; });
+}
+
+// Asks the host for a screenshot and waits for it. Returns the Windows path of the image.
+std::string Screenshot(const std::string& name, const std::string& format) {
+    AskHost("shot", name + " " + format, name + ".done", "screenshot " + name);
     R.Log("  screenshot " + name + ".png");
     return R.artifacts + "\\" + name + "." + format;
 }
@@ -315,6 +355,13 @@ struct Bitmap {
     }
 };
 
+// Has the host take screenshot name as a BMP and reads it.
+Bitmap ShotBitmap(const std::string& name) {
+    Bitmap shot;
+    if (!shot.Load(Screenshot(name, "bmp"))) Fail("cannot read the screenshot " + name + ".bmp");
+    return shot;
+}
+
 // Checks two columns of the backdrop's client area, near its left and right edges, against
 // the gradient: every row y of a client area H rows high is blue 255 - 255*y/H, no red or green.
 void ExpectGradient(const Step& step) {
@@ -324,8 +371,7 @@ void ExpectGradient(const Step& step) {
     GetClientRect(backdrop, &client);
     POINT origin = {0, 0};
     ClientToScreen(backdrop, &origin);
-    Bitmap shot;
-    if (!shot.Load(Screenshot(name, "bmp"))) Fail("cannot read the screenshot " + name + ".bmp");
+    Bitmap shot = ShotBitmap(name);
     long height = client.bottom;
     if (height <= 0) Fail("the backdrop has no client area");
     for (long column : {2L, static_cast<long>(client.right) - 3}) {
@@ -355,24 +401,6 @@ void ExpectGradient(const Step& step) {
                   GetBValue(shot.Pixel(origin.x + 2, origin.y + height / 2)),
                   GetBValue(shot.Pixel(origin.x + 2, origin.y + height - 1)));
     R.Log(rows);
-}
-
-// Asks the host for something and waits until it is done: the robot writes
-// ARTIFACT-DIR\KIND.request holding text, the host's script writes ARTIFACT-DIR\done.
-void AskHost(const std::string& kind, const std::string& text, const std::string& done,
-             const std::string& describe) {
-    std::string donePath = R.artifacts + "\\" + done;
-    DeleteFileA(donePath.c_str());
-    std::string request = R.artifacts + "\\" + kind + ".request";
-    std::string partial = request + ".tmp";
-    {
-        std::ofstream out(partial, std::ios::binary);
-        out << text << "\n";
-    }
-    if (!MoveFileExA(partial.c_str(), request.c_str(), MOVEFILE_REPLACE_EXISTING))
-        Fail("cannot write " + request);
-    WaitFor([&] { return GetFileAttributesA(donePath.c_str()) != INVALID_FILE_ATTRIBUTES; },
-            describe + " from the host");
 }
 
 // Has the host re-point drive A: to disk n (it answers with swap-N.done).
@@ -408,25 +436,11 @@ void Watch(const Step& step) {
     }
 }
 
-// Waits, polling every millisecond, until dialog id is the one to act on; returns it.
-Dialog AwaitDialogNow(int id) {
-    auto found = R.templates.find(id);
-    if (found == R.templates.end()) Fail("SETUP.EXE has no dialog template " + std::to_string(id));
-    Dialog dialog;
-    DWORD start = GetTickCount();
-    while (!FindActiveDialog(FirstId(), dialog) || !MatchesTemplate(dialog, found->second)) {
-        if (GetTickCount() - start > R.timeoutMs)
-            Fail("timed out waiting for dialog " + std::to_string(id));
-        Sleep(1);
-    }
-    return dialog;
-}
-
 // press-when-up DIALOG ID: waits for dialog DIALOG as when-up does and presses its button ID
 // at once, without waiting for the dialog to go (a transfer may be quick).
 void PressWhenUp(const Step& step) {
     Need(step, 2);
-    Press(AwaitDialogNow(Number(step.words[1])), Number(step.words[2]));
+    Press(AwaitDialog(Number(step.words[1]), 1), Number(step.words[2]));
 }
 
 // The number of blocks the progress bar shows at percent in a bar W x H pixels: blocks H/2
@@ -470,16 +484,17 @@ void MoveBoxAway() {
 // row of the bar (control 102) as many runs of the active caption colour as TEXT asks for.
 void ExpectProgress(const Step& step) {
     Need(step, 1);
+    const std::string& caption = Template(DialogProgress).caption;
     HWND backdrop = Backdrop(), dialog = nullptr;
     std::string found = "(no progress dialog)";
     WaitFor(
         [&] {
-            dialog = FindWindowExA(backdrop, nullptr, "#32770", "Setup - File Transfer");
+            dialog = FindWindowExA(backdrop, nullptr, DialogClass, caption.c_str());
             HWND label = dialog ? GetDlgItem(dialog, 103) : nullptr;
             if (label != nullptr) found = WindowText(label);
             return found == step.words[1];
         },
-        "progress " + Quote(step.words[1]) + ", found " + Quote(found));
+        [&] { return "progress " + Quote(step.words[1]) + ", found " + Quote(found); });
     RECT bar;
     GetWindowRect(GetDlgItem(dialog, 102), &bar);
     long width = bar.right - bar.left, height = bar.bottom - bar.top;
@@ -489,9 +504,7 @@ void ExpectProgress(const Step& step) {
     // The dialog repaints what the box covered in its own time: look a few times.
     for (int attempt = 0; attempt < 10 && runs != expected; ++attempt) {
         if (attempt > 0) Sleep(100);
-        Bitmap shot;
-        if (!shot.Load(Screenshot(name, "bmp"))) Fail("cannot read the screenshot " + name + ".bmp");
-        runs = CountBlocks(shot, bar);
+        runs = CountBlocks(ShotBitmap(name), bar);
     }
     R.Log("  bar " + std::to_string(width) + "x" + std::to_string(height) + ": " +
           std::to_string(runs) + " blocks");
@@ -520,22 +533,6 @@ void ExpectExit(const Step& step, const PROCESS_INFORMATION& process, const std:
     if (static_cast<int>(code) != Number(step.words[1]))
         Fail(name + " ended with " + std::to_string(static_cast<int>(code)) + ", expected " +
              step.words[1]);
-}
-
-std::string ControlText(const Control& c) {
-    return c.text;
-}
-std::string ControlEnabled(const Control& c) {
-    return c.enabled ? "yes" : "no";
-}
-std::string ControlVisible(const Control& c) {
-    return c.visible ? "yes" : "no";
-}
-std::string ControlChecked(const Control& c) {
-    return c.checked ? "yes" : "no";
-}
-std::string ControlClass(const Control& c) {
-    return c.className;
 }
 
 // expect-text, -enabled, -visible, -checked, -class: ID VALUE
@@ -577,7 +574,7 @@ void ExpectCaption(const Step& step) {
             found = FindActiveDialog(FirstId(), dialog) ? dialog.caption : "(no dialog)";
             return found == step.words[1];
         },
-        "caption " + Quote(step.words[1]) + ", found " + Quote(found));
+        [&] { return "caption " + Quote(step.words[1]) + ", found " + Quote(found); });
 }
 
 void RunStep(const Step& step) {
@@ -613,7 +610,8 @@ void RunStep(const Step& step) {
     else if (command == "minimise-backdrop") {
         HWND backdrop = Backdrop();
         PostMessageA(backdrop, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-        WaitFor([&] { return IsIconic(backdrop) != FALSE; }, "the backdrop to be minimised");
+        WaitFor([&] { return IsIconic(backdrop) != FALSE; },
+                [] { return std::string("the backdrop to be minimised"); });
     } else if (command == "resize-backdrop") {
         Need(step, 2);
         HWND backdrop = Backdrop();
@@ -626,13 +624,15 @@ void RunStep(const Step& step) {
                 GetWindowRect(backdrop, &r);
                 return r.right - r.left == width && r.bottom - r.top == height;
             },
-            "the backdrop to take its new size");
+            [] { return std::string("the backdrop to take its new size"); });
     } else if (command == "expect-iconic") {
         Need(step, 1);
         bool iconic = YesNo(step.words[1]);
         HWND backdrop = Backdrop();
         WaitFor([&] { return (IsIconic(backdrop) != FALSE) == iconic; },
-                std::string("the backdrop ") + (iconic ? "minimised" : "not minimised"));
+                [&] {
+                    return std::string("the backdrop ") + (iconic ? "minimised" : "not minimised");
+                });
     } else if (command == "expect-backdrops") {
         Need(step, 1);
         int count = CountBackdrops();
@@ -654,7 +654,7 @@ void RunStep(const Step& step) {
         Watch(step);
     else if (command == "when-up") {
         Need(step, 1);
-        AwaitDialogNow(Number(step.words[1]));
+        AwaitDialog(Number(step.words[1]), 1); // polled often: the dialog may be up briefly
     } else if (command == "expect-progress")
         ExpectProgress(step);
     else if (command == "press-when-up")
@@ -677,6 +677,12 @@ void KillProcess(PROCESS_INFORMATION& process) {
     }
 }
 
+// Ends both copies of SETUP.EXE, so that a stale one does not disturb the next scenario.
+void KillBoth() {
+    KillProcess(R.first);
+    KillProcess(R.second);
+}
+
 // Runs every step; on the first failure dumps the screen and ends SETUP.EXE.
 int RunScenario(const std::vector<Step>& steps) {
     for (const Step& step : steps) {
@@ -691,15 +697,13 @@ int RunScenario(const std::vector<Step>& steps) {
                 for (const std::string& line : DescribeProcess(R.first.dwProcessId))
                     R.Log("  " + line);
             }
-            KillProcess(R.first);
-            KillProcess(R.second);
+            KillBoth();
             return 1;
         }
     }
     if (Running(R.first) || Running(R.second)) {
         R.Log("FAILED: SETUP.EXE still runs at the end of the scenario");
-        KillProcess(R.first);
-        KillProcess(R.second);
+        KillBoth();
         return 1;
     }
     R.Log("passed");

@@ -5,8 +5,6 @@
 
 namespace {
 
-const char DialogClass[] = "#32770";
-
 std::string Narrow(const wchar_t* text) {
     int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
     std::string out(size > 0 ? size - 1 : 0, '\0');
@@ -48,62 +46,45 @@ struct TemplateReader {
         at -= 2;
         return Narrow(Text().c_str());
     }
-    void AlignDword() {
-        size_t offset = static_cast<size_t>(at - start);
-        at += (4 - offset % 4) % 4;
+    // Steps over count bytes; past the end it stops there and clears ok.
+    void Skip(size_t count) {
+        if (count > static_cast<size_t>(end - at)) {
+            ok = false;
+            at = end;
+            return;
+        }
+        at += count;
     }
+    void AlignDword() { Skip((4 - static_cast<size_t>(at - start) % 4) % 4); }
 };
 
-std::string ClassOfAtom(const std::string& name) {
-    static const std::map<std::string, std::string> atoms = {
-        {"#128", "Button"},  {"#129", "Edit"},      {"#130", "Static"},
-        {"#131", "ListBox"}, {"#132", "ScrollBar"}, {"#133", "ComboBox"}};
-    auto found = atoms.find(name);
-    return found == atoms.end() ? name : found->second;
-}
-
+// Reads the caption and the control ids of a DLGTEMPLATE or DLGTEMPLATEEX, skipping the rest.
 bool ParseTemplate(const BYTE* data, DWORD size, DialogTemplate& out) {
     TemplateReader r{data, data, data + size};
     bool extended = r.Word() == 1 && r.Word() == 0xFFFF;
     r.at = data;
-    if (extended) r.at += 8; // version, signature, help id
-    DWORD exStyle = 0;
-    if (extended) {
-        exStyle = r.Dword();
-        out.style = r.Dword();
-    } else {
-        out.style = r.Dword();
-        exStyle = r.Dword();
-    }
-    (void)exStyle;
+    if (extended) r.Skip(12); // version, signature, help id, extended style
+    DWORD style = r.Dword();
+    if (!extended) r.Skip(4); // extended style
     WORD count = r.Word();
-    out.x = r.Word(), out.y = r.Word(), out.cx = r.Word(), out.cy = r.Word();
+    r.Skip(8);        // x, y, cx, cy
     r.NameOrNumber(); // menu
     r.NameOrNumber(); // class
     out.caption = Narrow(r.Text().c_str());
-    if (out.style & (DS_SETFONT | DS_SHELLFONT)) {
+    if (style & (DS_SETFONT | DS_SHELLFONT)) {
         r.Word();                // point size
-        if (extended) r.at += 4; // weight, italic, character set
+        if (extended) r.Skip(4); // weight, italic, character set
         r.Text();
     }
     for (WORD i = 0; i < count && r.ok; ++i) {
         r.AlignDword();
-        TemplateItem item;
-        if (extended) {
-            r.Dword(); // help id
-            r.Dword(); // extended style
-            item.style = r.Dword();
-        } else {
-            item.style = r.Dword();
-            r.Dword();
-        }
-        item.x = r.Word(), item.y = r.Word(), item.cx = r.Word(), item.cy = r.Word();
-        item.id = static_cast<short>(extended ? r.Dword() : r.Word());
-        item.className = ClassOfAtom(r.NameOrNumber());
-        item.text = r.NameOrNumber();
-        WORD extra = r.Word();
-        r.at += extra;
-        out.items.push_back(item);
+        r.Skip(extended ? 12 : 8); // (help id,) style and extended style
+        r.Skip(8);                 // x, y, cx, cy
+        int id = static_cast<short>(extended ? r.Dword() : r.Word());
+        r.NameOrNumber(); // class
+        r.NameOrNumber(); // text
+        r.Skip(r.Word()); // creation data, after its size
+        out.ids.push_back(id);
     }
     return r.ok;
 }
@@ -161,6 +142,33 @@ std::string RectText(const RECT& r) {
     return text;
 }
 
+// Reads a dialog window and its direct children, in their creation order.
+void ReadDialog(HWND window, HWND backdrop, bool box, Dialog& dialog) {
+    dialog = Dialog{};
+    dialog.window = window;
+    dialog.box = box;
+    dialog.caption = WindowText(window);
+    dialog.enabled = IsWindowEnabled(window) != FALSE;
+    dialog.rect = RelativeRect(window, box ? nullptr : backdrop);
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        Control control;
+        control.window = child;
+        control.id = static_cast<short>(GetDlgCtrlID(child));
+        control.className = ClassName(child);
+        control.text = WindowText(child);
+        control.enabled = IsWindowEnabled(child) != FALSE;
+        control.visible = IsWindowVisible(child) != FALSE;
+        control.style = static_cast<DWORD>(GetWindowLongPtrA(child, GWL_STYLE));
+        DWORD_PTR state = 0;
+        if (control.className == "Button" &&
+            SendMessageTimeoutA(child, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state))
+            control.checked = state == BST_CHECKED;
+        control.rect = RelativeRect(child, box ? nullptr : backdrop);
+        dialog.controls.push_back(control);
+    }
+}
+
 } // namespace
 
 std::map<int, DialogTemplate> ReadDialogTemplates(const std::string& path) {
@@ -197,32 +205,6 @@ int CountBackdrops() {
     return count;
 }
 
-void ReadDialog(HWND window, HWND backdrop, bool box, Dialog& dialog) {
-    dialog = Dialog{};
-    dialog.window = window;
-    dialog.box = box;
-    dialog.caption = WindowText(window);
-    dialog.enabled = IsWindowEnabled(window) != FALSE;
-    dialog.rect = RelativeRect(window, box ? nullptr : backdrop);
-    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        Control control;
-        control.window = child;
-        control.id = static_cast<short>(GetDlgCtrlID(child));
-        control.className = ClassName(child);
-        control.text = WindowText(child);
-        control.enabled = IsWindowEnabled(child) != FALSE;
-        control.visible = IsWindowVisible(child) != FALSE;
-        control.style = static_cast<DWORD>(GetWindowLongPtrA(child, GWL_STYLE));
-        DWORD_PTR state = 0;
-        if (control.className == "Button" &&
-            SendMessageTimeoutA(child, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state))
-            control.checked = state == BST_CHECKED;
-        control.rect = RelativeRect(child, box ? nullptr : backdrop);
-        dialog.controls.push_back(control);
-    }
-}
-
 bool FindActiveDialog(DWORD processId, Dialog& dialog) {
     HWND backdrop = FindBackdrop(processId);
     for (HWND window : ProcessWindows(processId)) {
@@ -245,9 +227,9 @@ bool FindActiveDialog(DWORD processId, Dialog& dialog) {
 
 bool MatchesTemplate(const Dialog& dialog, const DialogTemplate& dialogTemplate) {
     if (dialog.caption != dialogTemplate.caption) return false;
-    if (dialog.controls.size() != dialogTemplate.items.size()) return false;
+    if (dialog.controls.size() != dialogTemplate.ids.size()) return false;
     for (size_t i = 0; i < dialog.controls.size(); ++i)
-        if (dialog.controls[i].id != dialogTemplate.items[i].id) return false;
+        if (dialog.controls[i].id != dialogTemplate.ids[i]) return false;
     return true;
 }
 

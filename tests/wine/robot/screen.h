@@ -17,7 +17,7 @@ struct Control {
     bool visible = false;
     bool checked = false; // radio buttons and check boxes
     DWORD style = 0;
-    RECT rect = {}; // in client coordinates of the backdrop
+    RECT rect = {}; // as its dialog's rect: screen coordinates in a box, else the backdrop's
 };
 
 struct Dialog {
@@ -25,24 +25,17 @@ struct Dialog {
     bool box = false; // a top-level dialog (message box or modal dialog) rather than a child
     std::string caption;
     bool enabled = false;
-    RECT rect = {}; // in client coordinates of the backdrop (screen ones without a backdrop)
+    RECT rect = {}; // screen coordinates for a box, else client coordinates of the backdrop
     std::vector<Control> controls;
 };
 
-// One control of a dialog template.
-struct TemplateItem {
-    int id = 0;
-    std::string className;
-    std::string text;
-    DWORD style = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;
-};
+// The class of every dialog and message box.
+constexpr char DialogClass[] = "#32770";
 
+// What the robot recognises a dialog by: its caption and its controls' ids in creation order.
 struct DialogTemplate {
     std::string caption;
-    DWORD style = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;
-    std::vector<TemplateItem> items;
+    std::vector<int> ids; // as 16-bit signed numbers, like Control::id
 };
 
 // Reads every dialog template of the program at path. Empty when it has none or cannot be read.
@@ -55,8 +48,6 @@ int CountBackdrops();
 // The dialog a user would act on: a visible, enabled top-level dialog of the process (message
 // box, modal dialog), else a visible dialog child of the backdrop. False when there is none.
 bool FindActiveDialog(DWORD processId, Dialog& dialog);
-// Reads a dialog window and its direct children, in their creation order.
-void ReadDialog(HWND window, HWND backdrop, bool box, Dialog& dialog);
 // The text of a window of another process (WM_GETTEXT works for edit controls too).
 std::string WindowText(HWND window);
 

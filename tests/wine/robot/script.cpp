@@ -3,6 +3,9 @@
 
 #include <fstream>
 
+namespace {
+
+// Splits one line into words; false on an unterminated quote.
 bool SplitWords(const std::string& line, std::vector<std::string>& words) {
     words.clear();
     size_t i = 0;
@@ -38,6 +41,8 @@ bool SplitWords(const std::string& line, std::vector<std::string>& words) {
     }
     return true;
 }
+
+} // namespace
 
 bool ReadScenario(const std::string& path, std::vector<Step>& steps, std::string& error) {
     std::ifstream in(path);

@@ -14,6 +14,3 @@ struct Step {
 // with '@' (directives for the host-side script) are skipped. Inside quotes, \" is a quote,
 // \\ a backslash and \n a line feed. Returns false and sets error on a malformed line.
 bool ReadScenario(const std::string& path, std::vector<Step>& steps, std::string& error);
-
-// Splits one line into words; false on an unterminated quote.
-bool SplitWords(const std::string& line, std::vector<std::string>& words);
