@@ -49,9 +49,10 @@ uint32_t KilobytesFree(uint32_t sectorsPerCluster, uint32_t bytesPerSector, uint
 
 namespace {
 
-// Where the walk of prefixes starts: after the share of a UNC path (so '\\SRV' and
-// '\\SRV\SHARE', which cannot be made, are never tried), after the root of 'X:\', else at the
-// first backslash.
+// Where the walk of prefixes starts: after the share of a UNC path (so the first prefix is
+// '\\SRV\SHARE', entered like any other and made only when it cannot be entered), after the
+// root of 'X:\', else at the first backslash. Null when no backslash follows: the whole path is
+// then the one prefix, so a bare 'X:\' or '\\SRV' is entered, or made, like any directory.
 const char* FirstSeparator(const char* dir) {
     if (dir[0] == '\\' && dir[1] == '\\') {
         const char* server = std::strchr(dir + 2, '\\');

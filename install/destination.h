@@ -22,8 +22,10 @@ uint32_t FreeSpaceKb(const char* path);
 // The figure FreeSpaceKb shows for a disk's geometry: ((S × B) / 256 × F) / 4 kilobytes.
 uint32_t KilobytesFree(uint32_t sectorsPerCluster, uint32_t bytesPerSector, uint32_t freeClusters);
 
-// Makes every missing directory of InstallDir, shortest prefix first (a drive root and, for a
-// UNC path, the server and share are never made). InstallDir ends with a backslash afterwards.
+// Makes every missing directory of InstallDir, shortest prefix first: each prefix is entered,
+// and made only when it cannot be entered. The walk starts below a drive root and, for a UNC
+// path, at the share ('\\SRV\SHARE' is the first prefix); a drive root or a UNC server is
+// tried only when it is the whole path. InstallDir ends with a backslash afterwards.
 // Returns 0 when every directory exists, 1 when one could neither be entered nor created,
 // 0xFFFFFFFF when the work buffer cannot be had.
 uint32_t CreateInstallDirChain();

@@ -13,10 +13,11 @@
 #include <cstring>
 
 char UninstallerName[PathSize];
-const char UninstallerEntryName[] = "uninstal.exe";
 
 namespace {
 
+// The catalogue Name that marks the uninstaller entry, directly in the destination directory.
+constexpr char UninstallerEntryName[] = "uninstal.exe";
 constexpr int LastUninstallerNumber = 999; // 'unins999.exe' is taken without a test
 
 // The drive of directory ('C:'), or "" when it has none.
@@ -47,19 +48,6 @@ bool BuildTargetPath(const char* name, const char* directory, bool* uninstaller)
     return JoinTarget(directory, name);
 }
 
-// Compares the program name of an uninstaller data file (text of at most size bytes, ended by
-// the first NUL within them or by the size) with the catalogue's, ignoring letter case.
-bool SameProgramName(const char* field, size_t size) {
-    const char* own = CatalogueProgramName();
-    size_t length = strnlen(field, size);
-    if (std::strlen(own) != length) return false;
-    for (size_t i = 0; i < length; ++i) {
-        char a[2] = {field[i], 0}, b[2] = {own[i], 0};
-        if (!SameTextIgnoringCase(a, b)) return false;
-    }
-    return true;
-}
-
 // Whether the uninstaller at TargetPath belongs to this package: its data file (same name,
 // ".bin") is a catalogue whose ProgramName, bytes 4 to 263, is this package's. Changes
 // TargetPath's extension.
@@ -67,11 +55,13 @@ bool OwnUninstaller() {
     if (!ReplaceExtension(TargetPath, PathSize, ".bin")) return false;
     PlatformFile data = PlatformOpenRead(TargetPath);
     if (data == PlatformNoFile) return false;
-    char field[HeaderProgramNameSize] = {};
+    // One byte more than the field, so that a name filling it is still ended.
+    char field[HeaderProgramNameSize + 1] = {};
     int32_t got = -1;
-    if (PlatformSeek(data, 4, SeekFromCurrent) == 4) got = PlatformRead(data, field, sizeof field);
+    if (PlatformSeek(data, 4, SeekFromCurrent) == 4)
+        got = PlatformRead(data, field, HeaderProgramNameSize);
     PlatformClose(data);
-    return got > 0 && SameProgramName(field, static_cast<size_t>(got));
+    return got > 0 && SameTextIgnoringCase(field, CatalogueProgramName());
 }
 
 // Chooses UninstallerName and TargetPath for the uninstaller entry. False when a candidate

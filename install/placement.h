@@ -10,9 +10,6 @@
 // INSV package).
 extern char UninstallerName[PathSize];
 
-// The catalogue Name that marks the uninstaller entry, directly in the destination directory.
-extern const char UninstallerEntryName[]; // "uninstal.exe"
-
 // Places record (inside the loaded catalogue) below directory (ending in a backslash):
 // works out TargetPath from the record's Name (a leading backslash or a drive letter keeps
 // only the directory's drive), names the uninstaller, creates the file with its missing

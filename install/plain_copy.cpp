@@ -40,6 +40,19 @@ StatusCode WriteChunk(const char* targetPath, PlatformFile target, const uint8_t
     }
 }
 
+// Copies count bytes from source to target through buffer (at least count bytes), both files
+// positioned at the chunk's start. A short read asks 35 (sourcePath), a short write 36
+// (targetPath), Retry / Cancel; a retry starts again at the chunk's start in both files, so
+// the copy stays exact. Returns 0, or 2 after Cancel.
+StatusCode CopyChunk(const char* targetPath, const char* sourcePath, PlatformFile target,
+                     PlatformFile source, uint8_t* buffer, uint32_t count) {
+    int32_t sourceStart = PlatformSeek(source, 0, SeekFromCurrent);
+    int32_t targetStart = PlatformSeek(target, 0, SeekFromCurrent);
+    StatusCode result = ReadChunk(sourcePath, source, buffer, count, sourceStart);
+    if (result != StatusOk) return result;
+    return WriteChunk(targetPath, target, buffer, count, targetStart);
+}
+
 // Opens the source for reading and takes its size by seeking to its end and back, asking
 // Retry / Cancel while that fails.
 StatusCode OpenSource(const char* sourcePath, PlatformFile* source, int32_t* size) {
@@ -69,15 +82,6 @@ StatusCode CopyChunks(const char* targetPath, const char* sourcePath, PlatformFi
 }
 
 } // namespace
-
-StatusCode CopyChunk(const char* targetPath, const char* sourcePath, PlatformFile target,
-                     PlatformFile source, uint8_t* buffer, uint32_t count) {
-    int32_t sourceStart = PlatformSeek(source, 0, SeekFromCurrent);
-    int32_t targetStart = PlatformSeek(target, 0, SeekFromCurrent);
-    StatusCode result = ReadChunk(sourcePath, source, buffer, count, sourceStart);
-    if (result != StatusOk) return result;
-    return WriteChunk(targetPath, target, buffer, count, targetStart);
-}
 
 StatusCode CopyPlainFile(const char* targetName, const char* sourceName, const char* directory) {
     char sourcePath[PathSize] = {};

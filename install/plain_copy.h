@@ -17,10 +17,3 @@ constexpr uint32_t CopyBufferSize = 32768; // bytes per chunk
 // buffer is taken before the target is created). A path longer than 259 characters is never
 // cut: the source is refused as a read error, the target as a write error.
 StatusCode CopyPlainFile(const char* targetName, const char* sourceName, const char* directory);
-
-// Copies count bytes from source to target through buffer (at least count bytes), both files
-// positioned at the chunk's start. A short read asks 35 (sourcePath), a short write 36
-// (targetPath), Retry / Cancel; a retry starts again at the chunk's start in both files, so
-// the copy stays exact. Returns 0, or 2 after Cancel.
-StatusCode CopyChunk(const char* targetPath, const char* sourcePath, PlatformFile target,
-                     PlatformFile source, uint8_t* buffer, uint32_t count);

@@ -6,7 +6,6 @@
 #include "package/catalogue.h"
 #include "package/paths.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -31,17 +30,11 @@ void AddDirectoryAndClose(char* command) {
     Add(command, ")]");
 }
 
-const char* CatalogueTitle(char* title) {
-    std::memcpy(title, Header.Title, HeaderTitleSize);
-    title[HeaderTitleSize] = '\0';
-    return title;
-}
-
 } // namespace
 
 int BuildProgramGroupCommands(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]) {
-    char title[HeaderTitleSize + 1];
-    CatalogueTitle(title);
+    // The loader refuses a catalogue whose Title is not ended within its field.
+    const char* title = Header.Title;
     char group[256] = {}, uninstallItem[512] = {};
     PlatformLoadString(StrGroupName, group, sizeof group);
     FormatMessageText(uninstallItem, sizeof uninstallItem, StrUninstallItem, title);

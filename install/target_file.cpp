@@ -1,7 +1,6 @@
 // Creating a target file: existence test, directory walk, and the create-or-ask loop.
 #include "install/target_file.h"
 
-#include "package/paths.h"
 #include "package/volume.h"
 
 #include <cstring>

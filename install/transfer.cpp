@@ -7,15 +7,16 @@
 #include "install/target_file.h"
 #include "install/transfer_screen.h"
 #include "package/catalogue.h"
-#include "package/memory.h"
 #include "package/paths.h"
 #include "package/volume.h"
 
 char InstallDir[PathSize];
-const char UnplacedDriverName[] = "dva.386";
 TransferCounts TransferTally;
 
 namespace {
+
+// The catalogue Name of a driver that goes through the shared-file query but is never placed.
+constexpr char UnplacedDriverName[] = "dva.386";
 
 bool Transferred(const uint8_t* record) {
     return (RecordFlags(record) & FlagNotInstalled) == 0;
@@ -82,9 +83,12 @@ StatusCode PlaceSharedFile(const uint8_t* record) {
     return PlaceFile(record, destination[0] ? destination : InstallDir);
 }
 
-// One pass over all records in catalogue order; handles those for which wanted is true.
-// Stops before a record when the result so far is not 0 or the user asked to halt.
-StatusCode RunPass(bool shared, StatusCode result) {
+// One pass over all records in catalogue order; handles the transferred records that are
+// shared (pass 1) or not shared (pass 2). Handles pending messages before each record and
+// stops there when the user asked to halt, and stops after the first record that fails.
+// Returns that record's status, else 0 (also after a halt).
+StatusCode RunPass(bool shared) {
+    StatusCode result = StatusOk;
     const uint8_t* record = FirstRecord();
     for (uint16_t i = 0; i < CatalogueRecordCount(); ++i, record = NextRecord(record)) {
         if (result != StatusOk || PumpTransferMessages() != 0) break;
@@ -133,8 +137,8 @@ StatusCode RunTransfer() {
     if (TransferTally.toTransfer == 0) return StatusOk;
     if (!BeginTransferScreen()) return MsgWindowProblem;
     UpdateProgress(0);
-    StatusCode result = RunPass(true, StatusOk);
-    result = RunPass(false, result);
+    StatusCode result = RunPass(true);
+    if (result == StatusOk) result = RunPass(false);
     ReleaseVolumeReader();
     if (UninstallerName[0] != '\0' && result == StatusOk) result = CopyUninstallerData();
     int32_t halt = TransferDialogResult();
