@@ -4,16 +4,19 @@
 #include "install/program_group.h"
 #include "shell/win32/shell_state.h"
 
+#include <ddeml.h>
+
 #include <cstring>
 
 namespace {
-DWORD DdeInstance;
-} // namespace
 
+// The DDE callback: answers 0 to every transaction and does nothing else.
 HDDEDATA CALLBACK DdeClientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
     return nullptr;
 }
 
+// Sends command in a conversation of its own with service and topic "PROGMAN" (15 s timeout).
+// True when the execute transaction succeeded; nobody relies on it.
 bool SendProgmanCommand(DWORD instance, const char* command) {
     HSZ service = DdeCreateStringHandleA(instance, "PROGMAN", CP_WINANSI);
     HCONV conversation = DdeConnect(instance, service, service, nullptr);
@@ -29,18 +32,19 @@ bool SendProgmanCommand(DWORD instance, const char* command) {
     return result != nullptr;
 }
 
+} // namespace
+
 void CreateProgramGroup() {
-    DdeInstance = 0;
-    if (DdeInitializeA(&DdeInstance, DdeClientCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR)
+    DWORD instance = 0;
+    if (DdeInitializeA(&instance, DdeClientCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR)
         return;
     static char commands[MaxProgramGroupCommands][ProgramGroupCommandSize];
     int count = BuildProgramGroupCommands(commands);
     for (int i = 0; i < count; ++i) {
-        SendProgmanCommand(DdeInstance, commands[i]);
+        SendProgmanCommand(instance, commands[i]);
         // The program manager comes forward on creating the group and adding the program's
         // item; the backdrop takes the front again.
         if (i == 0 || i == 2) SetActiveWindow(BackdropWindow);
     }
-    DdeUninitialize(DdeInstance);
-    DdeInstance = 0;
+    DdeUninitialize(instance);
 }

@@ -10,13 +10,15 @@
 
 #include <cstdio>
 
-int ProgressPercent;
-
 namespace {
+
+// The percentage the bar shows, as the transfer last gave it.
+int ProgressPercent;
 
 constexpr int NameItem = 101;
 constexpr int BarItem = 102;
 constexpr int PercentItem = 103;
+constexpr int HaltTextItem = 101; // in the halt dialog: the warning, a format for the Title
 
 HWND Progress() { return static_cast<HWND>(ProgressWindow); }
 
@@ -36,16 +38,12 @@ void DrawBlocks(HDC memory, int width, int height) {
 }
 
 void ComposeBar(HDC memory, int width, int height) {
-    FillSolidRect(memory, 0, 0, width, height, GetSysColor(COLOR_BTNFACE));
-    FillSolidRect(memory, 0, 0, width, 1, GetSysColor(COLOR_BTNSHADOW));
-    FillSolidRect(memory, 0, 0, 1, height, GetSysColor(COLOR_BTNSHADOW));
-    FillSolidRect(memory, width - 1, 0, 1, height, GetSysColor(COLOR_BTNHIGHLIGHT));
-    FillSolidRect(memory, 0, height - 1, width, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
+    PaintSunkenRect(memory, 0, 0, width, height);
     DrawBlocks(memory, width, height);
 }
 
-} // namespace
-
+// Draws the percentage into control 103 and the bar of blocks over hidden control 102,
+// composed off-screen and copied in one block. deviceContext null: the window's own.
 void PaintProgress(HWND dialog, HDC deviceContext) {
     char text[16];
     std::snprintf(text, sizeof text, "%d%%", ProgressPercent);
@@ -71,8 +69,6 @@ void PaintProgress(HWND dialog, HDC deviceContext) {
     if (memory != nullptr) DeleteDC(memory);
     if (deviceContext == nullptr) ReleaseDC(dialog, window);
 }
-
-namespace {
 
 INT_PTR ProgressInit(HWND dialog) {
     SetDlgItemTextA(dialog, NameItem, "");
@@ -108,7 +104,7 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 INT_PTR CALLBACK HaltDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: FormatItemWithTitle(dialog, NameItem); return TRUE;
+    case WM_INITDIALOG: FormatItemWithTitle(dialog, HaltTextItem); return TRUE;
     case WM_COMMAND:
         // Only Yes and No leave it; Esc and the close box are ignored.
         if (LOWORD(wParam) != IDYES && LOWORD(wParam) != IDNO) return FALSE;

@@ -6,6 +6,8 @@
 #include "shell/win32/dialog_runner.h"
 #include "shell/win32/shell_state.h"
 
+#include <cstdint>
+
 const char BackdropClassName[] = "AtoaClass";
 
 int RegisterBackdropClass() {
@@ -36,13 +38,15 @@ LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LP
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+namespace {
+
+// The blue of row y of a client area height rows high: 255 at the top, 255 - 255*y/height
+// below (rounded down), 0 at y = height. height must be positive.
 uint8_t BackdropRowBlue(int y, int height) {
     // -255*y/height truncates toward zero; one less, modulo 256, is 255 - floor(255*y/height).
     int quotient = -255 * y / height;
     return static_cast<uint8_t>(quotient - 1);
 }
-
-namespace {
 
 // Fills rows top to bottom (exclusive) from left to right, starting a new brush only where
 // the colour changes. original is the brush the device context held when painting began.

@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <cstdint>
-
 // The backdrop's window class; a second copy of the program looks for it to find the first.
 extern const char BackdropClassName[]; // "AtoaClass"
 
@@ -18,7 +16,3 @@ LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LP
 // Paints the gradient over the backdrop's paint rectangle, scaled to the whole client height,
 // with one brush per run of rows of equal colour.
 void PaintBackdrop();
-
-// The blue of row y of a client area height rows high: 255 at the top, 255 - 255*y/height
-// below (rounded down), 0 at y = height. height must be positive.
-uint8_t BackdropRowBlue(int y, int height);

@@ -17,10 +17,14 @@ bool IsDialogColourMessage(UINT message) {
            message == WM_CTLCOLORSTATIC;
 }
 
+namespace {
+
 HBRUSH DialogCtlColor(HWND, HDC deviceContext, HWND) {
     SetBkColor(deviceContext, GetSysColor(COLOR_BTNFACE));
     return DialogBrush;
 }
+
+} // namespace
 
 INT_PTR DialogCtlColorResult(HWND dialog, WPARAM wParam, LPARAM lParam) {
     return reinterpret_cast<INT_PTR>(
@@ -33,19 +37,22 @@ void FillSolidRect(HDC deviceContext, int x, int y, int width, int height, COLOR
     ExtTextOutA(deviceContext, 0, 0, ETO_OPAQUE, &area, "", 0, nullptr);
 }
 
+void PaintSunkenRect(HDC deviceContext, int x, int y, int w, int h) {
+    FillSolidRect(deviceContext, x + 1, y + 1, w - 2, h - 2, GetSysColor(COLOR_BTNFACE));
+    FillSolidRect(deviceContext, x, y, w - 1, 1, GetSysColor(COLOR_BTNSHADOW));
+    FillSolidRect(deviceContext, x, y, 1, h - 1, GetSysColor(COLOR_BTNSHADOW));
+    FillSolidRect(deviceContext, x, y + h - 1, w, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
+    FillSolidRect(deviceContext, x + w - 1, y, 1, h, GetSysColor(COLOR_BTNHIGHLIGHT));
+}
+
 void PaintSunkenFrame(HWND dialog, HDC deviceContext) {
     HWND marker = GetDlgItem(dialog, SeparatorItem);
     if (marker == nullptr) return;
     RECT place;
     GetWindowRect(marker, &place);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
-    int l = place.left, t = place.top, r = place.right, b = place.bottom;
-    int w = r - l, h = b - t;
-    FillSolidRect(deviceContext, l + 1, t + 1, w - 2, h - 2, GetSysColor(COLOR_BTNFACE));
-    FillSolidRect(deviceContext, l, t, w - 1, 1, GetSysColor(COLOR_BTNSHADOW));
-    FillSolidRect(deviceContext, l, t, 1, h - 1, GetSysColor(COLOR_BTNSHADOW));
-    FillSolidRect(deviceContext, l, b - 1, w, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
-    FillSolidRect(deviceContext, r - 1, t, 1, h, GetSysColor(COLOR_BTNHIGHLIGHT));
+    PaintSunkenRect(deviceContext, place.left, place.top, place.right - place.left,
+                    place.bottom - place.top);
 }
 
 void SetItemString(HWND dialog, int item, uint32_t stringId) {

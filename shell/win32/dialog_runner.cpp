@@ -66,6 +66,9 @@ void PlaceDialog(HWND dialog) {
     PostMessageA(dialog, WM_NCACTIVATE, TRUE, 0);
 }
 
+namespace {
+
+// Records the centre of dialog, in backdrop client coordinates, as the next DialogAnchor.
 void SaveDialogAnchor(HWND dialog) {
     RECT own;
     GetWindowRect(dialog, &own);
@@ -74,6 +77,8 @@ void SaveDialogAnchor(HWND dialog) {
     DialogAnchor.x = centre.x;
     DialogAnchor.y = centre.y;
 }
+
+} // namespace
 
 void EndDialogWith(HWND dialog, int32_t command) {
     SaveDialogAnchor(dialog);

@@ -34,9 +34,6 @@ int32_t PumpPending(HWND dialog);
 // WM_NCACTIVATE so the caption shows in the active colours.
 void PlaceDialog(HWND dialog);
 
-// Records the centre of dialog, in backdrop client coordinates, as the next DialogAnchor.
-void SaveDialogAnchor(HWND dialog);
-
 // Ends the running dialog through one of its commands: records its anchor, then sets
 // DialogResult to command.
 void EndDialogWith(HWND dialog, int32_t command);
