@@ -2,6 +2,7 @@
 #include "lzhuf/decoder.h"
 
 #include "lzhuf/adaptive_tree.h"
+#include "lzhuf/format.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
 #include "package/paths.h"
@@ -9,12 +10,15 @@
 
 #include <cstring>
 
-uint8_t RingBuffer[RingSize + MaxMatch - 1];
 uint64_t BitBuffer;
 uint32_t BitCount;
 const char* StreamName;
 
 namespace {
+
+// The window; positions 0 to 4095 are used, the spare bytes past them absorb the overshoot of
+// the 8-byte copies.
+uint8_t RingBuffer[RingSize + MaxMatch - 1];
 
 // Zero bytes handed to the bit input after the stored data ended. The codes overran the data
 // when more of their bits were taken than the input still holds undelivered.
@@ -40,8 +44,8 @@ inline uint64_t LoadBigEndian(const uint8_t* p) {
 // (next chunk, next disk, end of data) is reached only when a code needs a bit while the bits
 // held and the reader's buffer together hold 8 or fewer: at most two bytes past the code,
 // whatever the buffer's bulk loads did before. After the stored data ends every byte reads
-// as 0. The next bit sits in bit 63; the bits below the
-// count are zero or the stream's next bits.
+// as 0. The next bit sits in bit 63; the bits below the count are zero or the stream's next
+// bits.
 inline bool Refill(uint64_t& buffer, uint32_t& count) {
     if (InputCount >= 8) {
         buffer |= LoadBigEndian(InputCursor) >> count;
@@ -139,10 +143,6 @@ __attribute__((always_inline)) inline int TakeMatchOffset(uint64_t& buffer, uint
 
 } // namespace
 
-int ReadBit() { return TakeBits(BitBuffer, BitCount, 1); }
-
-int ReadEightBits() { return TakeBits(BitBuffer, BitCount, 8); }
-
 bool StreamOverrun() { return MissingBytes * 8 > BitCount; } // 64-bit: a 4 GB size may take that many
 
 uint32_t StreamClaimedSize() { return ClaimedSize; }
@@ -160,20 +160,12 @@ void ResetDecoder() {
     StoppedPastData = false;
     ClaimedSize = 0;
     std::memset(RingBuffer, 0, sizeof RingBuffer);
-    std::memset(FreqTable, 0, sizeof FreqTable);
-    std::memset(ChildTable, 0, sizeof ChildTable);
-    std::memset(ParentTable, 0, sizeof ParentTable);
 }
 
-// The expansion loop keeps its output cursor in a register; the writer's OutputCursor and
-// OutputCount are set from it when a full buffer is flushed and when the loop ends.
-inline void StoreCursor(uint8_t* out) {
-    OutputCursor = out;
-    OutputCount = static_cast<int32_t>(out - OutputBuffer);
-}
-
+// The expansion loop keeps its output cursor in a register; the writer's OutputCursor is set
+// from it when a full buffer is flushed and when the loop ends.
 StatusCode FlushFrom(uint8_t*& out) {
-    StoreCursor(out);
+    OutputCursor = out;
     StatusCode status = FlushOutput();
     out = OutputCursor;
     return status;
@@ -210,7 +202,7 @@ StatusCode CopyMatch(int source, int length, int& r, uint8_t*& out) {
         length -= part;
         if (out == end) {
             StatusCode status = FlushFrom(out);
-            if (status != StatusOk || length == 0) return status;
+            if (status != StatusOk) return status;
         }
         if (length == 0) return StatusOk;
         source = (source + part) & RingMask;
@@ -248,10 +240,10 @@ StatusCode ExpandSymbols(uint32_t size) {
             status = CopyMatch((r - p - 1) & RingMask, static_cast<int>(length), r, out);
         }
     }
-    StoreCursor(out);
+    OutputCursor = out;
     BitBuffer = buffer;
     BitCount = count;
-    return status == StatusOk ? StatusOk : StatusCancelled;
+    return status;
 }
 
 // Names the damaged stream in "%s: read error!" with an OK button.

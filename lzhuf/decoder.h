@@ -7,7 +7,6 @@
 #include <cstdint>
 
 // Decoder state, program-wide, reset at the start of every file.
-extern uint8_t RingBuffer[RingSize + MaxMatch - 1]; // the window; positions 0 to 4095 are used
 extern uint64_t BitBuffer; // undelivered input bits, the next one in the most significant place
 extern uint32_t BitCount;  // valid bits in BitBuffer: 9 to 63 after a refill
 
@@ -33,8 +32,6 @@ StatusCode DecodeFile();
 // cancelled.
 int DecodeSymbol();      // the next literal (0 to 255) or match length symbol (256 to 313)
 int DecodeMatchOffset(); // the next match position: distance back, less one (0 to 4095)
-int ReadBit();           // the next bit of the stream (missing bits read as 0)
-int ReadEightBits();     // the next 8 bits of the stream
 // True when the codes decoded so far took bits from beyond the end of the stored data.
 bool StreamOverrun();
 // The size the current stream's 4-byte prefix gives (0 before it has been read).

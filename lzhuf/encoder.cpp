@@ -140,10 +140,6 @@ void EncodeBits(const std::vector<uint8_t>& text, BitWriter& writer, ParseEffort
     writer.Finish();
 }
 
-} // namespace
-
-namespace {
-
 std::vector<uint8_t> SizePrefix(uint64_t size) {
     std::vector<uint8_t> stream;
     stream.reserve(size + size / 8 + 64); // incompressible data takes about 9 bits a byte

@@ -7,7 +7,6 @@
 
 uint8_t* OutputBuffer;
 uint8_t* OutputCursor;
-int32_t OutputCount;
 PlatformFile OutputHandle = PlatformNoFile;
 char TargetPath[PathSize];
 OutputSinkFunction OutputSink;
@@ -15,14 +14,17 @@ OutputSinkFunction OutputSink;
 void StartOutput(uint8_t* buffer, PlatformFile handle) {
     OutputBuffer = buffer;
     OutputCursor = buffer;
-    OutputCount = 0;
     OutputHandle = handle;
 }
 
 namespace {
 
+int32_t PendingCount() {
+    return static_cast<int32_t>(OutputCursor - OutputBuffer);
+}
+
 int32_t WritePending() {
-    uint32_t count = static_cast<uint32_t>(OutputCount);
+    uint32_t count = static_cast<uint32_t>(PendingCount());
     if (OutputSink) return OutputSink(OutputBuffer, count);
     return PlatformWrite(OutputHandle, OutputBuffer, count);
 }
@@ -30,17 +32,17 @@ int32_t WritePending() {
 // After a partial write only the unwritten rest stays pending, at the start of the buffer,
 // so a retry writes each byte exactly once.
 void KeepUnwrittenRest(int32_t written) {
-    std::memmove(OutputBuffer, OutputBuffer + written, static_cast<size_t>(OutputCount - written));
-    OutputCount -= written;
-    OutputCursor = OutputBuffer + OutputCount;
+    int32_t rest = PendingCount() - written;
+    std::memmove(OutputBuffer, OutputBuffer + written, static_cast<size_t>(rest));
+    OutputCursor = OutputBuffer + rest;
 }
 
 } // namespace
 
 StatusCode FlushOutput() {
-    while (OutputCount > 0) {
+    while (PendingCount() > 0) {
         int32_t written = WritePending();
-        if (written >= OutputCount) break;
+        if (written >= PendingCount()) break;
         int answer;
         if (written < 0) {
             answer = AskRetryCancel(ProgressWindow, MsgWriteError, TargetPath);
@@ -50,7 +52,6 @@ StatusCode FlushOutput() {
         }
         if (answer != AnswerRetry) return StatusCancelled;
     }
-    OutputCount = 0;
     OutputCursor = OutputBuffer;
     return StatusOk;
 }

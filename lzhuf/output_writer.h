@@ -11,8 +11,7 @@ constexpr int32_t OutputBufferSize = 32000; // bytes per write to the target fil
 
 // Writer state, program-wide, for the one file being expanded.
 extern uint8_t* OutputBuffer;     // 32000 bytes, owned by the caller for the file
-extern uint8_t* OutputCursor;     // where the next byte goes
-extern int32_t OutputCount;       // bytes in OutputBuffer not yet written
+extern uint8_t* OutputCursor;     // where the next byte goes; the bytes before it are pending
 extern PlatformFile OutputHandle; // the created target file
 extern char TargetPath[PathSize]; // the target's full path: subject of the write messages
 
@@ -32,10 +31,3 @@ void StartOutput(uint8_t* buffer, PlatformFile handle);
 // Cancel, owned by ProgressWindow. Returns 0 when nothing is pending any more, 2 when the user
 // cancelled (the unwritten bytes stay in the buffer).
 StatusCode FlushOutput();
-
-// Stores one byte; flushes when the buffer has become full. Returns 0 or FlushOutput's 2.
-inline StatusCode PutOutputByte(uint8_t b) {
-    *OutputCursor++ = b;
-    if (++OutputCount >= OutputBufferSize) return FlushOutput();
-    return StatusOk;
-}

@@ -9,11 +9,22 @@
 CatalogueHeader Header;
 uint8_t* RecordArea;
 uint32_t RecordAreaSize;
-PlatformMemory RecordAreaHandle;
 char SetupDir[PathSize];
 char CatalogueName[PathSize];
 bool InsvPackage;
 uint32_t RequiredKb;
+
+namespace {
+
+PlatformMemory RecordAreaHandle; // the locked block that RecordArea lies in
+
+// Offset of the field after the record's Name and its reserved byte: the version when the
+// record has one, else the first Segment.
+size_t AfterName(const uint8_t* record) {
+    return RecordFixedSize + std::strlen(RecordName(record)) + 2;
+}
+
+} // namespace
 
 uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
@@ -42,14 +53,13 @@ bool RecordIsShared(const uint8_t* record) { return (RecordFlags(record) & FlagS
 void RecordVersion(const uint8_t* record, uint32_t* versionMs, uint32_t* versionLs) {
     *versionMs = *versionLs = 0;
     if (!RecordIsShared(record)) return;
-    const uint8_t* version = record + RecordFixedSize + std::strlen(RecordName(record)) + 2;
+    const uint8_t* version = record + AfterName(record);
     *versionMs = ReadU32(version);
     *versionLs = ReadU32(version + 4);
 }
 
 const uint8_t* RecordFirstSegment(const uint8_t* record) {
-    size_t at = RecordFixedSize + std::strlen(RecordName(record)) + 2;
-    return record + at + (RecordIsShared(record) ? 8 : 0);
+    return record + AfterName(record) + (RecordIsShared(record) ? 8 : 0);
 }
 
 namespace {
@@ -62,7 +72,7 @@ bool RecordIsSound(const uint8_t* record, uint32_t length) {
     const void* nul = std::memchr(record + RecordFixedSize, 0, length - RecordFixedSize);
     if (nul == nullptr) return false;
     uint32_t at = static_cast<uint32_t>(static_cast<const uint8_t*>(nul) - record) + 2;
-    if ((ReadU16(record + 2) & FlagSharedMask) != 0) at += 8;
+    if (RecordIsShared(record)) at += 8;
     for (;;) {
         if (at + 2 > length) return false;
         if (ReadU16(record + at) == 0) return true;

@@ -37,7 +37,6 @@ constexpr uint32_t RecordFixedSize = 6; // Length, Flags and SizeKb
 extern CatalogueHeader Header;
 extern uint8_t* RecordArea;          // the bytes after the header, zero-filled before reading
 extern uint32_t RecordAreaSize;      // file size - 346
-extern PlatformMemory RecordAreaHandle;
 extern char SetupDir[PathSize];      // the setup program's directory, ending in a backslash
 extern char CatalogueName[PathSize]; // file name of the catalogue that was opened
 extern bool InsvPackage;

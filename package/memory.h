@@ -1,4 +1,5 @@
-// The two helpers through which every large buffer of the program is obtained and released.
+// The helpers through which every large buffer of the program is obtained and released, and
+// the count of blocks still held that the leak checks read.
 #pragma once
 
 #include "platform/platform.h"

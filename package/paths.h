@@ -1,4 +1,5 @@
-// Path helpers shared by the whole program; every one works in place on a 260-byte buffer.
+// Path and text helpers shared by the whole program; those that change a text do so in place,
+// never past the size they are given.
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,8 @@
 // Reads the fixed file version from the version resource of a Windows executable image.
 #include "package/pe_version.h"
 
+#include "package/catalogue.h"
+
 namespace {
 
 // The bytes of the image, with every read checked against its end.
@@ -13,15 +15,12 @@ bool Fits(const Image& image, uint64_t offset, uint64_t length) {
     return offset <= image.size && length <= image.size - offset;
 }
 
+// Little-endian values at offsets already checked with Fits.
 uint16_t Get16(const Image& image, uint64_t offset) {
-    const uint8_t* p = image.data + offset;
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+    return ReadU16(image.data + offset);
 }
-
 uint32_t Get32(const Image& image, uint64_t offset) {
-    const uint8_t* p = image.data + offset;
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+    return ReadU32(image.data + offset);
 }
 
 constexpr uint32_t ResourceDirectoryIndex = 2; // data directory entry of the resources

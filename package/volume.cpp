@@ -142,7 +142,6 @@ void StartMemoryStream(const uint8_t* data, uint32_t size) {
 }
 
 int ReadStoredByteSlow() {
-    if (InputCount > 0) return ReadStoredByte();
     if (SegmentLeft == 0) {
         int step = TakeNextPiece();
         if (step != StepDone) return step;

@@ -21,8 +21,8 @@ char DriveKey(char letter) {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-// Splits the part of a path after its drive into components, applying '.' and '..'
-// lexically to base (the components already there); '..' at the root stays at the root.
+// Splits the part of a path after its drive into components and adds them to parts (the
+// components already there), applying '.' and '..' lexically; '..' at the root stays there.
 void AddComponents(std::vector<std::string>& parts, const std::string& text) {
     std::string part;
     auto flush = [&] {

@@ -1,7 +1,7 @@
 // Pieces that the POSIX platform's own files share with each other.
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -14,5 +14,8 @@ std::string HostPathOf(char drive, const std::vector<std::string>& parts);
 std::string WindowsPathOf(char drive, const std::vector<std::string>& parts);
 void SetCurrentWindowsDirectory(const std::string& path);
 
-// Whether the armed fault counter strikes on this call (and disarms it when it does).
-bool FaultStrikes(int32_t& after);
+// Whether host names a regular file (a directory opens on POSIX, but is no file on Windows).
+bool IsRegularFile(const std::string& host);
+// Copies the length characters of text into buffer of size bytes (size > 0), cut to size - 1
+// and NUL-terminated. Returns the characters copied.
+size_t CopyBounded(char* buffer, size_t size, const char* text, size_t length);

@@ -20,13 +20,7 @@ std::string ProgramPathOverride;
 bool ProgramPathOverridden = false;
 std::string WindowsDirectory = "C:\\WINDOWS";
 
-bool IsRegularFile(const std::string& host) {
-    struct stat st;
-    return stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-} // namespace
-
+// Whether the armed fault counter strikes on this call (and disarms it when it does).
 bool FaultStrikes(int32_t& after) {
     if (after < 0) return false;
     if (after > 0) {
@@ -35,6 +29,20 @@ bool FaultStrikes(int32_t& after) {
     }
     after = -1;
     return true;
+}
+
+} // namespace
+
+bool IsRegularFile(const std::string& host) {
+    struct stat st;
+    return stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+size_t CopyBounded(char* buffer, size_t size, const char* text, size_t length) {
+    size_t n = length < size ? length : size - 1;
+    std::memcpy(buffer, text, n);
+    buffer[n] = '\0';
+    return n;
 }
 
 PosixFaults& PosixFaultPlan() { return Faults; }
@@ -158,10 +166,7 @@ uint32_t PlatformProgramPath(char* buffer, uint32_t size) {
         ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
         path.assign(self, n > 0 ? static_cast<size_t>(n) : 0);
     }
-    size_t n = path.size() < size ? path.size() : size - 1;
-    std::memcpy(buffer, path.data(), n);
-    buffer[n] = '\0';
-    return static_cast<uint32_t>(n);
+    return static_cast<uint32_t>(CopyBounded(buffer, size, path.data(), path.size()));
 }
 
 void* PlatformGlobalAlloc(uint32_t size, PlatformMemory* handle) {

@@ -50,11 +50,10 @@ int PosixTerminalPrompter(const char* text, const char* caption, uint32_t type);
 // Forces the Windows directory to be reported as windowsPath (default 'C:\WINDOWS').
 void PosixSetWindowsDirectory(const char* windowsPath);
 
-// The system directory where shared files belong (default 'C:\WINDOWS\SYSTEM'); in a Wine
-// prefix, where Wine keeps a 32-bit program's system files ('C:\windows\syswow64' in a 64-bit
-// prefix, 'C:\windows\system32' in a 32-bit one).
+// Sets the system directory where shared files belong (default 'C:\WINDOWS\SYSTEM'); in a
+// Wine prefix, where Wine keeps a 32-bit program's system files ('C:\windows\syswow64' in a
+// 64-bit prefix, 'C:\windows\system32' in a 32-bit one).
 void PosixSetSystemDirectory(const char* windowsPath);
-std::string PosixSystemDirectory();
 // Makes the shared-file query report the copy at windowsPath as in use (VFF_FILEINUSE) while
 // inUse holds, as a running program would keep it on Windows; for tests.
 void PosixSetFileInUse(const char* windowsPath, bool inUse);

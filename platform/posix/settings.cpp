@@ -1,14 +1,11 @@
 // The settings file and the shared-file services on POSIX hosts.
 #include "package/pe_version.h"
 #include "platform/platform.h"
+#include "platform/posix/posix_internal.h"
 #include "platform/posix/posix_platform.h"
 
-#include <sys/stat.h>
-
 #include <cctype>
-#include <cstring>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -125,16 +122,13 @@ bool FileExistsIn(const std::string& directory, const char* fileName) {
     std::string path = directory;
     if (path.back() != '\\') path += '\\';
     std::string host = PosixHostPath((path + fileName).c_str());
-    struct stat st;
-    return !host.empty() && stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return !host.empty() && IsRegularFile(host);
 }
 
 // Copies text into buffer of size bytes; true when it fitted whole.
 bool Give(const std::string& text, char* buffer, uint32_t size) {
     if (size == 0) return false;
-    size_t n = text.size() < size ? text.size() : size - 1;
-    std::memcpy(buffer, text.data(), n);
-    buffer[n] = '\0';
+    CopyBounded(buffer, size, text.data(), text.size());
     return text.size() < size;
 }
 
@@ -149,9 +143,6 @@ void PosixSetFileInUse(const char* windowsPath, bool inUse) {
     } else {
         FilesInUse.erase(InUseKey(windowsPath));
     }
-}
-std::string PosixSystemDirectory() {
-    return SystemDirectory;
 }
 
 uint32_t PlatformReadIniInt(const char* section, const char* key, int32_t defaultValue,

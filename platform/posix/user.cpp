@@ -1,12 +1,12 @@
 // Message boxes and the string table on POSIX hosts: boxes go to a hook or to the terminal.
 #include "platform/platform.h"
+#include "platform/posix/posix_internal.h"
 #include "platform/posix/posix_platform.h"
 
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 namespace {
 
@@ -86,11 +86,8 @@ int PlatformLoadString(uint32_t id, char* buffer, int size) {
     buffer[0] = '\0';
     for (const StringEntry& entry : StringTable) {
         if (entry.id != id) continue;
-        size_t n = std::strlen(entry.text);
-        if (n > static_cast<size_t>(size - 1)) n = static_cast<size_t>(size - 1);
-        std::memcpy(buffer, entry.text, n);
-        buffer[n] = '\0';
-        return static_cast<int>(n);
+        size_t length = std::strlen(entry.text);
+        return static_cast<int>(CopyBounded(buffer, static_cast<size_t>(size), entry.text, length));
     }
     return 0;
 }
