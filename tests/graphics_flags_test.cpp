@@ -13,10 +13,6 @@ namespace {
 // The Windows directory's zom.ini, where a bare "zom.ini" lives.
 const char IniPath[] = "C:\\WINDOWS\\zom.ini";
 
-std::string Text(const std::vector<uint8_t>& bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
-
 // Each test starts without zom.ini. On Windows that is the real Windows directory's file, so
 // a copy that was there before is put back afterwards.
 class GraphicsFlagsTest : public ::testing::Test {

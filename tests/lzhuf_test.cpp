@@ -18,19 +18,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string VectorDir = DISKSETUP_SHARED_DIR "/lzhuf-vectors/";
-
-std::vector<fs::path> FilesEndingIn(const std::string& dir, const std::string& extension) {
-    std::vector<fs::path> found;
-    for (const auto& entry : fs::directory_iterator(dir))
-        if (entry.path().extension() == extension) found.push_back(entry.path());
-    std::sort(found.begin(), found.end());
-    return found;
-}
-
 std::vector<uint8_t> ReadOrFail(const fs::path& path) {
     bool ok = false;
-    std::vector<uint8_t> bytes = ReadHostFile(path.string(), &ok);
+    std::vector<uint8_t> bytes = ReadHostFile(path, &ok);
     EXPECT_TRUE(ok) << "cannot read " << path;
     return bytes;
 }

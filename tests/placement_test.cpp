@@ -3,37 +3,24 @@
 #include "install/transfer.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
-#include "package/memory.h"
-#include "package/volume.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/test_package.h"
-#include "tests/support/transfer_screen_recorder.h"
-
 #include "tests/support/transfer_fixture.h"
 
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 namespace {
 
 class Placement : public TransferFixture {
   protected:
-    // Loads a package of files and places its record number index into dest.
-    void Load(TestPackage package) {
-        package_ = std::move(package);
-        TransferFixture::Load(package_);
-    }
     const uint8_t* Record(int index) {
         const uint8_t* record = FirstRecord();
         for (int i = 0; i < index; ++i)
             record = NextRecord(record);
         return record;
     }
+    // Places record number index of the loaded package into dest_.
     StatusCode Place(int index) { return PlaceFile(Record(index), dest_.c_str()); }
-    std::vector<uint8_t> Catalogue() { return box_.Read(box_.Path("pkg\\disk1\\SETUP.bin")); }
-
-    TestPackage package_;
 };
 
 TEST_F(Placement, ExpandsRelativeNamesAndCreatesMissingDirectories) {
@@ -87,11 +74,7 @@ TEST_F(Placement, ReadOnlyTargetAnsweredIgnoreAbortOrRetry) {
     {
         // The user makes the file writable, then answers Retry.
         ScriptedBoxes boxes({AnswerRetry});
-        static Sandbox* self;
-        static std::string path;
-        self = &box_;
-        path = dest_ + "A.TXT";
-        boxes.OnBox([](const RecordedBox&) { self->SetReadOnly(path, false); });
+        boxes.OnBox([&](const RecordedBox&) { box_.SetReadOnly(dest_ + "A.TXT", false); });
         EXPECT_EQ(Place(0), 0);
         EXPECT_EQ(boxes.Boxes().size(), 1u);
     }
@@ -120,14 +103,18 @@ class Uninstaller : public Placement {
     void WriteDataFile(const std::string& name, const std::string& field) {
         box_.Write(dest_ + name, "CATx" + field);
     }
+    // Places the uninstaller, no answers scripted, and checks it was written as name.
+    void ExpectPlacedAs(const std::string& name) {
+        ScriptedBoxes boxes;
+        EXPECT_EQ(Place(0), 0);
+        EXPECT_STREQ(UninstallerName, name.c_str());
+        EXPECT_EQ(box_.Read(dest_ + name), PatternBytes(300, 9));
+    }
 };
 
 TEST_F(Uninstaller, FreeNameIsUninstal) {
     LoadWithUninstaller();
-    ScriptedBoxes boxes;
-    EXPECT_EQ(Place(0), 0);
-    EXPECT_STREQ(UninstallerName, "uninstal.exe");
-    EXPECT_EQ(box_.Read(dest_ + "uninstal.exe"), PatternBytes(300, 9));
+    ExpectPlacedAs("uninstal.exe");
 }
 
 TEST_F(Uninstaller, OtherPackagesAndBareUninstallersAreSkipped) {
@@ -135,10 +122,7 @@ TEST_F(Uninstaller, OtherPackagesAndBareUninstallersAreSkipped) {
     box_.Write(dest_ + "uninstal.exe", std::string("bare, no data file"));
     box_.Write(dest_ + "unins1.exe", std::string("other package"));
     WriteDataFile("unins1.bin", std::string("OTHER.EXE") + '\0');
-    ScriptedBoxes boxes;
-    EXPECT_EQ(Place(0), 0);
-    EXPECT_STREQ(UninstallerName, "unins2.exe");
-    EXPECT_EQ(box_.Read(dest_ + "unins2.exe"), PatternBytes(300, 9));
+    ExpectPlacedAs("unins2.exe");
     EXPECT_EQ(box_.Read(dest_ + "unins1.exe").size(), 13u);
 }
 
@@ -147,10 +131,7 @@ TEST_F(Uninstaller, OwnUninstallerIsReplacedWhateverTheCase) {
     box_.Write(dest_ + "uninstal.exe", std::string("ours"));
     box_.Write(dest_ + "unins1.exe", std::string("ours too, but later"));
     WriteDataFile("uninstal.bin", std::string("prog.exe") + '\0' + "trailing");
-    ScriptedBoxes boxes;
-    EXPECT_EQ(Place(0), 0);
-    EXPECT_STREQ(UninstallerName, "uninstal.exe");
-    EXPECT_EQ(box_.Read(dest_ + "uninstal.exe"), PatternBytes(300, 9));
+    ExpectPlacedAs("uninstal.exe");
 }
 
 // The field is compared within the bytes read: a short file ending after the name matches;
@@ -161,10 +142,7 @@ TEST_F(Uninstaller, ProgramNameIsComparedWithinTheBytesRead) {
     WriteDataFile("uninstal.bin", "PROG.EXE" + std::string(252, 'Z'));
     box_.Write(dest_ + "unins1.exe", std::string("x"));
     WriteDataFile("unins1.bin", "PROG.EXE");
-    ScriptedBoxes boxes;
-    EXPECT_EQ(Place(0), 0);
-    EXPECT_STREQ(UninstallerName, "unins1.exe");
-    EXPECT_EQ(box_.Read(dest_ + "unins1.exe"), PatternBytes(300, 9));
+    ExpectPlacedAs("unins1.exe");
 }
 
 TEST_F(Uninstaller, EntryInSubdirectoryOrRootedIsAnOrdinaryFile) {
@@ -179,10 +157,7 @@ TEST_F(Uninstaller, InsvPackageNamesItAfterTheProgram) {
     LoadWithUninstaller("INSV", "Uninstal.Exe");
     box_.Write(dest_ + "uninstal.exe", std::string("someone else's"));
     box_.Write(dest_ + "PROG.exe", std::string("replaced"));
-    ScriptedBoxes boxes;
-    EXPECT_EQ(Place(0), 0);
-    EXPECT_STREQ(UninstallerName, "PROG.exe");
-    EXPECT_EQ(box_.Read(dest_ + "PROG.exe"), PatternBytes(300, 9));
+    ExpectPlacedAs("PROG.exe");
     EXPECT_EQ(box_.Read(dest_ + "uninstal.exe").size(), 14u);
 }
 
@@ -191,10 +166,7 @@ TEST_F(Uninstaller, AllNumberedNamesTakenEndsWithUnins999Untested) {
     box_.Write(dest_ + "uninstal.exe", std::string("x"));
     for (int n = 1; n <= 999; ++n)
         box_.Write(dest_ + "unins" + std::to_string(n) + ".exe", std::string("x"));
-    ScriptedBoxes boxes;
-    EXPECT_EQ(Place(0), 0);
-    EXPECT_STREQ(UninstallerName, "unins999.exe");
-    EXPECT_EQ(box_.Read(dest_ + "unins999.exe"), PatternBytes(300, 9));
+    ExpectPlacedAs("unins999.exe");
 }
 
 } // namespace

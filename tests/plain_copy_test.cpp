@@ -1,37 +1,14 @@
 // The plain copy: chunking, empty sources, subdirectories and targets that cannot be replaced.
 #include "install/plain_copy.h"
-#include "package/catalogue.h"
-#include "package/memory.h"
-#include "package/paths.h"
-#include "tests/support/open_files.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/test_package.h"
+#include "tests/support/transfer_fixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class PlainCopy : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        box_.MakeDirectory(dest_);
-        CopyText(SetupDir, PathSize, box_.Path("setup\\").c_str());
-    }
-    void TearDown() override {
-        EXPECT_EQ(LockedBlocksInUse(), 0);
-        released_.ExpectReleased();
-    }
-    ReleaseCheck released_;
-    void Source(const std::vector<uint8_t>& bytes) {
-        box_.Write(box_.Path("setup\\SRC.BIN"), bytes);
-    }
-    StatusCode Copy(const std::string& target) {
-        return CopyPlainFile(target.c_str(), "SRC.BIN", dest_.c_str());
-    }
-
-    Sandbox box_;
-    std::string dest_ = box_.Path("dest\\");
-};
+using PlainCopy = PlainCopyFixture;
 
 TEST_F(PlainCopy, CopiesSizesAroundTheChunkBoundary) {
     ScriptedBoxes boxes;

@@ -11,15 +11,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 
 namespace {
-
-// What the current test does when a box comes up (swap the disk, look at the reader).
-std::function<void(const RecordedBox&)> BoxAction;
-void RunBoxAction(const RecordedBox& box) {
-    if (BoxAction) BoxAction(box);
-}
 
 // The byte at position p of disk's Volume: differs between disks and along the file.
 uint8_t Pattern(uint16_t disk, uint32_t p) {
@@ -49,8 +42,6 @@ class VolumeReaderTest : public ::testing::Test {
   protected:
     void SetUp() override {
         blocksBefore_ = LockedBlocksInUse();
-        boxes_.OnBox(&RunBoxAction);
-        BoxAction = nullptr;
         CopyText(SetupDir, PathSize, box_.Root().c_str());
         CopyText(VolumePath, PathSize, box_.Path("SPACE.dat").c_str());
         CurrentDisk = 1;
@@ -60,7 +51,7 @@ class VolumeReaderTest : public ::testing::Test {
         ASSERT_NE(InputBuffer, nullptr);
     }
     void TearDown() override {
-        BoxAction = nullptr;
+        boxes_.OnBox(nullptr);
         CloseVolume();
         FreeLocked(&InputBufferHandle);
         EXPECT_EQ(LockedBlocksInUse(), blocksBefore_);
@@ -132,7 +123,7 @@ TEST_F(VolumeReaderTest, DiskChangePromptsBeforeReopeningEvenWhenTheRightDiskIsI
     // Disk 2 is already in the drive; the reader believes disk 1 is.
     Insert(2);
     bool volumeOpenAtPrompt = true;
-    BoxAction = [&](const RecordedBox&) { volumeOpenAtPrompt = VolumeHandle != PlatformNoFile; };
+    boxes_.OnBox([&](const RecordedBox&) { volumeOpenAtPrompt = VolumeHandle != PlatformNoFile; });
     boxes_.Answer(AnswerOk);
     std::vector<SegmentSpec> pieces = {{2, 40, 30}};
     Start(pieces);
@@ -149,11 +140,11 @@ TEST_F(VolumeReaderTest, DiskChangePromptsBeforeReopeningEvenWhenTheRightDiskIsI
 TEST_F(VolumeReaderTest, SecondPieceOnAnotherDiskClosesTheVolumeThenPromptsThenChecks) {
     Insert(1);
     std::vector<std::string> events;
-    BoxAction = [&](const RecordedBox& box) {
+    boxes_.OnBox([&](const RecordedBox& box) {
         events.push_back(VolumeHandle == PlatformNoFile ? "prompt, volume closed"
                                                         : "prompt, volume open");
         if (box.text == PromptFor(2)) Insert(2); // the user swaps disks while the box is up
-    };
+    });
     boxes_.Answer(AnswerOk);
     std::vector<SegmentSpec> pieces = {{1, 99990, 10}, {2, 2, 20}};
     Start(pieces);
@@ -167,9 +158,9 @@ TEST_F(VolumeReaderTest, SecondPieceOnAnotherDiskClosesTheVolumeThenPromptsThenC
 TEST_F(VolumeReaderTest, OldDiskStillInTheDriveBringsTheSamePromptAgain) {
     Insert(1);
     int prompts = 0;
-    BoxAction = [&](const RecordedBox&) {
+    boxes_.OnBox([&](const RecordedBox&) {
         if (++prompts == 3) Insert(2); // only at the third prompt is the right disk put in
-    };
+    });
     boxes_.Answer(AnswerOk);
     boxes_.Answer(AnswerOk);
     boxes_.Answer(AnswerOk);
@@ -206,7 +197,7 @@ TEST_F(VolumeReaderTest, CancelAtEitherPromptFailsTheStream) {
 
 TEST_F(VolumeReaderTest, VolumeTooShortForItsDiskNumberCountsAsTheWrongDisk) {
     box_.Write(VolumePath, std::vector<uint8_t>{1});
-    BoxAction = [&](const RecordedBox&) { Insert(1); };
+    boxes_.OnBox([&](const RecordedBox&) { Insert(1); });
     boxes_.Answer(AnswerOk);
     std::vector<SegmentSpec> pieces = {{1, 2, 4}};
     Start(pieces);
@@ -217,7 +208,7 @@ TEST_F(VolumeReaderTest, VolumeTooShortForItsDiskNumberCountsAsTheWrongDisk) {
 }
 
 TEST_F(VolumeReaderTest, MissingVolumeAsksRetryOrCancelNamingTheVolume) {
-    BoxAction = [&](const RecordedBox&) { Insert(1); };
+    boxes_.OnBox([&](const RecordedBox&) { Insert(1); });
     boxes_.Answer(AnswerRetry);
     std::vector<SegmentSpec> pieces = {{1, 2, 4}};
     Start(pieces);

@@ -7,15 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
 namespace {
 
-const std::string VectorDir = DISKSETUP_SHARED_DIR "/lzhuf-vectors/";
-
-std::string Codec(const std::string& command, const std::string& in, const std::string& out) {
-    return std::string(DISKSETUP_CLI) + " " + command + " " + ShellQuote(in) + " " + ShellQuote(out);
+CommandResult Codec(const std::string& command, const std::string& in, const std::string& out) {
+    return RunDisksetup(command + " " + ShellQuote(in) + " " + ShellQuote(out));
 }
 
 class CliCodec : public ::testing::Test {
@@ -28,26 +23,26 @@ protected:
 TEST_F(CliCodec, CompressThenExpandGivesTheFileBack) {
     std::vector<uint8_t> input = TextBytes(70000, 21);
     WriteHost("in.txt", input);
-    CommandResult c = RunCommand(Codec("compress", Host("in.txt"), Host("in.lzh")));
+    CommandResult c = Codec("compress", Host("in.txt"), Host("in.lzh"));
     ASSERT_EQ(c.exitCode, 0) << c.err;
     std::vector<uint8_t> stream = box_.Read(box_.Path("in.lzh"));
     EXPECT_LT(stream.size(), input.size() / 2);
     EXPECT_TRUE(ExpandInMemory(stream).bytes == input);
-    CommandResult e = RunCommand(Codec("expand", Host("in.lzh"), Host("out.txt")));
+    CommandResult e = Codec("expand", Host("in.lzh"), Host("out.txt"));
     ASSERT_EQ(e.exitCode, 0) << e.err;
     EXPECT_EQ(e.err, "");
     EXPECT_TRUE(box_.Read(box_.Path("out.txt")) == input);
     // An empty file makes a stream of only its size, and comes back empty.
     WriteHost("empty", {});
-    ASSERT_EQ(RunCommand(Codec("compress", Host("empty"), Host("empty.lzh"))).exitCode, 0);
+    ASSERT_EQ(Codec("compress", Host("empty"), Host("empty.lzh")).exitCode, 0);
     EXPECT_EQ(box_.Read(box_.Path("empty.lzh")), (std::vector<uint8_t>{0, 0, 0, 0}));
-    ASSERT_EQ(RunCommand(Codec("expand", Host("empty.lzh"), Host("empty.out"))).exitCode, 0);
+    ASSERT_EQ(Codec("expand", Host("empty.lzh"), Host("empty.out")).exitCode, 0);
     EXPECT_TRUE(box_.Read(box_.Path("empty.out")).empty());
 }
 
 TEST_F(CliCodec, ExpandsTheReferenceVectors) {
     for (const char* name : {"all_256", "period_4097", "rebuild_32456", "spaces_100_text"}) {
-        CommandResult r = RunCommand(Codec("expand", VectorDir + name + ".lzh", Host("out")));
+        CommandResult r = Codec("expand", VectorDir + name + ".lzh", Host("out"));
         ASSERT_EQ(r.exitCode, 0) << name << ": " << r.err;
         EXPECT_TRUE(box_.Read(box_.Path("out")) == ReadHostFile(VectorDir + name + ".orig")) << name;
     }
@@ -55,36 +50,36 @@ TEST_F(CliCodec, ExpandsTheReferenceVectors) {
 
 TEST_F(CliCodec, DamagedStreamIsWrittenWholeAndExitsTwo) {
     std::string cut = VectorDir + "truncated/trunc_minus1.lzh";
-    CommandResult r = RunCommand(Codec("expand", cut, Host("out")));
+    CommandResult r = Codec("expand", cut, Host("out"));
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find(cut + ": read error!"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("7759 bytes"), std::string::npos) << r.err;
     EXPECT_TRUE(box_.Read(box_.Path("out")) == ReadHostFile(VectorDir + "truncated/trunc_minus1.zerobits"));
     // A stream shorter than its size prefix.
     WriteHost("short.lzh", {5, 0});
-    CommandResult s = RunCommand(Codec("expand", Host("short.lzh"), Host("out")));
+    CommandResult s = Codec("expand", Host("short.lzh"), Host("out"));
     EXPECT_EQ(s.exitCode, 2);
     EXPECT_NE(s.err.find("ends inside its 4-byte size: 2 bytes"), std::string::npos) << s.err;
 }
 
 TEST_F(CliCodec, MissingInputAndUnwritableOutput) {
-    CommandResult missing = RunCommand(Codec("expand", Host("none.lzh"), Host("out")));
+    CommandResult missing = Codec("expand", Host("none.lzh"), Host("out"));
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_EQ(missing.err, "disksetup: " + Host("none.lzh") + " is missing!\n");
-    EXPECT_EQ(RunCommand(Codec("compress", Host("none"), Host("out"))).exitCode, 2);
+    EXPECT_EQ(Codec("compress", Host("none"), Host("out")).exitCode, 2);
 
     WriteHost("in.lzh", EncodeStoredStream(TextBytes(100000, 2).data(), 100000));
-    CommandResult full = RunCommand(Codec("expand", Host("in.lzh"), "/dev/full"));
+    CommandResult full = Codec("expand", Host("in.lzh"), "/dev/full");
     EXPECT_EQ(full.exitCode, 3);
     EXPECT_NE(full.err.find("/dev/full: write error!"), std::string::npos) << full.err;
-    CommandResult noDir = RunCommand(Codec("compress", Host("in.lzh"), Host("no/such/dir/out")));
+    CommandResult noDir = Codec("compress", Host("in.lzh"), Host("no/such/dir/out"));
     EXPECT_EQ(noDir.exitCode, 3);
     EXPECT_NE(noDir.err.find("write error!"), std::string::npos) << noDir.err;
 }
 
 TEST_F(CliCodec, UsageErrorsExitOne) {
-    EXPECT_EQ(RunCommand(std::string(DISKSETUP_CLI) + " expand only-one-argument").exitCode, 1);
-    EXPECT_EQ(RunCommand(std::string(DISKSETUP_CLI) + " compress").exitCode, 1);
+    EXPECT_EQ(RunDisksetup("expand only-one-argument").exitCode, 1);
+    EXPECT_EQ(RunDisksetup("compress").exitCode, 1);
 }
 
 } // namespace

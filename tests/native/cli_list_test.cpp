@@ -8,7 +8,9 @@
 
 namespace {
 
-std::string List(const std::string& args) { return std::string(DISKSETUP_CLI) + " list " + args; }
+CommandResult List(const std::string& args) {
+    return RunDisksetup("list " + args);
+}
 
 class CliList : public ::testing::Test {
 protected:
@@ -26,7 +28,7 @@ protected:
 };
 
 TEST_F(CliList, PrintsHeaderAndOneRowPerRecord) {
-    CommandResult r = RunCommand(List(ShellQuote(disk_)));
+    CommandResult r = List(ShellQuote(disk_));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out,
               "Package:  ordinary\n"
@@ -44,7 +46,7 @@ TEST_F(CliList, PrintsHeaderAndOneRowPerRecord) {
 }
 
 TEST_F(CliList, JsonCarriesTheSameFacts) {
-    CommandResult r = RunCommand(List("--json " + ShellQuote(disk_ + "/SETUP.bin")));
+    CommandResult r = List("--json " + ShellQuote(disk_ + "/SETUP.bin"));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     nlohmann::json doc = nlohmann::json::parse(r.out);
     EXPECT_EQ(doc["kind"], "ordinary");
@@ -63,7 +65,7 @@ TEST_F(CliList, DamagedOrMissingCataloguesAreBadInputInTheProgramsWords) {
     std::vector<uint8_t> bytes = box_.Read(box_.Path("disk1\\SETUP.bin"));
     bytes[344] = 9; // claims more records than there are
     box_.Write(box_.Path("bad\\SETUP.bin"), bytes);
-    CommandResult r = RunCommand(List(ShellQuote(Sandbox::Host(box_.Path("bad")))));
+    CommandResult r = List(ShellQuote(Sandbox::Host(box_.Path("bad"))));
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "disksetup: " + Sandbox::Host(box_.Path("bad")) +
@@ -71,7 +73,7 @@ TEST_F(CliList, DamagedOrMissingCataloguesAreBadInputInTheProgramsWords) {
                          "512 does not lie whole within the file's 512 bytes)\n");
 
     box_.Write(box_.Path("short\\SETUP.bin"), std::vector<uint8_t>(345, 0));
-    r = RunCommand(List(ShellQuote(Sandbox::Host(box_.Path("short\\SETUP.bin")))));
+    r = List(ShellQuote(Sandbox::Host(box_.Path("short\\SETUP.bin"))));
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("SETUP.bin: read error! (the file holds 345 bytes, fewer than the 346 of "
                          "its header)\n"),
@@ -81,27 +83,27 @@ TEST_F(CliList, DamagedOrMissingCataloguesAreBadInputInTheProgramsWords) {
     bytes = box_.Read(box_.Path("disk1\\SETUP.bin"));
     std::fill(bytes.begin() + 264, bytes.begin() + 344, 'T'); // a title without its end
     box_.Write(box_.Path("untitled\\SETUP.bin"), bytes);
-    r = RunCommand(List(ShellQuote(Sandbox::Host(box_.Path("untitled")))));
+    r = List(ShellQuote(Sandbox::Host(box_.Path("untitled"))));
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("SETUP.bin: read error! (the header's title has no terminating zero in "
                          "its 80 bytes)\n"),
               std::string::npos)
         << r.err;
 
-    r = RunCommand(List(ShellQuote(disk_ + "/NOPE.bin")));
+    r = List(ShellQuote(disk_ + "/NOPE.bin"));
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.err, "disksetup: " + disk_ + "/NOPE.bin is missing!\n");
 
     box_.MakeDirectory(box_.Path("nothing"));
-    r = RunCommand(List(ShellQuote(Sandbox::Host(box_.Path("nothing")))));
+    r = List(ShellQuote(Sandbox::Host(box_.Path("nothing"))));
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("is missing!"), std::string::npos) << r.err;
 }
 
 TEST_F(CliList, UsageErrorsExitWithOne) {
-    EXPECT_EQ(RunCommand(List("")).exitCode, 1);
-    EXPECT_EQ(RunCommand(std::string(DISKSETUP_CLI) + " frobnicate").exitCode, 1);
-    CommandResult help = RunCommand(std::string(DISKSETUP_CLI) + " --help");
+    EXPECT_EQ(List("").exitCode, 1);
+    EXPECT_EQ(RunDisksetup("frobnicate").exitCode, 1);
+    CommandResult help = RunDisksetup("--help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("2  bad input"), std::string::npos);
 }

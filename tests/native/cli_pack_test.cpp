@@ -6,25 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Cli(const std::string& args) {
-    return std::string(DISKSETUP_CLI) + " " + args;
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Deterministic contents: a compressible first half and a noisy second half.
 std::string Contents(size_t size, uint32_t seed) {
@@ -45,22 +30,22 @@ class CliPack : public ::testing::Test {
   protected:
     void SetUp() override {
         root_ = Sandbox::Host(box_.Path(""));
-        WriteFile(root_ / "src/SPACE.EXE", Contents(9000, 1));
-        WriteFile(root_ / "src/DATA/LEVELS.DAT", Contents(14000, 2));
-        WriteFile(root_ / "src/EMPTY.TXT", "");
-        WriteFile(root_ / "src/README.TXT", Contents(500, 3));
-        WriteFile(root_ / "src/UNINST.EXE", Contents(3000, 4));
+        WriteHostFile(root_ / "src/SPACE.EXE", Contents(9000, 1));
+        WriteHostFile(root_ / "src/DATA/LEVELS.DAT", Contents(14000, 2));
+        WriteHostFile(root_ / "src/EMPTY.TXT", "");
+        WriteHostFile(root_ / "src/README.TXT", Contents(500, 3));
+        WriteHostFile(root_ / "src/UNINST.EXE", Contents(3000, 4));
     }
     // Packs src on disks of size bytes into out; every stream of LEVELS.DAT and SPACE.EXE
     // crosses at least one disk.
     CommandResult PackDir(const std::string& out, uint64_t size, const std::string& extra = "") {
-        return RunCommand(
-            Cli("pack --dir " + ShellQuote((root_ / "src").string()) +
-                " --program SPACE.EXE --title 'Space Game' --uninstaller UNINST.EXE"
-                " --not-installed README.TXT --shared DATA/LEVELS.DAT=1.2.3.4 --disk-size " +
-                std::to_string(size) + extra + " -o " + ShellQuote((root_ / out).string())));
+        return RunDisksetup(
+            "pack --dir " + ShellQuote((root_ / "src").string()) +
+            " --program SPACE.EXE --title 'Space Game' --uninstaller UNINST.EXE"
+            " --not-installed README.TXT --shared DATA/LEVELS.DAT=1.2.3.4 --disk-size " +
+            std::to_string(size) + extra + " -o " + ShellQuote((root_ / out).string()));
     }
-    CommandResult Test(const std::string& args) { return RunCommand(Cli("test " + args)); }
+    CommandResult Test(const std::string& args) { return RunDisksetup("test " + args); }
     std::string Disk(const std::string& out, int n) {
         return ShellQuote((root_ / out / ("disk" + std::to_string(n))).string());
     }
@@ -70,7 +55,7 @@ class CliPack : public ::testing::Test {
 };
 
 TEST_F(CliPack, ManifestPackageListsAndTestsIntact) {
-    WriteFile(root_ / "m.toml", R"(program = "SPACE.EXE"
+    WriteHostFile(root_ / "m.toml", R"(program = "SPACE.EXE"
 title = "Space Game"
 setup = "INSTALL"
 setup_program = "src/UNINST.EXE"
@@ -93,14 +78,14 @@ source = "src/README.TXT"
 name = "README.TXT"
 install = false
 )");
-    CommandResult r = RunCommand(Cli("pack " + ShellQuote((root_ / "m.toml").string()) + " -o " +
-                                     ShellQuote((root_ / "out").string())));
+    CommandResult r = RunDisksetup("pack " + ShellQuote((root_ / "m.toml").string()) + " -o " +
+                                   ShellQuote((root_ / "out").string()));
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(ReadFile(root_ / "out/disk1/INSTALL.EXE"), Contents(3000, 4));
+    EXPECT_EQ(Text(ReadHostFile(root_ / "out/disk1/INSTALL.EXE")), Contents(3000, 4));
     EXPECT_TRUE(fs::exists(root_ / "out/disk1/INSTALL.bin"));
     EXPECT_TRUE(Contains(r.out, "1 disk, "));
 
-    r = RunCommand(Cli("list " + Disk("out", 1)));
+    r = RunDisksetup("list " + Disk("out", 1));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(Contains(r.out, "Title:    Space Game\n")) << r.out;
     EXPECT_TRUE(Contains(r.out, "Records:  5\n"));
@@ -129,7 +114,7 @@ TEST_F(CliPack, MultiDiskPackageTestsIntactAndPacksTheSameTwice) {
         if (!entry.is_regular_file()) continue;
         ++files;
         fs::path twin = root_ / "two" / fs::relative(entry.path(), root_ / "one");
-        EXPECT_EQ(ReadFile(entry.path()), ReadFile(twin)) << twin;
+        EXPECT_EQ(Text(ReadHostFile(entry.path())), Text(ReadHostFile(twin))) << twin;
     }
     EXPECT_GE(files, 5u); // the catalogue and at least four Volumes
     CommandResult r = Test(Disk("one", 1));
@@ -158,23 +143,28 @@ TEST_F(CliPack, BestPackagesTestIntactAndAreNoLarger) {
     EXPECT_TRUE(Contains(r.out, "5 files: 5 intact, 0 damaged\n")) << r.out;
 
     // The manifest form, and compress, take the flag too; compress --best is smaller on text.
-    WriteFile(root_ / "m.toml", "program = \"SPACE.EXE\"\ntitle = \"Space Game\"\n[[file]]\n"
-                                "source = \"src/SPACE.EXE\"\nname = \"SPACE.EXE\"\n");
-    r = RunCommand(Cli("pack --best " + ShellQuote((root_ / "m.toml").string()) + " -o " +
-                       ShellQuote((root_ / "mbest").string())));
+    WriteHostFile(root_ / "m.toml", "program = \"SPACE.EXE\"\ntitle = \"Space Game\"\n[[file]]\n"
+                                    "source = \"src/SPACE.EXE\"\nname = \"SPACE.EXE\"\n");
+    r = RunDisksetup("pack --best " + ShellQuote((root_ / "m.toml").string()) + " -o " +
+                     ShellQuote((root_ / "mbest").string()));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(Test(Disk("mbest", 1)).exitCode, 0);
     std::string text;
     for (int i = 0; text.size() < 60000; ++i)
         text += "line " + std::to_string(i * 7919 % 1000) + " of the " + (i % 3 ? "setup" : "readme") + " text\n";
-    WriteFile(root_ / "text.txt", text);
+    WriteHostFile(root_ / "text.txt", text);
     std::string in = ShellQuote((root_ / "text.txt").string());
-    ASSERT_EQ(RunCommand(Cli("compress " + in + " " + ShellQuote((root_ / "a.lzh").string()))).exitCode, 0);
-    ASSERT_EQ(RunCommand(Cli("compress --best " + in + " " + ShellQuote((root_ / "b.lzh").string()))).exitCode, 0);
+    ASSERT_EQ(
+        RunDisksetup("compress " + in + " " + ShellQuote((root_ / "a.lzh").string())).exitCode, 0);
+    ASSERT_EQ(RunDisksetup("compress --best " + in + " " + ShellQuote((root_ / "b.lzh").string()))
+                  .exitCode,
+              0);
     EXPECT_LT(fs::file_size(root_ / "b.lzh"), fs::file_size(root_ / "a.lzh"));
-    ASSERT_EQ(RunCommand(Cli("expand " + ShellQuote((root_ / "b.lzh").string()) + " " +
-                             ShellQuote((root_ / "b.txt").string()))).exitCode, 0);
-    EXPECT_EQ(ReadFile(root_ / "b.txt"), text);
+    ASSERT_EQ(RunDisksetup("expand " + ShellQuote((root_ / "b.lzh").string()) + " " +
+                           ShellQuote((root_ / "b.txt").string()))
+                  .exitCode,
+              0);
+    EXPECT_EQ(Text(ReadHostFile(root_ / "b.txt")), text);
 }
 
 TEST_F(CliPack, MissingDiskNamesTheDiskAndThePathsTried) {
@@ -256,16 +246,16 @@ TEST_F(CliPack, RefusalsWriteNothingAndExitTwo) {
     EXPECT_TRUE(Contains(r.err, "disk 1 is too small for the catalogue")) << r.err;
     EXPECT_FALSE(fs::exists(root_ / "small"));
 
-    r = RunCommand(Cli("pack --dir " + ShellQuote((root_ / "src").string()) +
-                       " --program SPACE.EXE --title " + std::string(80, 'T') + " -o " +
-                       ShellQuote((root_ / "long").string())));
+    r = RunDisksetup("pack --dir " + ShellQuote((root_ / "src").string()) +
+                     " --program SPACE.EXE --title " + std::string(80, 'T') + " -o " +
+                     ShellQuote((root_ / "long").string()));
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(Contains(r.err, "is 80 characters; the catalogue holds at most 79")) << r.err;
     EXPECT_FALSE(fs::exists(root_ / "long"));
 
-    WriteFile(root_ / "bad.toml", "program = \"P.EXE\"\ntitle = \"T\"\ndisksize = 5\n");
-    r = RunCommand(Cli("pack " + ShellQuote((root_ / "bad.toml").string()) + " -o " +
-                       ShellQuote((root_ / "bad").string())));
+    WriteHostFile(root_ / "bad.toml", "program = \"P.EXE\"\ntitle = \"T\"\ndisksize = 5\n");
+    r = RunDisksetup("pack " + ShellQuote((root_ / "bad.toml").string()) + " -o " +
+                     ShellQuote((root_ / "bad").string()));
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(Contains(r.err, "key \"disksize\" is not known")) << r.err;
     EXPECT_FALSE(fs::exists(root_ / "bad"));
@@ -273,15 +263,15 @@ TEST_F(CliPack, RefusalsWriteNothingAndExitTwo) {
 
 TEST_F(CliPack, UsageErrorsExitOne) {
     std::string out = " -o " + ShellQuote((root_ / "u").string());
-    EXPECT_EQ(RunCommand(Cli("pack" + out)).exitCode, 1);
+    EXPECT_EQ(RunDisksetup("pack" + out).exitCode, 1);
     EXPECT_EQ(
-        RunCommand(Cli("pack --dir " + ShellQuote((root_ / "src").string()) + " --title T" + out))
+        RunDisksetup("pack --dir " + ShellQuote((root_ / "src").string()) + " --title T" + out)
             .exitCode,
         1);
-    EXPECT_EQ(RunCommand(Cli("pack m.toml --dir src" + out)).exitCode, 1);
-    CommandResult inside = RunCommand(Cli("pack --dir " + ShellQuote((root_ / "src").string()) +
-                                          " --program P.EXE --title T -o " +
-                                          ShellQuote((root_ / "src/out").string())));
+    EXPECT_EQ(RunDisksetup("pack m.toml --dir src" + out).exitCode, 1);
+    CommandResult inside =
+        RunDisksetup("pack --dir " + ShellQuote((root_ / "src").string()) +
+                     " --program P.EXE --title T -o " + ShellQuote((root_ / "src/out").string()));
     EXPECT_EQ(inside.exitCode, 1);
     EXPECT_TRUE(Contains(inside.err, "lies inside the source directory")) << inside.err;
     EXPECT_FALSE(fs::exists(root_ / "src/out"));

@@ -2,34 +2,19 @@
 // the target, Segments that point past their Volume or at disks that are not there, a size
 // prefix that claims 4 GB, a catalogue whose record count lies and a Volume whose disk lies.
 #include "lzhuf/encoder.h"
+#include "package/catalogue.h"
 #include "tests/support/catalogue_bytes.h"
-#include "tests/support/run_command.h"
-#include "tests/support/sandbox.h"
-#include "tests/support/test_package.h"
+#include "tests/support/cli_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<uint8_t> ReadHost(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-// Every regular file below root, as relative paths.
-std::set<std::string> FilesBelow(const fs::path& root) {
-    std::set<std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-        if (entry.is_regular_file()) files.insert(fs::relative(entry.path(), root).string());
-    return files;
-}
 
 std::vector<uint8_t> Stored(const std::vector<uint8_t>& bytes) {
     return EncodeStoredStream(bytes.data(), bytes.size());
@@ -43,15 +28,8 @@ std::vector<uint8_t> VolumeBytes(uint16_t disk, const std::vector<std::vector<ui
     return out;
 }
 
-class Hostile : public ::testing::Test {
+class Hostile : public CliFixture {
   protected:
-    CommandResult Run(const std::string& args) {
-        return RunCommand(std::string(DISKSETUP_CLI) + " " + args);
-    }
-    fs::path Host(const std::string& relative) {
-        return fs::path(Sandbox::Host(box_.Root())) / relative;
-    }
-    std::string Quoted(const std::string& relative) { return ShellQuote(Host(relative).string()); }
     // Writes pkg\disk1\SETUP.bin and pkg\diskN\PROG.dat for each volume given; returns disk 1's
     // host directory, quoted.
     std::string WriteRaw(const std::vector<RecordSpec>& records,
@@ -62,19 +40,6 @@ class Hostile : public ::testing::Test {
             box_.Write(box_.Path("pkg\\disk" + std::to_string(disk) + "\\PROG.dat"), bytes);
         return Quoted("pkg/disk1");
     }
-    std::string Write(const TestPackage& package) {
-        WriteTestPackage(box_, package, box_.Path("pkg\\"));
-        return Quoted("pkg/disk1");
-    }
-    // The files added below the sandbox since `before`.
-    std::set<std::string> Added(const std::set<std::string>& before) {
-        std::set<std::string> added;
-        for (const std::string& f : FilesBelow(Host("")))
-            if (!before.count(f)) added.insert(f);
-        return added;
-    }
-
-    Sandbox box_;
 };
 
 // The odd names: reserved devices, trailing dots and spaces, control characters, names that
@@ -130,9 +95,47 @@ TEST_F(Hostile, ExtractKeepsOddNamesInsideTheOutputAndRefusesOverlongOnes) {
               std::set<std::string>({"out/CON", "out/NUL", "out/COM1", "out/dots...",
                                      "out/space  ", "out/ctl\x01\x1f\x7f", "out/up", "out/zed",
                                      "out/lead", "out/server/share/unc"}));
-    EXPECT_EQ(ReadHost(Host("out/CON")), PatternBytes(1, 1));
-    EXPECT_EQ(ReadHost(Host("out/space  ")), PatternBytes(5, 5));
-    EXPECT_EQ(ReadHost(Host("out/up")), PatternBytes(9, 9));
+    EXPECT_EQ(ReadHostFile(Host("out/CON")), PatternBytes(1, 1));
+    EXPECT_EQ(ReadHostFile(Host("out/space  ")), PatternBytes(5, 5));
+    EXPECT_EQ(ReadHostFile(Host("out/up")), PatternBytes(9, 9));
+}
+
+TEST_F(Hostile, ExtractKeepsHostileNamesInsideTheOutput) {
+    TestPackage hostile{
+        .files = {{.name = "..\\..\\x1", .bytes = PatternBytes(1, 1)},
+                  {.name = "\\x2", .bytes = PatternBytes(2, 2)},
+                  {.name = "Z:x3", .bytes = PatternBytes(3, 3)},
+                  {.name = "\\\\srv\\share\\x4", .bytes = PatternBytes(4, 4)},
+                  {.name = "sub\\..\\..\\..\\x5", .bytes = PatternBytes(5, 5)},
+                  {.name = "C:\\..\\d/../../x6", .bytes = PatternBytes(6, 6)},
+                  {.name = "HIDDEN", .bytes = PatternBytes(7, 7), .flags = FlagNotInstalled}}};
+    std::string disk = Write(hostile);
+    fs::create_directories(Host("a/b"));
+    std::set<std::string> before = FilesBelow(Host(""));
+    CommandResult r = Run("extract " + disk + " -d " + ShellQuote(Host("a/b/out").string()));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::set<std::string> added = Added(before);
+    EXPECT_EQ(added, std::set<std::string>({"a/b/out/x1", "a/b/out/x2", "a/b/out/x3",
+                                            "a/b/out/srv/share/x4", "a/b/out/x5", "a/b/out/x6"}));
+    EXPECT_EQ(ReadHostFile(Host("a/b/out/srv/share/x4")), PatternBytes(4, 4));
+    EXPECT_EQ(ReadHostFile(Host("a/b/out/x6")), PatternBytes(6, 6));
+
+    r = Run("extract " + disk + " --all -d " + ShellQuote(Host("all").string()));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadHostFile(Host("all/HIDDEN")), PatternBytes(7, 7));
+    EXPECT_EQ(r.out, "7 files extracted to " + Host("all").string() + "\n");
+}
+
+TEST_F(Hostile, ExtractRefusesNamesThatLeaveNoFileName) {
+    std::string disk = Write({.files = {{.name = "GOOD", .bytes = PatternBytes(3)},
+                                        {.name = "..\\..", .bytes = PatternBytes(2)},
+                                        {.name = "Z:\\", .bytes = PatternBytes(1)}}});
+    CommandResult r = Run("extract " + disk + " -d " + ShellQuote(Host("out").string()));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("..\\..: the name leaves no file name below the output; skipped"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(FilesBelow(Host("out")), std::set<std::string>({"GOOD"}));
 }
 
 TEST_F(Hostile, InstallKeepsOddNamesBelowTheRoot) {
@@ -148,8 +151,8 @@ TEST_F(Hostile, InstallKeepsOddNamesBelowTheRoot) {
                    "root/WINDOWS/PROG/dots...", "root/WINDOWS/PROG/space  ",
                    "root/WINDOWS/PROG/ctl\x01\x1f\x7f", "root/WINDOWS/zom.ini", "root/up",
                    "root/zed", "root/lead", "root/server/share/unc"}));
-    EXPECT_EQ(ReadHost(Host("root/server/share/unc")), PatternBytes(12, 12));
-    EXPECT_EQ(ReadHost(Host("root/WINDOWS/PROG/NUL")), PatternBytes(2, 2));
+    EXPECT_EQ(ReadHostFile(Host("root/server/share/unc")), PatternBytes(12, 12));
+    EXPECT_EQ(ReadHostFile(Host("root/WINDOWS/PROG/NUL")), PatternBytes(2, 2));
 }
 
 TEST_F(Hostile, InstallStopsAtANameTooLongForTheDestination) {
@@ -219,7 +222,7 @@ TEST_F(Hostile, ExtractAndInstallNameTheRecordCutShortAndStopThere) {
     EXPECT_EQ(r.err, "disksetup: PAST: read error!\n");
     // The cut-short file stays as far as it was written, inside the output.
     EXPECT_EQ(Added(before), std::set<std::string>({"out/GOOD", "out/PAST"}));
-    EXPECT_EQ(ReadHost(Host("out/GOOD")), PatternBytes(100, 1));
+    EXPECT_EQ(ReadHostFile(Host("out/GOOD")), PatternBytes(100, 1));
 
     before = FilesBelow(Host(""));
     r = Run("install " + disk + " --root " + Quoted("root"));
@@ -267,7 +270,7 @@ TEST_F(Hostile, MissingDiskAndLyingVolumeStopExtractAndInstallWithTheirNumbers) 
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.err, "disksetup: disk 2: the Volume " + Host("pkg/disk2/PROG.dat").string() +
                          " holds disk 3, not disk 2\n");
-    EXPECT_EQ(ReadHost(Host("root/WINDOWS/PROG/GOOD")), PatternBytes(100, 1));
+    EXPECT_EQ(ReadHostFile(Host("root/WINDOWS/PROG/GOOD")), PatternBytes(100, 1));
     EXPECT_FALSE(fs::exists(Host("root/WINDOWS/zom.ini")));
 }
 
@@ -329,7 +332,7 @@ TEST_F(Hostile, SizeClaimingFourGigabytesStopsSoonAndIsNamed) {
     uintmax_t written = fs::file_size(Host("out/HUGE"));
     EXPECT_GT(written, 100u);            // the stored part and some zero-bit output
     EXPECT_LT(written, 64u << 20);       // never the claimed gigabytes
-    EXPECT_EQ(ReadHost(Host("out/FIRST")), PatternBytes(100, 1));
+    EXPECT_EQ(ReadHostFile(Host("out/FIRST")), PatternBytes(100, 1));
     EXPECT_FALSE(fs::exists(Host("out/LAST")));
 
     r = Run("install " + disk + " --root " + Quoted("root"));

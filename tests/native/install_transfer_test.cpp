@@ -2,20 +2,16 @@
 // real version resources, drive-rooted names, and injected faults answered every way, each
 // checked byte for byte on disk.
 #include "install/placement.h"
-#include "install/plain_copy.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
-#include "package/memory.h"
 #include "package/paths.h"
 #include "package/volume.h"
 #include "platform/posix/posix_platform.h"
 #include "tests/support/pe_image.h"
-#include "tests/support/open_files.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/test_package.h"
-#include "tests/support/transfer_screen_recorder.h"
-
 #include "tests/support/transfer_fixture.h"
+#include "tests/support/transfer_screen_recorder.h"
 
 #include <gtest/gtest.h>
 
@@ -107,12 +103,11 @@ TEST_F(NativeTransfer, CopyInUseAsksRetryThenCancelStopsEverything) {
 
 TEST_F(NativeTransfer, CopyInUseThenClosedIsReplacedOnRetry) {
     LoadShared(V(2, 0));
-    static std::string path;
-    path = system_ + "LIB.DLL";
+    std::string path = system_ + "LIB.DLL";
     box_.Write(path, Dll(V(1, 0)));
     PosixSetFileInUse(path.c_str(), true);
     ScriptedBoxes boxes({AnswerRetry});
-    boxes.OnBox([](const RecordedBox&) { PosixSetFileInUse(path.c_str(), false); });
+    boxes.OnBox([&](const RecordedBox&) { PosixSetFileInUse(path.c_str(), false); });
     EXPECT_EQ(RunTransfer(), 0);
     EXPECT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(box_.Read(path), Dll(V(2, 0)));
@@ -239,23 +234,14 @@ TEST_F(Faults, DiskFullDuringExpansionCancelledKeepsThePartialFile) {
     EXPECT_EQ(box_.Read(dest_ + "A.BIN"), partial);
 }
 
-class CopyFaults : public ::testing::Test {
+class CopyFaults : public PlainCopyFixture {
   protected:
     void SetUp() override {
-        box_.MakeDirectory(dest_);
-        CopyText(SetupDir, PathSize, box_.Path("setup\\").c_str());
-        box_.Write(box_.Path("setup\\SRC.BIN"), source_);
+        PlainCopyFixture::SetUp();
+        Source(source_);
     }
-    void TearDown() override {
-        EXPECT_EQ(LockedBlocksInUse(), 0);
-        released_.ExpectReleased();
-    }
-    ReleaseCheck released_;
-    StatusCode Copy() { return CopyPlainFile("OUT.BIN", "SRC.BIN", dest_.c_str()); }
     std::vector<uint8_t> Prefix(size_t n) { return {source_.begin(), source_.begin() + n}; }
 
-    Sandbox box_;
-    std::string dest_ = box_.Path("dest\\");
     std::vector<uint8_t> source_ = PatternBytes(3 * 32768 + 100, 5);
 };
 

@@ -3,6 +3,7 @@
 #include "lzhuf/encoder.h"
 #include "tests/support/codec_harness.h"
 #include "tests/support/corpus.h"
+#include "tests/support/sandbox.h"
 
 #include "bench/lhasa_peer.h"
 
@@ -44,15 +45,14 @@ TEST(LhasaInterop, LhasaExpandsCodesLongerThan16Bits) {
 }
 
 TEST(LhasaInterop, LhasaAgreesOnTheReferenceVectors) {
-    const std::string dir = DISKSETUP_SHARED_DIR "/lzhuf-vectors/";
     int compared = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        if (entry.path().extension() != ".lzh") continue;
-        std::vector<uint8_t> stream = ReadHostFile(entry.path().string());
-        std::filesystem::path orig = entry.path();
+    for (const std::filesystem::path& lzh : FilesEndingIn(VectorDir, ".lzh")) {
+        std::vector<uint8_t> stream = ReadHostFile(lzh);
+        std::filesystem::path orig = lzh;
         orig.replace_extension(".orig");
-        if (ReadHostFile(orig.string()).empty()) continue;
-        EXPECT_TRUE(LhasaOutput(stream) == ReadHostFile(orig.string())) << entry.path();
+        std::vector<uint8_t> original = ReadHostFile(orig);
+        if (original.empty()) continue;
+        EXPECT_TRUE(LhasaOutput(stream) == original) << lzh;
         ++compared;
     }
     EXPECT_GE(compared, 16);

@@ -1,11 +1,8 @@
 // The output writer over a real target file, with a full disk and failed writes injected
 // into the platform's writes.
-#include "lzhuf/decoder.h"
 #include "lzhuf/encoder.h"
-#include "lzhuf/output_writer.h"
-#include "package/paths.h"
-#include "package/volume.h"
 #include "platform/posix/posix_platform.h"
+#include "tests/support/codec_harness.h"
 #include "tests/support/corpus.h"
 #include "tests/support/sandbox.h"
 
@@ -21,15 +18,10 @@ protected:
     }
     // Expands the stream into the sandbox's out.bin through PlatformWrite.
     StatusCode Expand() {
-        static uint8_t buffer[OutputBufferSize];
         std::string target = box_.Path("out.bin");
         PlatformFile file = PlatformCreate(target.c_str());
         EXPECT_NE(file, PlatformNoFile);
-        CopyText(TargetPath, PathSize, target.c_str());
-        StartMemoryStream(stream_.data(), static_cast<uint32_t>(stream_.size()));
-        CurrentRecord = nullptr;
-        StartOutput(buffer, file);
-        StatusCode status = DecodeFile();
+        StatusCode status = DecodeMemoryStream(stream_, target, file);
         PlatformClose(file);
         return status;
     }
@@ -42,8 +34,8 @@ TEST_F(OutputWriterFaults, PartialWriteThenRetryLeavesEveryByteOnce) {
     PosixFaultPlan().shortWriteAfter = 1; // the second block takes 1000 bytes of 32000
     PosixFaultPlan().shortWriteBytes = 1000;
     // The retry's write is short too, once more, from its own answer.
-    boxes.OnBox([](const RecordedBox&) {
-        static int seen = 0;
+    int seen = 0;
+    boxes.OnBox([&seen](const RecordedBox&) {
         if (++seen == 1) {
             PosixFaultPlan().shortWriteAfter = 0;
             PosixFaultPlan().shortWriteBytes = 7;

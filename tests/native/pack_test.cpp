@@ -34,18 +34,6 @@ std::vector<uint8_t> Corpus(size_t size, uint32_t seed) {
     return out;
 }
 
-void WriteHost(const std::string& path, const std::vector<uint8_t>& bytes) {
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<uint8_t> ReadHost(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
 // The segments of each record of a catalogue image, walked with the engine's record walk.
 struct ImageRecord {
     std::string name;
@@ -84,13 +72,13 @@ class PackRoundTrip : public ::testing::Test {
   protected:
     void SetUp() override {
         sourceDir_ = Sandbox::Host(box_.Path("src"));
-        boxes_.OnBox(&SwapOnPrompt);
-        Active = this;
+        // A disk prompt swaps in the disk asked for and is answered OK.
+        boxes_.OnBox([this](const RecordedBox&) {
+            Insert(CurrentDisk);
+            boxes_.Answer(AnswerOk);
+        });
     }
-    void TearDown() override {
-        Release();
-        Active = nullptr;
-    }
+    void TearDown() override { Release(); }
     // Forgets the package that was read back, so that another can be.
     void Release() {
         OutputSink = nullptr;
@@ -99,7 +87,7 @@ class PackRoundTrip : public ::testing::Test {
         ReleaseCatalogue();
     }
     std::string Source(const std::string& name, const std::vector<uint8_t>& bytes) {
-        WriteHost(sourceDir_ + "/" + name, bytes);
+        WriteHostFile(sourceDir_ + "/" + name, bytes);
         return sourceDir_ + "/" + name;
     }
     // Writes the image below pkg\, loads its catalogue from the drive and expands every record.
@@ -132,18 +120,11 @@ class PackRoundTrip : public ::testing::Test {
         box_.Write(box_.Path("drive\\" + volumeName_),
                    box_.Read(box_.Path("pkg\\disk" + std::to_string(disk) + "\\" + volumeName_)));
     }
-    static void SwapOnPrompt(const RecordedBox&) {
-        Active->Insert(CurrentDisk);
-        Active->boxes_.Answer(AnswerOk);
-    }
-    static PackRoundTrip* Active;
-
     Sandbox box_;
     ScriptedBoxes boxes_;
     std::string sourceDir_;
     std::string volumeName_;
 };
-PackRoundTrip* PackRoundTrip::Active;
 
 PackManifest Manifest(std::vector<ManifestFile> files, uint64_t diskSize = DefaultDiskSize) {
     PackManifest m;
@@ -327,7 +308,7 @@ TEST(Manifest, DirectoryListsFilesSortedWithOptionsApplied) {
     Sandbox box;
     std::string dir = Sandbox::Host(box.Path("src"));
     for (const char* name : {"b.txt", "A.EXE", "sub/z.dll", "UNINST.EXE", "sub/readme"})
-        WriteHost(dir + "/" + name, {1, 2, 3});
+        WriteHostFile(dir + "/" + name, std::vector<uint8_t>{1, 2, 3});
     DirectoryPackOptions options;
     options.directory = dir;
     options.program = "A.EXE";
@@ -463,7 +444,7 @@ TEST_F(PackRoundTrip, EveryDiskIsFilledAndDiskOneCountsCatalogueAndSetupProgram)
     for (size_t d = 0; d < image.volumes.size(); ++d)
         EXPECT_EQ(ReadU16(image.volumes[d].data()), d + 1);
     std::vector<std::string> written = WritePackage(image, Sandbox::Host(box_.Path("out")));
-    EXPECT_EQ(ReadHost(written[1]), image.setupProgram);
+    EXPECT_EQ(ReadHostFile(written[1]), image.setupProgram);
     EXPECT_EQ(fs::path(written[1]).filename(), "INSTALL.exe");
 }
 
@@ -483,8 +464,8 @@ TEST_F(PackRoundTrip, SameInputGivesTheSameBytes) {
     ASSERT_EQ(first.size(), second.size());
     ASSERT_GT(first.size(), 3u);
     for (size_t i = 0; i < first.size(); ++i)
-        EXPECT_EQ(ReadHost(first[i]), ReadHost(second[i])) << first[i];
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(ReadHost(first[0]).data()), 4), "INSV");
+        EXPECT_EQ(ReadHostFile(first[i]), ReadHostFile(second[i])) << first[i];
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(ReadHostFile(first[0]).data()), 4), "INSV");
 }
 
 TEST_F(PackRoundTrip, SharedFileVersionComesFromItsPeResourceUnlessGiven) {

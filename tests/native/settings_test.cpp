@@ -8,10 +8,6 @@
 
 namespace {
 
-std::string Text(const std::vector<uint8_t>& bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
-
 class Settings : public ::testing::Test {
   protected:
     void SetUp() override { PosixSetSystemDirectory("C:\\WINDOWS\\SYSTEM"); }

@@ -6,10 +6,11 @@
 #include "lzhuf/output_writer.h"
 #include "package/paths.h"
 #include "package/volume.h"
+#include "tests/support/corpus.h"
 
+#include <algorithm>
 #include <array>
-#include <fstream>
-#include <iterator>
+#include <numeric>
 
 namespace {
 
@@ -32,22 +33,37 @@ SinkFaults& CollectingSinkFaults() {
     return faults;
 }
 
-Expansion ExpandInMemory(const std::vector<uint8_t>& stream, const char* streamName) {
+StatusCode DecodeMemoryStream(const std::vector<uint8_t>& stream, const std::string& target,
+                              PlatformFile file, const char* streamName) {
     static uint8_t buffer[OutputBufferSize];
-    Expansion result;
-    Collecting = &result;
     StartMemoryStream(stream.data(), static_cast<uint32_t>(stream.size()));
     CurrentRecord = nullptr;
     StreamName = streamName;
-    CopyText(TargetPath, PathSize, "T:\\out.bin");
-    StartOutput(buffer, PlatformNoFile);
-    OutputSink = CollectWrite;
-    result.status = DecodeFile();
-    OutputSink = nullptr;
+    CopyText(TargetPath, PathSize, target.c_str());
+    StartOutput(buffer, file);
+    StatusCode status = DecodeFile();
     StreamName = nullptr;
+    return status;
+}
+
+Expansion ExpandInMemory(const std::vector<uint8_t>& stream, const char* streamName) {
+    Expansion result;
+    Collecting = &result;
+    OutputSink = CollectWrite;
+    result.status = DecodeMemoryStream(stream, "T:\\out.bin", PlatformNoFile, streamName);
+    OutputSink = nullptr;
     Collecting = nullptr;
     CollectingSinkFaults() = SinkFaults{};
     return result;
+}
+
+std::vector<std::filesystem::path> FilesEndingIn(const std::string& dir,
+                                                 const std::string& extension) {
+    std::vector<std::filesystem::path> found;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        if (entry.path().extension() == extension) found.push_back(entry.path());
+    std::sort(found.begin(), found.end());
+    return found;
 }
 
 CodeStatistics MeasureCodes(const std::vector<uint8_t>& stream) {
@@ -76,19 +92,11 @@ CodeStatistics MeasureCodes(const std::vector<uint8_t>& stream) {
     return stats;
 }
 
-std::vector<uint8_t> ReadHostFile(const std::string& path, bool* ok) {
-    std::ifstream in(path, std::ios::binary);
-    if (ok) *ok = static_cast<bool>(in);
-    if (!in) return {};
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
 namespace {
 
 // What a decoder's window makes of tokens: spaces before 4036, output from there on.
 std::vector<uint8_t> ExpandTokens(const std::vector<LzhufToken>& tokens) {
     std::array<uint8_t, RingSize> ring{};
-    ring.fill(0);
     std::fill(ring.begin(), ring.begin() + RingStart, ' ');
     std::vector<uint8_t> out;
     int r = RingStart;
@@ -112,15 +120,9 @@ std::vector<uint8_t> ExpandTokens(const std::vector<LzhufToken>& tokens) {
 
 std::vector<LzhufToken> DeepCodeParse(std::vector<uint8_t>* expanded) {
     constexpr int Lengths = 9;
-    std::array<int64_t, Lengths> weight{}, credit{};
-    int64_t a = 1, b = 1, total = 0;
-    for (int k = Lengths - 1; k >= 0; --k) {
-        weight[k] = a;
-        total += a;
-        int64_t next = a + b;
-        a = b;
-        b = next;
-    }
+    std::vector<uint32_t> weight = FibonacciWeights(Lengths);
+    std::array<int64_t, Lengths> credit{};
+    int64_t total = std::accumulate(weight.begin(), weight.end(), int64_t{0});
     uint64_t random = 0x2545F4914F6CDD1Dull;
     auto next = [&] {
         random ^= random << 13;

@@ -3,9 +3,11 @@
 #pragma once
 
 #include "lzhuf/encoder.h"
+#include "platform/platform.h"
 #include "shell/messages.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,18 @@ struct SinkFaults {
 };
 SinkFaults& CollectingSinkFaults();
 
+// The reference streams (name.lzh with the original name.orig; damaged ones in truncated/).
+inline const std::string VectorDir = DISKSETUP_SHARED_DIR "/lzhuf-vectors/";
+// The files of dir whose extension is extension (".lzh"), sorted by path.
+std::vector<std::filesystem::path> FilesEndingIn(const std::string& dir,
+                                                 const std::string& extension);
+
+// Decodes stream (size prefix and bits) through DecodeFile into target, opened as file
+// (PlatformNoFile when OutputSink takes the bytes), with no record being read and streamName
+// naming the stream in a damage report.
+StatusCode DecodeMemoryStream(const std::vector<uint8_t>& stream, const std::string& target,
+                              PlatformFile file, const char* streamName = nullptr);
+
 // Decodes stream (size prefix and bits) through DecodeFile into memory, with no record being
 // read and streamName naming the stream in a damage report.
 Expansion ExpandInMemory(const std::vector<uint8_t>& stream, const char* streamName = "stream.lzh");
@@ -34,9 +48,6 @@ struct CodeStatistics {
     uint64_t symbols = 0;
 };
 CodeStatistics MeasureCodes(const std::vector<uint8_t>& stream);
-
-// A whole file of the host, or an empty vector when it cannot be read (*ok false).
-std::vector<uint8_t> ReadHostFile(const std::string& path, bool* ok = nullptr);
 
 // A parse whose adaptive code grows 18 levels deep, so its stream holds codes of 17 bits and
 // more: match lengths 3 to 11 in Fibonacci proportions (taken in a fixed smooth rotation), a

@@ -2,6 +2,7 @@
 #include "tests/support/corpus.h"
 
 #include <array>
+#include <numeric>
 
 namespace {
 
@@ -76,17 +77,22 @@ std::vector<uint8_t> RunBytes(size_t size, uint32_t seed) {
     return out;
 }
 
-// Byte k (0 to 24) turns up with weight Fib(25 - k); the rarest bytes have weight 1.
-std::vector<uint8_t> SkewedBytes(size_t size, uint32_t seed) {
-    std::array<uint32_t, 25> weight{};
-    uint32_t a = 1, b = 1, total = 0;
-    for (int k = 24; k >= 0; --k) {
+std::vector<uint32_t> FibonacciWeights(int count) {
+    std::vector<uint32_t> weight(count);
+    uint32_t a = 1, b = 1;
+    for (int k = count - 1; k >= 0; --k) {
         weight[k] = a;
-        total += a;
         uint32_t next = a + b;
         a = b;
         b = next;
     }
+    return weight;
+}
+
+// Byte k (0 to 24) turns up with weight Fib(25 - k); the rarest bytes have weight 1.
+std::vector<uint8_t> SkewedBytes(size_t size, uint32_t seed) {
+    std::vector<uint32_t> weight = FibonacciWeights(25);
+    uint32_t total = std::accumulate(weight.begin(), weight.end(), uint32_t{0});
     Generator g(seed);
     std::vector<uint8_t> out(size);
     for (uint8_t& byte : out) {

@@ -16,6 +16,9 @@ std::vector<uint8_t> TextBytes(size_t size, uint32_t seed);
 std::vector<uint8_t> BinaryBytes(size_t size, uint32_t seed);
 // Runs of one byte, of lengths from 1 to a few hundred, with changing bytes.
 std::vector<uint8_t> RunBytes(size_t size, uint32_t seed);
+// count weights falling off like the Fibonacci numbers: weight k is Fib(count - k), so the
+// last two are 1. Fits 32 bits up to count 47.
+std::vector<uint32_t> FibonacciWeights(int count);
 // Bytes whose frequencies fall off like the Fibonacci numbers, so an adaptive Huffman code
 // grows very deep (codes of 17 bits and more) while rare bytes still occur.
 std::vector<uint8_t> SkewedBytes(size_t size, uint32_t seed);

@@ -1,23 +1,14 @@
 // Command runner for the command-level tests (POSIX hosts only).
 #include "tests/support/run_command.h"
 
+#include "tests/support/sandbox.h"
+
 #ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-
-namespace {
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-} // namespace
 
 std::string ShellQuote(const std::string& text) {
     std::string out = "'";
@@ -34,10 +25,14 @@ CommandResult RunCommand(const std::string& commandLine) {
     int status = std::system(full.c_str());
     CommandResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = Slurp(base + ".out");
-    result.err = Slurp(base + ".err");
+    result.out = Text(ReadHostFile(base + ".out"));
+    result.err = Text(ReadHostFile(base + ".err"));
     std::filesystem::remove(base + ".out");
     std::filesystem::remove(base + ".err");
     return result;
+}
+
+CommandResult RunDisksetup(const std::string& args) {
+    return RunCommand(std::string(DISKSETUP_CLI) + " " + args);
 }
 #endif

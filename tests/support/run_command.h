@@ -9,7 +9,9 @@ struct CommandResult {
     std::string err; // standard error
 };
 
-// Runs argv joined by /bin/sh quoting rules, with standard input from /dev/null.
+// Runs commandLine through /bin/sh, with standard input from /dev/null.
 CommandResult RunCommand(const std::string& commandLine);
+// Runs the disksetup command under test with args, already quoted for the shell.
+CommandResult RunDisksetup(const std::string& args);
 // Quotes one argument for the shell.
 std::string ShellQuote(const std::string& text);

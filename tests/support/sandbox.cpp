@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -36,6 +37,29 @@ fs::path MakeUniqueDirectory() {
 }
 
 } // namespace
+
+std::vector<uint8_t> ReadHostFile(const fs::path& path, bool* ok) {
+    std::ifstream in(path, std::ios::binary);
+    if (ok) *ok = static_cast<bool>(in);
+    if (!in) return {};
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteHostFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
+    if (path.has_parent_path()) fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+void WriteHostFile(const fs::path& path, const std::string& text) {
+    WriteHostFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+std::string Text(const std::vector<uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
 
 Sandbox::Sandbox() {
     fs::path dir = MakeUniqueDirectory();
@@ -81,11 +105,7 @@ std::string Sandbox::Host(const std::string& windowsPath) {
 }
 
 void Sandbox::Write(const std::string& windowsPath, const std::vector<uint8_t>& bytes) const {
-    std::string host = Host(windowsPath);
-    fs::create_directories(fs::path(host).parent_path());
-    std::ofstream out(host, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + host);
+    WriteHostFile(Host(windowsPath), bytes);
 }
 
 void Sandbox::Write(const std::string& windowsPath, const std::string& text) const {
@@ -93,9 +113,10 @@ void Sandbox::Write(const std::string& windowsPath, const std::string& text) con
 }
 
 std::vector<uint8_t> Sandbox::Read(const std::string& windowsPath) const {
-    std::ifstream in(Host(windowsPath), std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + windowsPath);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    bool ok = false;
+    std::vector<uint8_t> bytes = ReadHostFile(Host(windowsPath), &ok);
+    if (!ok) throw std::runtime_error("cannot read " + windowsPath);
+    return bytes;
 }
 
 bool Sandbox::Exists(const std::string& windowsPath) const {

@@ -6,8 +6,19 @@
 
 #include <cstdint>
 #include <deque>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
+
+// A whole file of the host, or an empty vector when it cannot be read (*ok false).
+std::vector<uint8_t> ReadHostFile(const std::filesystem::path& path, bool* ok = nullptr);
+// Writes bytes as the whole file at path of the host, creating its parent folders; throws
+// when the file cannot be written.
+void WriteHostFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+void WriteHostFile(const std::filesystem::path& path, const std::string& text);
+// Bytes as text, for comparing a file with the text it should hold.
+std::string Text(const std::vector<uint8_t>& bytes);
 
 // On POSIX hosts the directory is mapped as drive T: (and C: as its subfolder "c", whose
 // WINDOWS folder is the Windows directory); on Windows it is a real temporary directory.
@@ -60,12 +71,12 @@ public:
     const std::vector<RecordedBox>& Boxes() const { return boxes_; }
     int Unexpected() const { return unexpected_; }
     // Called before each answer is given, e.g. to arm a fault for the retry.
-    void OnBox(void (*callback)(const RecordedBox&)) { onBox_ = callback; }
+    void OnBox(std::function<void(const RecordedBox&)> callback) { onBox_ = std::move(callback); }
 
-private:
+  private:
     static int Hook(PlatformWindow owner, const char* text, const char* caption, uint32_t type);
     std::deque<int> answers_;
     std::vector<RecordedBox> boxes_;
     int unexpected_ = 0;
-    void (*onBox_)(const RecordedBox&) = nullptr;
+    std::function<void(const RecordedBox&)> onBox_;
 };

@@ -27,10 +27,10 @@ struct TestPackage {
 // for every disk used and base\disk1\SETUP.bin. Loads nothing.
 void WriteTestPackage(const Sandbox& box, const TestPackage& package, const std::string& base);
 
-// Writes the package below base (a Windows path ending in a backslash): base\diskN\PROG.dat
-// for every disk used, base\disk1\SETUP.bin, and base\drive\ with disk 1 inserted. Makes the
+// Writes the package as WriteTestPackage does, and base\drive\ with disk 1 inserted. Makes the
 // setup program base\drive\SETUP.EXE and loads the catalogue; InstallDir, the volume reader
-// and UninstallerName are made ready for a transfer into dest. Returns LoadCatalogue's status.
+// and UninstallerName are made ready for a transfer into dest. Returns LoadCatalogue's status,
+// or PrepareVolumeReader's when the catalogue loaded but the reader could not be made ready.
 int InstallTestPackage(const Sandbox& box, const TestPackage& package, const std::string& base,
                        const std::string& dest);
 

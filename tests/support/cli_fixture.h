@@ -1,0 +1,31 @@
+// The fixture the command-level install, extract and hostile-package tests share: a sandbox,
+// disksetup run over it, and the files a run added below it (POSIX hosts only).
+#pragma once
+
+#include "tests/support/run_command.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/test_package.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+// Every regular file below root, as relative paths.
+std::set<std::string> FilesBelow(const std::filesystem::path& root);
+
+class CliFixture : public ::testing::Test {
+  protected:
+    CommandResult Run(const std::string& args) { return RunDisksetup(args); }
+    // Host path of relative ('/'-separated) below the sandbox root.
+    std::filesystem::path Host(const std::string& relative) const;
+    // Host(relative), quoted for the shell.
+    std::string Quoted(const std::string& relative) const;
+    // Writes package as pkg\disk1.. and returns disk 1's host directory, quoted.
+    std::string Write(const TestPackage& package);
+    // The files added below the sandbox since before, a FilesBelow(Host("")) taken earlier.
+    std::set<std::string> Added(const std::set<std::string>& before) const;
+
+    Sandbox box_;
+};
