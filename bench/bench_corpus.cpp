@@ -89,7 +89,6 @@ uint64_t DecodeOurs(const std::vector<uint8_t>& stream) {
     static uint8_t buffer[OutputBufferSize];
     SinkBytes = 0;
     StartMemoryStream(stream.data(), static_cast<uint32_t>(stream.size()));
-    CurrentRecord = nullptr;
     StartOutput(buffer, PlatformNoFile);
     OutputSink = CountingSink;
     StatusCode status = DecodeFile();

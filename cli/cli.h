@@ -15,8 +15,7 @@ enum ExitCode : int {
 
 // A package's first disk, as the disksetup command found it.
 struct OpenedPackage {
-    std::string diskDirectory;  // host directory of disk 1, mapped as drive A:
-    std::string catalogueHost;  // host path of the catalogue
+    std::string diskDirectory; // host directory of disk 1, mapped as drive A:
 };
 
 // Finds the catalogue for path (a disk directory or a catalogue file), maps its directory as

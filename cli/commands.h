@@ -16,8 +16,8 @@ int RunList(const ListOptions& options);
 // disksetup pack: MANIFEST, or --dir SRC with --program and --title; output below -o OUTDIR.
 struct PackOptions {
     std::string manifest;
-    DirectoryPackOptions dir; // with --dir; its diskSize is ignored in favour of diskSize below
-    uint64_t diskSize = 0;    // 0: the manifest's, or a 1457664-byte floppy
+    DirectoryPackOptions dir; // with --dir; its diskSize applies when diskSize below is 0
+    uint64_t diskSize = 0;    // --disk-size; 0: the manifest's, or dir's (a 1457664-byte floppy)
     bool best = false;        // the slower parse that gives smaller streams
     std::string output;
 };

@@ -5,7 +5,9 @@
 
 #include "lzhuf/decoder.h"
 #include "lzhuf/encoder.h"
+#include "lzhuf/format.h"
 #include "lzhuf/output_writer.h"
+#include "package/catalogue.h"
 #include "package/paths.h"
 #include "package/volume.h"
 
@@ -67,7 +69,6 @@ StatusCode ExpandStream(const std::vector<uint8_t>& stream, const std::string& i
     BoxTexts.clear();
     PlatformSetMessageBoxHook(NoteBox);
     StartMemoryStream(stream.data(), static_cast<uint32_t>(stream.size()));
-    CurrentRecord = nullptr;
     StreamName = input.c_str();
     ProgressWindow = nullptr;
     CopyText(TargetPath, PathSize, output.c_str());
@@ -78,10 +79,6 @@ StatusCode ExpandStream(const std::vector<uint8_t>& stream, const std::string& i
     StreamName = nullptr;
     PlatformSetMessageBoxHook(nullptr);
     return status;
-}
-
-uint32_t SizePrefixOf(const std::vector<uint8_t>& stream) {
-    return stream[0] | stream[1] << 8 | stream[2] << 16 | static_cast<uint32_t>(stream[3]) << 24;
 }
 
 // Says why an expansion failed and picks the exit code: a damaged stream is bad input, a
@@ -96,7 +93,7 @@ int ReportExpandFailure(const std::vector<uint8_t>& stream, const std::string& i
     for (const std::string& text : BoxTexts) {
         if (EscapeName(text.c_str()) == read) {
             PrintError(read + " (the stream's codes run past its " + std::to_string(stream.size()) +
-                       " bytes; all " + std::to_string(SizePrefixOf(stream)) +
+                       " bytes; all " + std::to_string(ReadU32(stream.data())) +
                        " bytes were written, the missing bits read as 0)");
             return ExitBadInput;
         }

@@ -49,8 +49,14 @@ bool IsDirectory(const fs::path& path) {
     return fs::is_directory(path, error);
 }
 
-} // namespace
+struct DiskSearch {
+    std::string directory;          // "" when no directory was found
+    std::vector<std::string> tried; // host paths looked at, in order
+};
 
+// Disk n's directory: the one given for it; for disk 1 the first disk; otherwise a sibling of
+// disk 1 named diskN, DiskN or DISKN, or named like disk 1 with N in place of its trailing 1
+// ("cd1" -> "cd2"), found by those names and then by a scan that ignores case.
 DiskSearch FindDiskFolder(const DiskFolders& folders, unsigned disk) {
     DiskSearch search;
     auto given = folders.given.find(disk);
@@ -84,28 +90,12 @@ DiskSearch FindDiskFolder(const DiskFolders& folders, unsigned disk) {
     return search;
 }
 
-namespace {
-
 struct AnswerState {
     DiskFolders folders;
     std::vector<std::string> notes;
     unsigned lastPrompt = 0; // disk of the last prompt answered OK in this file, 0 for none
 };
 AnswerState* Answers = nullptr;
-
-// The disk prompt's text for CurrentDisk, as PromptForDisk words it.
-std::string PromptText() {
-    char format[256] = {};
-    PlatformLoadString(StrInsertDisk, format, 255);
-    std::string text = format;
-    char drive = SetupDir[0] >= 'a' && SetupDir[0] <= 'z' ? static_cast<char>(SetupDir[0] - 32)
-                                                          : SetupDir[0];
-    size_t at = text.find("%d");
-    if (at != std::string::npos) text.replace(at, 2, std::to_string(CurrentDisk));
-    at = text.find("%s");
-    if (at != std::string::npos) text.replace(at, 2, std::string(1, drive));
-    return text;
-}
 
 std::string Join(const std::vector<std::string>& paths) {
     std::string out;
@@ -138,18 +128,15 @@ std::string PieceContext() {
     if (SegmentCursor == nullptr || CurrentRecord == nullptr ||
         SegmentCursor <= RecordFirstSegment(CurrentRecord))
         return "";
-    const uint8_t* piece = SegmentCursor - SegmentSize;
-    std::string host = PosixHostPath(VolumePath);
-    std::error_code error;
-    uintmax_t size = fs::file_size(host, error);
-    return " (reading the piece at offset " + std::to_string(ReadU32(piece + 2)) + " of " +
-           std::to_string(ReadU32(piece + 6)) + " bytes from the Volume of disk " +
-           std::to_string(ReadU16(piece)) + ", " + host + ", " +
-           (error ? std::string("?") : std::to_string(size)) + " bytes)";
+    ReaderPiece piece = CurrentPiece();
+    return " (reading the piece at offset " + std::to_string(piece.offset) + " of " +
+           std::to_string(piece.length) + " bytes from the Volume of disk " +
+           std::to_string(piece.disk) + ", " + piece.host + ", " + piece.volumeSize + " bytes)";
 }
 
 int AnswerBox(PlatformWindow, const char* text, const char*, uint32_t type) {
-    if ((type & 0x0F) == BoxOkCancel && PromptText() == text) return AnswerPrompt();
+    // PromptForDisk's is the engine's only OK / Cancel box.
+    if ((type & 0x0F) == BoxOkCancel) return AnswerPrompt();
     // Name the Volume by its host path and disk rather than by the drive letter A:.
     std::string note = text;
     size_t at = note.find(VolumePath);
@@ -166,6 +153,16 @@ int AnswerBox(PlatformWindow, const char* text, const char*, uint32_t type) {
 }
 
 } // namespace
+
+ReaderPiece CurrentPiece() {
+    const uint8_t* segment = SegmentCursor - SegmentSize;
+    ReaderPiece piece{ReadU16(segment), ReadU32(segment + 2), ReadU32(segment + 6),
+                      PosixHostPath(VolumePath), "?"};
+    std::error_code error;
+    uintmax_t size = fs::file_size(piece.host, error);
+    if (!error) piece.volumeSize = std::to_string(size);
+    return piece;
+}
 
 std::string OverrunContext() {
     if (!StreamOverrun()) return "";

@@ -2,6 +2,7 @@
 // to the engine's message boxes: a disk prompt maps drive A: to the asked disk's directory.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -14,16 +15,6 @@ struct DiskFolders {
 
 // Adds "N=DIR" (N from 1 to 65535) to folders. Returns "" or what is wrong with text.
 std::string AddDiskOption(const std::string& text, DiskFolders* folders);
-
-struct DiskSearch {
-    std::string directory;          // "" when no directory was found
-    std::vector<std::string> tried; // host paths looked at, in order
-};
-
-// Disk n's directory: the one given for it; for disk 1 the first disk; otherwise a sibling of
-// disk 1 named diskN, DiskN or DISKN, or named like disk 1 with N in place of its trailing 1
-// ("cd1" -> "cd2"), found by those names and then by a scan that ignores case.
-DiskSearch FindDiskFolder(const DiskFolders& folders, unsigned disk);
 
 // Answers the disk prompt for CurrentDisk: maps drive A: to that disk's directory and returns
 // OK; or returns Cancel and says why in *problem: no such directory (with the paths tried), or
@@ -41,6 +32,17 @@ void StopDiskAnswers();
 void StartFileForDiskAnswers();
 // What the boxes told since the last call, one sentence each.
 std::vector<std::string> TakeDiskNotes();
+
+// The piece the volume reader is in (the Segment before SegmentCursor, which must lie past the
+// record's first Segment) and the Volume that holds it.
+struct ReaderPiece {
+    uint16_t disk;
+    uint32_t offset;        // from the start of the Volume
+    uint32_t length;        // bytes
+    std::string host;       // host path of the Volume, unescaped
+    std::string volumeSize; // the Volume's size in bytes, or "?" when it cannot be learned
+};
+ReaderPiece CurrentPiece();
 
 // For a box about a stream whose codes ran past its stored data: " (its stored data ends
 // before its size of N bytes is reached)"; otherwise "".

@@ -101,12 +101,9 @@ int RunExtract(const ExtractOptions& options) {
     if (status == StatusOk) status = ExtractAll(options.all, &written, &refused);
     ReleaseVolumeReader();
     StopBoxAnswers();
-    std::string silent = SilentStopText(status);
-    if (!silent.empty()) PrintError(silent);
-    for (const std::string& text : BoxAnswers().failures)
-        PrintError(text);
+    code = ReportTransferStop(status);
     std::printf("%u file%s extracted to %s\n", written, written == 1 ? "" : "s",
                 EscapeName(options.output.c_str()).c_str());
-    if (status != StatusOk) return BoxAnswers().diskMissing ? ExitBadInput : ExitFailed;
+    if (code != ExitOk) return code;
     return refused ? ExitBadInput : ExitOk;
 }

@@ -6,9 +6,9 @@
 #include "cli/install_answers.h"
 
 #include "graphics/graphics_flags.h"
+#include "install/destination.h"
 #include "install/placement.h"
 #include "install/program_group.h"
-#include "install/target_file.h"
 #include "install/transfer.h"
 #include "package/volume.h"
 #include "lzhuf/output_writer.h"
@@ -95,8 +95,7 @@ bool ChooseDestination(const std::string& dest) {
         return false;
     }
     CopyText(InstallDir, PathSize, text);
-    CreateMissingDirectories(InstallDir, WalkFromRoot);
-    if (!PlatformEnterDirectory(InstallDir)) {
+    if (CreateInstallDirChain() != 0) {
         PrintError(StatusText(MsgCannotCreate, InstallDir));
         return false;
     }
@@ -105,11 +104,8 @@ bool ChooseDestination(const std::string& dest) {
 
 // Whether the destination's disk has RequiredKb free, as the destination dialog demands.
 bool EnoughSpace() {
-    char root[4] = {InstallDir[0], ':', '\\', '\0'};
-    uint32_t sectors = 0, bytes = 0, clusters = 0;
-    if (!PlatformDiskFreeSpace(root, &sectors, &bytes, &clusters)) return true; // cannot tell
-    uint64_t freeKb = uint64_t{sectors} * bytes * clusters / 1024;
-    if (freeKb >= RequiredKb) return true;
+    uint32_t freeKb = FreeSpaceKb(InstallDir);
+    if (freeKb == FreeSpaceUnknown || freeKb >= RequiredKb) return true;
     PrintError("not enough space for " + EscapeName(InstallDir) + ": " +
                std::to_string(RequiredKb) + " KB required, " + std::to_string(freeKb) + " KB free");
     return false;
@@ -140,14 +136,10 @@ void PrintSummary(StatusCode status) {
 }
 
 int Finish(StatusCode status) {
-    std::string silent = SilentStopText(status);
-    if (!silent.empty()) PrintError(silent);
-    for (const std::string& text : BoxAnswers().failures)
-        PrintError(text);
+    int code = ReportTransferStop(status);
     if (status == MsgNoMemory || status == MsgWindowProblem) PrintError(StatusText(status, ""));
     if (status == MsgReadError) PrintError(StatusText(status, ErrorSubject));
-    if (status == StatusOk) return ExitOk;
-    return BoxAnswers().diskMissing ? ExitBadInput : ExitFailed;
+    return code;
 }
 
 // The transfer and what follows it: the settings value on a first installation and the

@@ -105,7 +105,12 @@ BoxAnswerLog& BoxAnswers() {
     return State.log;
 }
 
-std::string SilentStopText(int status) {
-    if (status != StatusCancelled || State.log.anyBox || CurrentRecord == nullptr) return "";
-    return EscapeName(RecordName(CurrentRecord)) + ": the stored stream ends inside its 4-byte size";
+int ReportTransferStop(int status) {
+    if (status == StatusCancelled && !State.log.anyBox && CurrentRecord != nullptr)
+        PrintError(EscapeName(RecordName(CurrentRecord)) +
+                   ": the stored stream ends inside its 4-byte size");
+    for (const std::string& text : State.log.failures)
+        PrintError(text);
+    if (status == StatusOk) return ExitOk;
+    return State.log.diskMissing ? ExitBadInput : ExitFailed;
 }

@@ -25,6 +25,9 @@ struct BoxAnswerLog {
 void StartBoxAnswers(const DiskFolders& folders, bool yes);
 void StopBoxAnswers();
 BoxAnswerLog& BoxAnswers();
-// For a transfer stopped (status 2) without any box: the record it stopped at and why, since
-// a stored stream that ends inside its 4-byte size shows no message. "" otherwise.
-std::string SilentStopText(int status);
+// Prints to standard error what stopped a transfer that ended with status: for one stopped
+// (status 2) without any box, the record it stopped at and why, since a stored stream that
+// ends inside its 4-byte size shows no message; then the questions answered Cancel, Abort or
+// No. Returns the exit code: ExitOk for status 0, ExitBadInput when a disk was missing,
+// otherwise ExitFailed.
+int ReportTransferStop(int status);

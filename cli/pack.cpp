@@ -70,7 +70,8 @@ int RunPack(const PackOptions& options) {
         PrintError(EscapeName(e.what()));
         return e.kind == PackError::WriteFailed ? ExitFailed : ExitBadInput;
     } catch (const std::exception& e) {
-        // The encoder refuses inputs beyond what the size prefix can describe.
+        // What the writer and the libraries under it throw besides, such as running out of
+        // memory; files too large for a record were refused above as PackError.
         PrintError(EscapeName(e.what()));
         return ExitBadInput;
     }

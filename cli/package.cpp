@@ -105,15 +105,14 @@ int OpenPackage(const std::string& path, OpenedPackage* package) {
     }
 
     package->diskDirectory = catalogue.parent_path().string();
-    package->catalogueHost = catalogue.string();
     PosixMapDrive('A', package->diskDirectory);
     std::string program = "A:\\" + catalogue.stem().string() + ".EXE";
     PlatformOverrideProgramPath(program.c_str());
 
     StatusCode status = LoadCatalogue();
     if (status == StatusOk) return ExitOk;
-    std::string damage = status == MsgReadError ? CatalogueDamage(package->catalogueHost) : "";
-    PrintError(StatusText(status, package->catalogueHost) + damage);
+    std::string damage = status == MsgReadError ? CatalogueDamage(catalogue.string()) : "";
+    PrintError(StatusText(status, catalogue.string()) + damage);
     return status == MsgNoMemory ? ExitFailed : ExitBadInput;
 }
 

@@ -5,7 +5,6 @@
 #include "cli/disks.h"
 #include "cli/install_answers.h"
 
-#include "install/transfer.h"
 #include "lzhuf/decoder.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
@@ -14,7 +13,6 @@
 #include "platform/posix/posix_platform.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <vector>
 
 namespace {
@@ -30,14 +28,11 @@ int32_t CountOutput(const uint8_t*, uint32_t count) {
 // ended early: says so with its size and the piece. "" when the Segments were read whole.
 std::string VolumeEndProblem() {
     if (SegmentLeft == 0) return "";
-    const uint8_t* piece = SegmentCursor - SegmentSize;
-    std::string host = PosixHostPath(VolumePath);
-    std::error_code error;
-    uintmax_t size = std::filesystem::file_size(host, error);
-    return "the Volume of disk " + std::to_string(ReadU16(piece)) + " (" +
-           EscapeName(host.c_str()) + ", " + (error ? std::string("?") : std::to_string(size)) +
-           " bytes) ends inside the piece at offset " + std::to_string(ReadU32(piece + 2)) +
-           " of " + std::to_string(ReadU32(piece + 6)) + " bytes";
+    ReaderPiece piece = CurrentPiece();
+    return "the Volume of disk " + std::to_string(piece.disk) + " (" +
+           EscapeName(piece.host.c_str()) + ", " + piece.volumeSize +
+           " bytes) ends inside the piece at offset " + std::to_string(piece.offset) + " of " +
+           std::to_string(piece.length) + " bytes";
 }
 
 // After a successful expansion, the rest of the stored stream must still be readable to its

@@ -21,11 +21,12 @@ int32_t CountingSink(const uint8_t*, uint32_t count) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzAnswerBoxes();
+    // The size the 4-byte prefix claims, when the input holds one.
+    uint32_t claimed = 0;
     if (size >= 4) {
+        std::memcpy(&claimed, data, 4);
         // A claimed size far beyond what the bits could hold only makes the run slow: the
         // rest would decode from zero bits. Keep the fuzzer's time on the code paths.
-        uint32_t claimed;
-        std::memcpy(&claimed, data, 4);
         if (claimed > 64 * size + 65536) return 0;
     }
     StreamName = "fuzz input";
@@ -37,8 +38,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A stream whose size could be read and whose codes held yields exactly that size; one
     // that ran past its data never more.
     if (size >= 4) {
-        uint32_t claimed;
-        std::memcpy(&claimed, data, 4);
         if (status == StatusOk && Produced != claimed) __builtin_trap();
         if (StreamOverrun() && Produced > claimed) __builtin_trap();
     }

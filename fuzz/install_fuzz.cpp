@@ -9,6 +9,7 @@
 #include "install/transfer_screen.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
+#include "package/paths.h"
 #include "package/volume.h"
 #include "platform/posix/posix_platform.h"
 
@@ -97,11 +98,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PlatformSetMessageBoxHook(AnswerForInstall);
     PlatformOverrideProgramPath("A:\\SETUP.EXE");
     if (LoadCatalogue() == StatusOk) {
+        // The Volume's name as the reader forms it.
         char volumeName[PathSize] = {};
-        std::strncpy(volumeName, Header.ProgramName, PathSize - 5);
-        char* dot = std::strrchr(volumeName, '.');
-        if (dot != nullptr) *dot = '\0';
-        std::string name = std::string(volumeName) + ".dat";
+        CopyText(volumeName, PathSize, CatalogueProgramName());
+        ReplaceExtension(volumeName, PathSize, ".dat");
+        std::string name = volumeName;
         // The Volumes are written on the host under the program's name: only a plain name is
         // used, so no input can place them outside the scratch folder.
         bool plain = name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"

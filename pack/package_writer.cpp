@@ -111,6 +111,31 @@ uint16_t SizeKbOf(uint64_t size, const std::string& what) {
     return static_cast<uint16_t>(sizeKb);
 }
 
+// UTF-8 text as single-byte ANSI (Latin-1). Throws PackError naming what for text that is not
+// UTF-8, a character beyond Latin-1, or a control character.
+std::string ToAnsi(const std::string& text, const std::string& what) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        uint32_t code = c;
+        if (c >= 0x80) {
+            // Latin-1 needs at most two UTF-8 bytes, 110000xx 10xxxxxx; longer sequences
+            // (lead bytes 0xC4 to 0xF4) carry characters beyond it.
+            std::string at = " (byte " + std::to_string(i) + ")";
+            bool continued = i + 1 < text.size() && (text[i + 1] & 0xC0) == 0x80;
+            if (c < 0xC2 || c > 0xF4 || !continued)
+                throw PackError(what + " is not UTF-8 text" + at);
+            if (c > 0xC3) throw PackError(what + " holds a character beyond Latin-1" + at);
+            code = (c & 0x1Fu) << 6 | (static_cast<unsigned char>(text[++i]) & 0x3Fu);
+        }
+        if (code < 0x20 || code == 0x7F)
+            throw PackError(what + " holds a control character (code " + std::to_string(code) +
+                            ")");
+        out += static_cast<char>(code);
+    }
+    return out;
+}
+
 // Flags, version and size of one file, from its manifest entry and its bytes.
 PendingRecord DescribeFile(const ManifestFile& file, size_t index,
                            const std::vector<uint8_t>& bytes) {
@@ -192,29 +217,6 @@ void CheckFirstDiskRoom(const PackManifest& manifest, uint64_t setupSize) {
 }
 
 } // namespace
-
-std::string ToAnsi(const std::string& text, const std::string& what) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        uint32_t code = c;
-        if (c >= 0x80) {
-            // Latin-1 needs at most two UTF-8 bytes, 110000xx 10xxxxxx; longer sequences
-            // (lead bytes 0xC4 to 0xF4) carry characters beyond it.
-            std::string at = " (byte " + std::to_string(i) + ")";
-            bool continued = i + 1 < text.size() && (text[i + 1] & 0xC0) == 0x80;
-            if (c < 0xC2 || c > 0xF4 || !continued)
-                throw PackError(what + " is not UTF-8 text" + at);
-            if (c > 0xC3) throw PackError(what + " holds a character beyond Latin-1" + at);
-            code = (c & 0x1Fu) << 6 | (static_cast<unsigned char>(text[++i]) & 0x3Fu);
-        }
-        if (code < 0x20 || code == 0x7F)
-            throw PackError(what + " holds a control character (code " + std::to_string(code) +
-                            ")");
-        out += static_cast<char>(code);
-    }
-    return out;
-}
 
 PackageImage BuildPackage(const PackManifest& manifest) {
     std::string program = ToAnsi(manifest.program, "program name " + Quoted(manifest.program));

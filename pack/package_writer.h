@@ -35,7 +35,3 @@ PackageImage BuildPackage(const PackManifest& manifest);
 // replaced, others left alone). Returns the host paths written, in order. Throws PackError
 // (WriteFailed) naming the path when a directory or file cannot be written.
 std::vector<std::string> WritePackage(const PackageImage& image, const std::string& directory);
-
-// UTF-8 text as single-byte ANSI (Latin-1). Throws PackError naming what for text that is not
-// UTF-8, a character beyond Latin-1, or a control character.
-std::string ToAnsi(const std::string& text, const std::string& what);

@@ -13,7 +13,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Cli(const std::string& args) { return std::string(DISKSETUP_CLI) + " " + args; }
+std::string Cli(const std::string& args) {
+    return std::string(DISKSETUP_CLI) + " " + args;
+}
 
 // Several catalogues lie beside SETUP.bin, created before and after it so that it is neither
 // the first nor the last the directory lists; list reads SETUP.bin and no other.
@@ -46,16 +48,16 @@ TEST(PackageNames, PackNamesItsFilesInLatin1) {
     std::ofstream(root / "INSTALL.EXE", std::ios::binary) << "MZ";
     std::string out = (root / "out").string();
     CommandResult r = RunCommand(Cli("pack --dir " + ShellQuote((root / "src").string()) +
-                                     " --program 'SP\xC3\x84""CE.EXE' --setup 'INST\xC3\x84LL'"
+                                     " --program 'SP\303\204CE.EXE' --setup 'INST\303\204LL'"
                                      " --setup-program " +
                                      ShellQuote((root / "INSTALL.EXE").string()) +
                                      " --title 'Space Game' -o " + ShellQuote(out)));
     ASSERT_EQ(r.exitCode, 0) << r.err;
 
     fs::path disk = root / "out/disk1";
-    EXPECT_TRUE(fs::exists(disk / "SP\xC4""CE.dat"));
-    EXPECT_TRUE(fs::exists(disk / "INST\xC4LL.bin"));
-    EXPECT_TRUE(fs::exists(disk / "INST\xC4LL.EXE"));
+    EXPECT_TRUE(fs::exists(disk / "SP\304CE.dat"));
+    EXPECT_TRUE(fs::exists(disk / "INST\304LL.bin"));
+    EXPECT_TRUE(fs::exists(disk / "INST\304LL.EXE"));
     r = RunCommand(Cli("test " + ShellQuote(disk.string())));
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_EQ(r.out, "ok       README.TXT (8 bytes)\n1 file: 1 intact, 0 damaged\n");
