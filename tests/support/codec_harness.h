@@ -27,7 +27,7 @@ struct SinkFaults {
 SinkFaults& CollectingSinkFaults();
 
 // The reference streams (name.lzh with the original name.orig; damaged ones in truncated/).
-inline const std::string VectorDir = DISKSETUP_SHARED_DIR "/lzhuf-vectors/";
+inline const std::string VectorDir = DISKSETUP_TEST_DATA_DIR "/lzhuf/";
 // The files of dir whose extension is extension (".lzh"), sorted by path.
 std::vector<std::filesystem::path> FilesEndingIn(const std::string& dir,
                                                  const std::string& extension);
