@@ -56,6 +56,7 @@ struct InstallOptions {
     std::string winePrefix; // Wine prefix whose drive_c is drive C:, or "" ($WINEPREFIX, ~/.wine)
     std::string dest;       // Windows path of the destination, or "" for the proposed one
     bool yes = false;
+    bool noMenu = false; // no desktop entries for a Wine prefix's installation
     std::vector<std::string> disks;
 };
 int RunInstall(const InstallOptions& options);

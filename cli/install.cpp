@@ -4,6 +4,7 @@
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/install_answers.h"
+#include "cli/menu_entries.h"
 
 #include "graphics/graphics_flags.h"
 #include "install/destination.h"
@@ -142,9 +143,23 @@ int Finish(StatusCode status) {
     return code;
 }
 
-// The transfer and what follows it: the settings value on a first installation and the
-// program group.
-StatusCode Install() {
+// For an installation into a Wine prefix: the program items as entries of the desktop's
+// application menu, where Wine's own menu integration keeps them.
+void WriteMenu(const std::string& prefix) {
+    std::string dataHome = DataHome();
+    if (dataHome.empty()) {
+        PrintError("no menu entries: neither XDG_DATA_HOME nor HOME is set");
+        return;
+    }
+    std::vector<fs::path> written =
+        WriteMenuEntries(InstalledProgramItems(), ProgramGroupName(), dataHome, prefix);
+    for (const fs::path& entry : written)
+        std::printf("menu entry: %s\n", EscapeName(entry.c_str()).c_str());
+}
+
+// The transfer and what follows it: the settings value on a first installation, the program
+// group and, for a Wine prefix (menuPrefix not ""), the desktop's menu entries.
+StatusCode Install(const std::string& menuPrefix) {
     StatusCode status = PrepareVolumeReader();
     if (status == StatusOk) {
         BytesWritten = 0;
@@ -161,6 +176,7 @@ StatusCode Install() {
                     static_cast<int>(GraphicsFlags));
     }
     if (!InsvPackage) PrintProgramGroup();
+    if (!InsvPackage && !menuPrefix.empty()) WriteMenu(menuPrefix);
     return StatusOk;
 }
 
@@ -185,7 +201,11 @@ int RunInstall(const InstallOptions& options) {
     if (!ChooseDestination(options.dest)) return ExitUsage;
     if (!EnoughSpace()) return ExitFailed;
     StartBoxAnswers(folders, options.yes);
-    StatusCode status = Install();
+    // The menu entries start the program through Wine, so only a Wine prefix gets them.
+    std::string menuPrefix;
+    if (options.root.empty() && !options.noMenu)
+        menuPrefix = fs::path(driveC).parent_path().string();
+    StatusCode status = Install(menuPrefix);
     StopBoxAnswers();
     return Finish(status);
 }

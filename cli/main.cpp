@@ -15,17 +15,22 @@ const char* ExitCodesHelp = R"(Exit codes:
 } // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"disksetup: work with setup packages (catalogue + volumes on disks)"};
+    // Named here, so that usage and help say "disksetup" however the program was started.
+    CLI::App app{"disksetup: work with setup packages (catalogue + volumes on disks)", "disksetup"};
     app.footer(ExitCodesHelp);
+    app.set_version_flag("-V,--version", "disksetup " DISKSETUP_VERSION);
+    app.set_help_all_flag("--help-all", "Print the help of every subcommand");
     app.require_subcommand(1);
 
     ListOptions list;
     CLI::App* listCommand = app.add_subcommand("list", "List a package's catalogue: header and records");
+    listCommand->footer("Examples:\n  disksetup list /media/floppy\n  disksetup list --json game/disk1/SETUP.bin | jq .records");
     listCommand->add_option("PATH", list.path, "A disk directory, or a catalogue file (*.bin)")->required();
     listCommand->add_flag("--json", list.json, "Print one JSON document");
 
     PackOptions pack;
     CLI::App* packCommand = app.add_subcommand("pack", "Write a package from a manifest, or from a directory");
+    packCommand->footer("Examples:\n  disksetup pack game.toml -o out\n  disksetup pack --dir src --program SPACE.EXE --title \"Space Game\" -o out");
     packCommand->add_option("MANIFEST", pack.manifest, "A package manifest (TOML)");
     packCommand->add_option("--dir", pack.dir.directory, "Pack every file below this directory");
     packCommand->add_option("--program", pack.dir.program, "With --dir: the program file name (volumes are named after it)");
@@ -42,22 +47,26 @@ int main(int argc, char** argv) {
 
     TestOptions test;
     CLI::App* testCommand = app.add_subcommand("test", "Expand every file of a package in memory and report damage");
+    testCommand->footer("Example:\n  disksetup test game/disk1 --disk 2=/media/other");
     testCommand->add_option("PATH", test.path, "Disk 1's directory, or its catalogue file (*.bin)")->required();
     testCommand->add_option("--disk", test.disks, "N=DIR: disk N's directory, when it is not a sibling diskN of disk 1");
 
     CodecOptions compress;
     CLI::App* compressCommand = app.add_subcommand("compress", "Compress a file into one stored stream (size + LZHUF)");
+    compressCommand->footer("Example:\n  disksetup compress README.TXT README.lzh");
     compressCommand->add_option("IN", compress.input, "The file to compress")->required();
     compressCommand->add_option("OUT", compress.output, "The stored stream to write")->required();
     compressCommand->add_flag("--best", compress.best, "Compress harder: a smaller stream, slower");
 
     CodecOptions expand;
     CLI::App* expandCommand = app.add_subcommand("expand", "Expand one stored stream (size + LZHUF) into a file");
+    expandCommand->footer("Example:\n  disksetup expand README.lzh README.TXT");
     expandCommand->add_option("IN", expand.input, "The stored stream")->required();
     expandCommand->add_option("OUT", expand.output, "The file to write; a damaged stream is still written whole")->required();
 
     ExtractOptions extract;
     CLI::App* extractCommand = app.add_subcommand("extract", "Expand a package's files below a directory");
+    extractCommand->footer("Example:\n  disksetup extract game/disk1 -d unpacked");
     extractCommand->add_option("PATH", extract.path, "Disk 1's directory, or its catalogue file (*.bin)")->required();
     extractCommand->add_option("-d,--output", extract.output, "Output directory; nothing is written outside it")->required();
     extractCommand->add_flag("--all", extract.all, "Also the files marked as not installed");
@@ -65,11 +74,13 @@ int main(int argc, char** argv) {
 
     InstallOptions install;
     CLI::App* installCommand = app.add_subcommand("install", "Install a package as its setup program would, without windows");
+    installCommand->footer("Examples:\n  disksetup install game/disk1 --wine-prefix ~/.wine --yes\n  disksetup install game/disk1 --root c-drive --dest 'C:\\GAMES\\SPACE'");
     installCommand->add_option("PATH", install.path, "Disk 1's directory, or its catalogue file (*.bin)")->required();
     installCommand->add_option("--root", install.root, "Host directory that is drive C: (created, with C:\\WINDOWS\\SYSTEM)");
     installCommand->add_option("--wine-prefix", install.winePrefix, "Wine prefix whose drive_c is drive C: (default $WINEPREFIX or ~/.wine)");
     installCommand->add_option("--dest", install.dest, "Destination as a Windows path (default: the Windows directory and the program's name, or the Windows directory for INSV packages)");
     installCommand->add_flag("-y,--yes", install.yes, "Answer without asking: Ignore files that cannot be replaced, Cancel on read and write errors, Yes to questions. Without it, questions go to the terminal; with no terminal they are answered Cancel and the command fails with exit code 3");
+    installCommand->add_flag("--no-menu", install.noMenu, "With a Wine prefix: write no entries for the desktop's application menu");
     installCommand->add_option("--disk", install.disks, "N=DIR: disk N's directory, when it is not a sibling diskN of disk 1");
 
     try {

@@ -11,6 +11,10 @@ std::set<std::string> FilesBelow(const fs::path& root) {
     return files;
 }
 
+CliFixture::CliFixture() {
+    setenv("XDG_DATA_HOME", Host("data-home").c_str(), 1);
+}
+
 fs::path CliFixture::Host(const std::string& relative) const {
     return fs::path(Sandbox::Host(box_.Root())) / relative;
 }

@@ -17,6 +17,8 @@ std::set<std::string> FilesBelow(const std::filesystem::path& root);
 
 class CliFixture : public ::testing::Test {
   protected:
+    // The desktop's data folder (menu entries of Wine installations) lies in the sandbox.
+    CliFixture();
     CommandResult Run(const std::string& args) { return RunDisksetup(args); }
     // Host path of relative ('/'-separated) below the sandbox root.
     std::filesystem::path Host(const std::string& relative) const;

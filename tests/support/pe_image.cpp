@@ -51,6 +51,41 @@ void WriteResources(std::vector<uint8_t>& b, const PeImageOptions& o) {
     Put32(b, f + 32, 2);          // VFT_DLL
 }
 
+// Resource section with an icon: the root (types 3 and 14), for each type a directory of one
+// name (1) and one language, the two data entries, then the icon image and the group.
+void WriteIconResources(std::vector<uint8_t>& b, const PeImageOptions& o) {
+    size_t r = PeResourceFileOffset;
+    uint32_t image = 160, imageSize = static_cast<uint32_t>(o.icon.size());
+    uint32_t group = (image + imageSize + 3) & ~3u;
+    Put16(b, r + 14, 2);
+    const uint32_t types[2] = {3, 14}, names[2] = {32, 80};
+    for (int t = 0; t < 2; ++t) {
+        Put32(b, r + 16 + 8 * t, types[t]);
+        Put32(b, r + 20 + 8 * t, 0x80000000u | names[t]);
+        size_t name = r + names[t]; // one name, 1, then one language
+        Put16(b, name + 14, 1);
+        Put32(b, name + 16, 1);
+        Put32(b, name + 20, 0x80000000u | (names[t] + 24));
+        Put16(b, name + 24 + 14, 1);
+        Put32(b, name + 24 + 16, 0x409);
+        Put32(b, name + 24 + 20, 128 + 16 * t);
+    }
+    Put32(b, r + 128, SectionRva + image);
+    Put32(b, r + 132, imageSize);
+    Put32(b, r + 144, SectionRva + group);
+    Put32(b, r + 148, 20);
+    std::memcpy(&b[r + image], o.icon.data(), o.icon.size());
+    size_t g = r + group;
+    Put16(b, g + 2, 1); // an icon
+    Put16(b, g + 4, 1); // of one image
+    b[g + 6] = o.iconSide;
+    b[g + 7] = o.iconSide;
+    Put16(b, g + 10, 1);
+    Put16(b, g + 12, o.iconBits);
+    Put32(b, g + 14, imageSize);
+    Put16(b, g + 18, 1);
+}
+
 } // namespace
 
 std::vector<uint8_t> BuildPeImage(const PeImageOptions& o) {
@@ -79,7 +114,7 @@ std::vector<uint8_t> BuildPeImage(const PeImageOptions& o) {
     Put16(b, opt + 68, 2);                                       // subsystem: GUI
     uint32_t dirs = o.pe64 ? 112 : 96;
     Put32(b, opt + dirs - 4, 16);
-    if (o.withVersion) {
+    if (o.withVersion || !o.icon.empty()) {
         Put32(b, opt + dirs + 16, SectionRva);
         Put32(b, opt + dirs + 20, SectionRawSize);
     }
@@ -90,6 +125,10 @@ std::vector<uint8_t> BuildPeImage(const PeImageOptions& o) {
     Put32(b, sec + 16, SectionRawSize);
     Put32(b, sec + 20, PeResourceFileOffset);
     Put32(b, sec + 36, 0x40000040); // initialised data, readable
-    if (o.withVersion) WriteResources(b, o);
+    if (!o.icon.empty()) {
+        WriteIconResources(b, o);
+    } else if (o.withVersion) {
+        WriteResources(b, o);
+    }
     return b;
 }

@@ -10,6 +10,11 @@ struct PeImageOptions {
     bool withVersion = true; // an RT_VERSION resource holding VS_FIXEDFILEINFO
     uint32_t versionMs = 0x00010000;
     uint32_t versionLs = 0;
+    // With bytes here: instead of the version, an icon group (RT_GROUP_ICON 1) of one image
+    // (RT_ICON 1) holding these bytes, iconSide pixels wide and high, iconBits a pixel.
+    std::vector<uint8_t> icon;
+    uint8_t iconSide = 0;
+    uint16_t iconBits = 0;
 };
 
 // A one-section image (".rsrc") that the version readers of both platforms accept.

@@ -1,0 +1,204 @@
+// Desktop entries for an installation into a Wine prefix: one per program item, written where
+// Wine's own menu integration keeps them, so the programs show up in the desktop's menu.
+#include "cli/menu_entries.h"
+
+#include "cli/cli.h"
+#include "cli/menu_icon.h"
+
+#include "install/placement.h"
+#include "install/transfer.h"
+#include "package/catalogue.h"
+#include "package/paths.h"
+#include "platform/platform.h"
+#include "platform/posix/posix_platform.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t MaxFileNameBytes = 200;
+constexpr uintmax_t MaxProgramBytes = 64u << 20; // larger programs get no icon
+
+// A Latin-1 text with its control characters (C0, DEL and C1) replaced, as UTF-8.
+std::string PrintableUtf8(const std::string& latin1, char replacement) {
+    std::string clean = latin1;
+    for (char& c : clean) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || (byte >= 0x80 && byte < 0xA0)) c = replacement;
+    }
+    return AnsiToUtf8(clean.c_str());
+}
+
+// A value of the Desktop Entry format: backslash, newline, tab and carriage return escaped.
+std::string EntryValue(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\\') out += "\\\\";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\t') out += "\\t";
+        else if (c == '\r') out += "\\r";
+        else out += c;
+    }
+    return out;
+}
+
+// One argument of an Exec line: quoted when it holds a reserved character, with the double
+// quote, backquote, dollar sign and backslash escaped inside the quotes, and % doubled (a field code otherwise). The value's own escapes
+// (EntryValue) come on top of this.
+std::string ExecArgument(const std::string& argument) {
+    bool quote = argument.empty() || argument.find_first_of(" \t\n\"'\\><~|&;$*?#()`") != std::string::npos;
+    std::string out = quote ? "\"" : "";
+    for (char c : argument) {
+        if (quote && (c == '"' || c == '`' || c == '$' || c == '\\')) out += '\\';
+        out += c;
+        if (c == '%') out += '%';
+    }
+    if (quote) out += '"';
+    return out;
+}
+
+// The program's file name after its last backslash, in lower case (ASCII letters only, as
+// Wine's window classes have it).
+std::string WindowClass(const std::string& program) {
+    size_t slash = program.find_last_of('\\');
+    std::string name = program.substr(slash == std::string::npos ? 0 : slash + 1);
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return PrintableUtf8(name, '_');
+}
+
+// Writes bytes to path through a temporary file in the same folder, renamed over path once
+// whole, so a reader never sees half a file. False when any step fails (nothing is left).
+bool WriteWhole(const fs::path& path, const std::string& bytes) {
+    std::string pattern = (path.parent_path() / ".disksetup-XXXXXX").string();
+    int fd = mkstemp(pattern.data());
+    if (fd < 0) return false;
+    bool ok = fchmod(fd, 0644) == 0;
+    for (size_t at = 0; ok && at < bytes.size();) {
+        ssize_t put = write(fd, bytes.data() + at, bytes.size() - at);
+        ok = put > 0;
+        if (ok) at += static_cast<size_t>(put);
+    }
+    ok = fsync(fd) == 0 && ok;
+    ok = close(fd) == 0 && ok;
+    if (ok) ok = std::rename(pattern.c_str(), path.c_str()) == 0;
+    if (!ok) unlink(pattern.c_str());
+    return ok;
+}
+
+// The first icon of the installed program at the Windows path program, as PNG; "" when it has
+// none or cannot be read.
+std::string ProgramIcon(const std::string& program) {
+    std::string host = PosixHostPath(program.c_str());
+    std::error_code error;
+    uintmax_t size = host.empty() ? 0 : fs::file_size(host, error);
+    if (error || size == 0 || size > MaxProgramBytes) return "";
+    std::ifstream in(host, std::ios::binary);
+    std::vector<uint8_t> exe((std::istreambuf_iterator<char>(in)), {});
+    std::vector<uint8_t> png = FirstIconPng(exe);
+    return std::string(png.begin(), png.end());
+}
+
+} // namespace
+
+std::string ProgramGroupName() {
+    char group[256] = {};
+    PlatformLoadString(StrGroupName, group, sizeof group);
+    return group;
+}
+
+std::vector<MenuItem> InstalledProgramItems() {
+    if (InsvPackage) return {};
+    std::string directory = InstallDir;
+    while (directory.size() > 3 && directory.back() == '\\') directory.pop_back();
+    std::vector<MenuItem> items;
+    items.push_back({Header.Title, directory + "\\" + CatalogueProgramName(), directory});
+    if (UninstallerName[0] != '\0') {
+        char name[512] = {};
+        FormatMessageText(name, sizeof name, StrUninstallItem, Header.Title);
+        items.push_back({name, directory + "\\" + UninstallerName, directory});
+    }
+    return items;
+}
+
+std::string DataHome() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg && xdg[0] == '/') return xdg;
+    const char* home = std::getenv("HOME");
+    return home && home[0] ? std::string(home) + "/.local/share" : "";
+}
+
+fs::path MenuFolder(const std::string& dataHome, const std::string& group) {
+    return fs::path(dataHome) / "applications" / "wine" / "Programs" / SafeFileName(group);
+}
+
+std::string SafeFileName(const std::string& name) {
+    std::string safe = PrintableUtf8(name, '_');
+    for (char& c : safe)
+        if (c == '/' || c == '\\') c = '_';
+    if (safe.empty() || safe[0] == '.') safe.insert(safe.begin(), '_');
+    if (safe.size() > MaxFileNameBytes) {
+        size_t cut = MaxFileNameBytes;
+        while (cut > 0 && (static_cast<unsigned char>(safe[cut]) & 0xC0) == 0x80) --cut;
+        safe.resize(cut);
+    }
+    return safe;
+}
+
+std::string DesktopEntryText(const MenuItem& item, const std::string& prefix,
+                             const std::string& hostDirectory, const std::string& iconPath) {
+    std::string program = PrintableUtf8(item.program, '_');
+    std::string exec = "env " + ExecArgument("WINEPREFIX=" + prefix) + " wine " + ExecArgument(program);
+    std::string text = "[Desktop Entry]\n"
+                       "Type=Application\n"
+                       "Name=" + EntryValue(PrintableUtf8(item.name, ' ')) + "\n"
+                       "Exec=" + EntryValue(exec) + "\n"
+                       "Path=" + EntryValue(hostDirectory) + "\n";
+    if (!iconPath.empty()) text += "Icon=" + EntryValue(iconPath) + "\n";
+    text += "Comment=" + EntryValue(program) + "\n"
+            "Categories=X-Wine;\n"
+            "StartupNotify=true\n"
+            "StartupWMClass=" + EntryValue(WindowClass(item.program)) + "\n";
+    return text;
+}
+
+std::vector<fs::path> WriteMenuEntries(const std::vector<MenuItem>& items, const std::string& group,
+                                       const std::string& dataHome, const std::string& prefix) {
+    std::vector<fs::path> written;
+    fs::path folder = MenuFolder(dataHome, group);
+    fs::path icons = fs::path(dataHome) / "icons" / "disksetup" / SafeFileName(group);
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error) {
+        PrintError("cannot create the menu folder " + EscapeName(folder.c_str()) + ": " + error.message());
+        return written;
+    }
+    for (const MenuItem& item : items) {
+        std::string stem = SafeFileName(item.name);
+        fs::path icon;
+        std::string png = ProgramIcon(item.program);
+        if (!png.empty()) {
+            icon = icons / (stem + ".png");
+            fs::create_directories(icons, error);
+            if (error || !WriteWhole(icon, png)) icon.clear();
+        }
+        fs::path entry = folder / (stem + ".desktop");
+        std::string text = DesktopEntryText(item, prefix, PosixHostPath(item.directory.c_str()),
+                                            icon.string());
+        if (WriteWhole(entry, text)) {
+            written.push_back(entry);
+        } else {
+            PrintError("cannot write the menu entry " + EscapeName(entry.c_str()));
+        }
+    }
+    return written;
+}

@@ -1,0 +1,43 @@
+// Desktop entries for an installation into a Wine prefix: one per program item, written where
+// Wine's own menu integration keeps them, so the programs show up in the desktop's menu.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// A program item as the install sequence makes it; texts are Latin-1, as in the package.
+struct MenuItem {
+    std::string name;      // the item's name: the Title, or "Uninstall <Title>"
+    std::string program;   // Windows path of the program: C:\GAMES\SPACE\SPACE.EXE
+    std::string directory; // Windows path of its working directory, without a final backslash
+};
+
+// The program group and items the install sequence creates for the installed package (from
+// the catalogue, InstallDir and UninstallerName): the program, and the uninstaller when one
+// was placed. No items for an INSV package.
+std::string ProgramGroupName();
+std::vector<MenuItem> InstalledProgramItems();
+
+// $XDG_DATA_HOME, else $HOME/.local/share; "" when neither is set.
+std::string DataHome();
+// The folder of group's entries: dataHome/applications/wine/Programs/<group>.
+std::filesystem::path MenuFolder(const std::string& dataHome, const std::string& group);
+// The file name of an entry or group folder for a Latin-1 name: UTF-8, with "/", "\", control
+// characters and a leading dot replaced by "_", never "" or "..", at most 200 bytes.
+std::string SafeFileName(const std::string& name);
+
+// The text of item's entry: Name, Exec (env WINEPREFIX=<prefix> wine <program>, quoted as the
+// Desktop Entry rules demand), Path (hostDirectory), Icon (iconPath, left out when ""),
+// Categories, StartupWMClass (the program's file name in lower case, as Wine names its windows).
+std::string DesktopEntryText(const MenuItem& item, const std::string& prefix,
+                             const std::string& hostDirectory, const std::string& iconPath);
+
+// Writes the entries of items below dataHome for a Wine prefix whose drive_c is driveC, each
+// file whole or not at all (written beside it, then renamed), with the program's first icon
+// as PNG below dataHome/icons/disksetup/<group>/. Returns the entries written; prints why an
+// entry could not be written and goes on with the next.
+std::vector<std::filesystem::path> WriteMenuEntries(const std::vector<MenuItem>& items,
+                                                    const std::string& group,
+                                                    const std::string& dataHome,
+                                                    const std::string& prefix);

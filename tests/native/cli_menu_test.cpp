@@ -1,0 +1,149 @@
+// disksetup install into a Wine prefix: desktop entries for the program items, as the Desktop
+// Entry rules read them, their icons, and names from packages that must not escape the folder.
+#include "tests/support/cli_fixture.h"
+#include "tests/support/pe_image.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A 2x2 icon of 4 bits a pixel: palette colour 1 is red, 2 is blue; the top row holds 1 and 2,
+// the bottom row 2 and a pixel that the mask makes transparent.
+std::vector<uint8_t> TwoByTwoIcon() {
+    std::vector<uint8_t> dib(40 + 16 * 4 + 8 + 8, 0);
+    dib[0] = 40;
+    dib[4] = 2;
+    dib[8] = 4; // colour rows and mask rows
+    dib[12] = 1;
+    dib[14] = 4;
+    dib[40 + 4 + 2] = 0xFF;              // colour 1: blue 0, green 0, red 255
+    dib[40 + 8 + 0] = 0xFF;              // colour 2: blue 255
+    dib[104] = 0x20;                     // bottom row: 2, 0
+    dib[108] = 0x12;                     // top row: 1, 2
+    dib[112] = 0x40;                     // bottom row's mask: the second pixel is transparent
+    return dib;
+}
+
+// The words of an Exec value as a launcher reads them: the value's escapes first, then the
+// quoting of arguments, then %% as a literal %.
+std::vector<std::string> SplitExec(const std::string& value) {
+    std::string unescaped;
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\' && i + 1 < value.size()) {
+            char next = value[++i];
+            unescaped += next == 's' ? ' ' : next == 'n' ? '\n' : next == 't' ? '\t' : next;
+        } else {
+            unescaped += value[i];
+        }
+    }
+    std::vector<std::string> words;
+    std::string word;
+    bool quoted = false, any = false;
+    for (size_t i = 0; i < unescaped.size(); ++i) {
+        char c = unescaped[i];
+        if (quoted && c == '\\' && i + 1 < unescaped.size()) {
+            word += unescaped[++i];
+        } else if (c == '"') {
+            quoted = !quoted;
+            any = true;
+        } else if (c == ' ' && !quoted) {
+            if (any || !word.empty()) words.push_back(word);
+            word.clear();
+            any = false;
+        } else if (c == '%' && i + 1 < unescaped.size() && unescaped[i + 1] == '%') {
+            word += '%';
+            ++i;
+        } else {
+            word += c;
+        }
+    }
+    if (any || !word.empty()) words.push_back(word);
+    return words;
+}
+
+// The value of key in an entry's text.
+std::string ValueOf(const std::string& entry, const std::string& key) {
+    size_t at = entry.find("\n" + key + "=");
+    if (at == std::string::npos) return "";
+    at += key.size() + 2;
+    return entry.substr(at, entry.find('\n', at) - at);
+}
+
+class CliMenu : public CliFixture {
+  protected:
+    CliMenu() { fs::create_directories(Host("a prefix/drive_c/windows/syswow64")); }
+    std::string Install(const std::string& title, const std::string& more = "") {
+        PeImageOptions withIcon{.withVersion = false, .icon = TwoByTwoIcon(), .iconSide = 2, .iconBits = 4};
+        TestPackage package{.program = "SPACE.EXE",
+                            .title = title,
+                            .files = {{.name = "SPACE.EXE", .bytes = BuildPeImage(withIcon)},
+                                      {.name = "uninstal.exe", .bytes = PatternBytes(50)}}};
+        CommandResult r = Run("install " + Write(package) + " --wine-prefix " + Quoted("a prefix") + more);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return r.out;
+    }
+    fs::path Folder() { return Host("data-home/applications/wine/Programs/Applications"); }
+};
+
+TEST_F(CliMenu, EntriesStartTheInstalledProgramsThroughWineAndPassTheValidator) {
+    // Latin-1 "Space, "Game" (Ärger) $5 100%"
+    Install("Space, \"Game\" (\xC4rger) $5 100%");
+    std::string prefix = Host("a prefix").string();
+    struct Expected {
+        std::string file, name, program;
+    } expected[] = {
+        {"Space, \"Game\" (\xC3\x84rger) $5 100%.desktop", "Space, \"Game\" (\xC3\x84rger) $5 100%",
+         "C:\\windows\\SPACE\\SPACE.EXE"},
+        {"Uninstall Space, \"Game\" (\xC3\x84rger) $5 100%.desktop",
+         "Uninstall Space, \"Game\" (\xC3\x84rger) $5 100%", "C:\\windows\\SPACE\\uninstal.exe"}};
+    for (const Expected& e : expected) {
+        fs::path path = Folder() / e.file;
+        ASSERT_TRUE(fs::exists(path)) << path;
+        std::string entry = Text(ReadHostFile(path));
+        EXPECT_EQ(ValueOf(entry, "Name"), e.name);
+        EXPECT_EQ(SplitExec(ValueOf(entry, "Exec")),
+                  (std::vector<std::string>{"env", "WINEPREFIX=" + prefix, "wine", e.program}));
+        EXPECT_EQ(ValueOf(entry, "Path"), prefix + "/drive_c/windows/SPACE");
+        CommandResult check = RunCommand("desktop-file-validate " + ShellQuote(path.string()));
+        EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+    }
+    // The program's icon as a 2x2 PNG, its transparent pixel kept (ImageMagick reads it).
+    std::string entry = Text(ReadHostFile(Folder() / expected[0].file));
+    std::string icon = ValueOf(entry, "Icon");
+    ASSERT_TRUE(fs::exists(icon)) << entry;
+    CommandResult pixels = RunCommand("convert " + ShellQuote(icon) + " -depth 8 txt:-");
+    EXPECT_NE(pixels.out.find("0,0: (255,0,0,255)"), std::string::npos) << pixels.out;
+    EXPECT_NE(pixels.out.find("1,0: (0,0,255,255)"), std::string::npos) << pixels.out;
+    EXPECT_NE(pixels.out.find("1,1: (0,0,0,0)"), std::string::npos) << pixels.out;
+    EXPECT_EQ(ValueOf(Text(ReadHostFile(Folder() / expected[1].file)), "Icon"), "");
+}
+
+TEST_F(CliMenu, NoMenuAndRootInstallationsWriteNoEntries) {
+    Install("Space Game", " --no-menu");
+    TestPackage plain{.program = "SPACE.EXE", .files = {{.name = "SPACE.EXE", .bytes = PatternBytes(9)}}};
+    CommandResult r = Run("install " + Write(plain) + " --root " + Quoted("root"));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_FALSE(fs::exists(Host("data-home")));
+}
+
+TEST_F(CliMenu, HostileTitlesStayInsideTheMenuFolder) {
+    for (std::string title : {"../../../escaped", "/", "..", ".hidden", "a\nb\x01/c\\d"}) {
+        Install(title);
+        for (const auto& file : fs::recursive_directory_iterator(Host("data-home"))) {
+            if (!file.is_regular_file()) continue;
+            fs::path relative = fs::relative(file.path(), Host("data-home"));
+            EXPECT_EQ(relative.begin()->string() + "/" + std::next(relative.begin())->string(),
+                      relative.extension() == ".png" ? "icons/disksetup" : "applications/wine")
+                << title << ": " << relative;
+            EXPECT_EQ(file.path().parent_path().filename(), "Applications") << relative;
+        }
+    }
+    EXPECT_TRUE(fs::exists(Folder() / "_.hidden.desktop"));
+    EXPECT_TRUE(fs::exists(Folder() / "a_b__c_d.desktop"));
+}
+
+} // namespace
