@@ -146,4 +146,18 @@ TEST_F(CliMenu, HostileTitlesStayInsideTheMenuFolder) {
     EXPECT_TRUE(fs::exists(Folder() / "a_b__c_d.desktop"));
 }
 
+// Started under another name (a link, a path), the command still calls itself disksetup and
+// shows how each subcommand is used.
+TEST_F(CliMenu, HelpAndVersionNameTheCommandAndGiveExamples) {
+    fs::create_symlink(DISKSETUP_CLI, Host("ds-link"));
+    CommandResult version = RunCommand(Quoted("ds-link") + " --version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("disksetup ", 0), 0u) << version.out;
+    CommandResult help = RunCommand(Quoted("ds-link") + " install --help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.find("ds-link"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("Usage: disksetup install"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("Examples:\n  disksetup install "), std::string::npos) << help.out;
+}
+
 } // namespace
