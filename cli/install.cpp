@@ -117,7 +117,7 @@ void PrintProgramGroup() {
     int count = BuildProgramGroupCommands(commands);
     std::printf("program manager commands (not sent):\n");
     for (int i = 0; i < count; ++i)
-        std::printf("  %s\n", EscapeName(commands[i]).c_str());
+        if (commands[i][0] != '\0') std::printf("  %s\n", EscapeName(commands[i]).c_str());
 }
 
 void PrintSummary(StatusCode status) {
