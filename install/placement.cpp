@@ -20,14 +20,20 @@ namespace {
 constexpr char UninstallerEntryName[] = "uninstal.exe";
 constexpr int LastUninstallerNumber = 999; // the last numbered name: 'unins999.exe'
 
-// The drive of directory ('C:'), or "" when it has none.
-void DriveOf(const char* directory, char* drive) {
-    drive[0] = '\0';
-    if (directory[0] != '\0' && directory[1] == ':') {
-        drive[0] = directory[0];
-        drive[1] = ':';
-        drive[2] = '\0';
+// The root of directory without its backslash: 'C:', or '\\SRV\SHARE' for a UNC path; ""
+// when it has neither.
+void RootOf(const char* directory, char* root) {
+    root[0] = '\0';
+    size_t length = 0;
+    if (directory[0] == '\\' && directory[1] == '\\') {
+        const char* server = std::strchr(directory + 2, '\\');
+        const char* share = server ? std::strchr(server + 1, '\\') : nullptr;
+        length = share ? static_cast<size_t>(share - directory) : std::strlen(directory);
+    } else if (directory[0] != '\0' && directory[1] == ':') {
+        length = 2;
     }
+    std::memcpy(root, directory, length);
+    root[length] = '\0';
 }
 
 // TargetPath = first + second, whole or not at all.
@@ -36,14 +42,20 @@ bool JoinTarget(const char* first, const char* second) {
     return AppendText(TargetPath, PathSize, first) && AppendText(TargetPath, PathSize, second);
 }
 
-// Sets TargetPath from the record's name. *uninstaller tells whether the name is the
-// uninstaller entry. False when the path does not fit.
+// Sets TargetPath from the record's name: a name beginning with a backslash or a drive letter
+// lies below the directory's root (its drive, or its UNC share). *uninstaller tells whether
+// the name is the uninstaller entry. False when the path does not fit.
 bool BuildTargetPath(const char* name, const char* directory, bool* uninstaller) {
-    char drive[3];
-    DriveOf(directory, drive);
+    char root[PathSize];
+    RootOf(directory, root);
     *uninstaller = false;
-    if (name[0] == '\\') return JoinTarget(drive, name);
-    if (name[0] != '\0' && name[1] == ':') return JoinTarget(drive, name + 2);
+    if (name[0] == '\\') return JoinTarget(root, name);
+    if (name[0] != '\0' && name[1] == ':') {
+        // The name's drive becomes the directory's, and the name is taken from its root even
+        // without a backslash after the colon: never relative to a current directory.
+        if (name[2] == '\\') return JoinTarget(root, name + 2);
+        return AppendText(root, PathSize, "\\") && JoinTarget(root, name + 2);
+    }
     *uninstaller = SameTextIgnoringCase(name, UninstallerEntryName);
     return JoinTarget(directory, name);
 }

@@ -137,14 +137,25 @@ TEST_F(NativeTransfer, DvaDriverIsQueriedButNeverPlaced) {
     EXPECT_EQ(TransferScreen().percents, std::vector<int>({0, 50, 100}));
 }
 
-TEST_F(NativeTransfer, RootedAndDriveNamesKeepOnlyTheDestinationsDrive) {
+// A rooted name, or one with a drive letter (with or without a backslash after the colon), lies
+// below the destination's root: its drive, or its UNC share; never below a current directory.
+TEST_F(NativeTransfer, RootedAndDriveNamesKeepOnlyTheDestinationsRoot) {
     Load({.files = {{.name = "\\TOOLS\\X.EXE", .bytes = PatternBytes(7)},
                     {.name = "Z:\\TOOLS\\Y.EXE", .bytes = PatternBytes(8)},
+                    {.name = "Z:DRV.EXE", .bytes = PatternBytes(6)},
                     {.name = "\\uninstal.exe", .bytes = PatternBytes(9)}}});
+    {
+        ScriptedBoxes boxes({AnswerCancel});
+        EXPECT_EQ(PlaceFile(FirstRecord(), "\\\\SRV\\SHARE\\APP\\"), 2);
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].text, "\\\\SRV\\SHARE\\TOOLS\\X.EXE: write error!");
+        EXPECT_FALSE(box_.Exists("T:\\TOOLS"));
+    }
     ScriptedBoxes boxes;
     EXPECT_EQ(RunTransfer(), 0);
     EXPECT_EQ(box_.Read("T:\\TOOLS\\X.EXE"), PatternBytes(7));
     EXPECT_EQ(box_.Read("T:\\TOOLS\\Y.EXE"), PatternBytes(8));
+    EXPECT_EQ(box_.Read("T:\\DRV.EXE"), PatternBytes(6));
     EXPECT_EQ(box_.Read("T:\\uninstal.exe"), PatternBytes(9));
     EXPECT_EQ(UninstallerName[0], '\0');
     EXPECT_TRUE(boxes.Boxes().empty());
