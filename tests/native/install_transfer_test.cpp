@@ -2,6 +2,7 @@
 // real version resources, drive-rooted names, and injected faults answered every way, each
 // checked byte for byte on disk.
 #include "install/placement.h"
+#include "install/target_file.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
 #include "package/paths.h"
@@ -271,6 +272,22 @@ TEST_F(Faults, RetriedVolumeReadStartsAgainWhereItBegan) {
         EXPECT_EQ(boxes.Boxes().size(), 1u) << read;
         EXPECT_EQ(box_.Read(dest_ + "A.BIN"), PatternBytes(70000)) << read;
     }
+}
+
+// What a signal handler deletes is the temporary being written, never a file once in place.
+TEST_F(Faults, SignalCleanupRemovesOnlyTheUnfinishedTemporary) {
+    Load({.files = {{.name = "A.BIN", .bytes = PatternBytes(10)}}});
+    ScriptedBoxes boxes;
+    EXPECT_EQ(PlaceFirst(), 0);
+    PosixRemoveUnfinishedFile();
+    EXPECT_EQ(box_.Read(dest_ + "A.BIN"), PatternBytes(10));
+    PlatformFile file = PlatformNoFile;
+    ASSERT_EQ(CreateTargetFile((dest_ + "B.BIN").c_str(), WalkNever, &file), 0);
+    std::string temporary = TemporaryPath;
+    EXPECT_TRUE(box_.Exists(temporary));
+    PosixRemoveUnfinishedFile();
+    EXPECT_FALSE(box_.Exists(temporary));
+    EXPECT_EQ(FinishTargetFile((dest_ + "B.BIN").c_str(), StatusCancelled, &file), 2);
 }
 
 // Existing means anything at the path, even what cannot be opened for reading: such a file that
