@@ -19,8 +19,9 @@ extern char UninstallerName[PathSize];
 // (the file is left as it was); 2 when the user aborted or cancelled, or the expansion failed
 // (its message shown); 37 when the output buffer cannot be had (no message). The file is
 // expanded into a temporary beside it that takes its place only when complete: a stop at any
-// point leaves no temporary, and an existing file exactly as it was. A target path longer than 259 characters is never cut: it is refused as
-// a write error (36, Retry / Cancel). Always releases the output buffer and closes the file.
+// point leaves no temporary, and an existing file exactly as it was. A target path longer than 259
+// characters is never cut: it is refused as a write error (36, Retry / Cancel). Always releases the
+// output buffer and closes the file.
 StatusCode PlaceFile(const uint8_t* record, const char* directory);
 
 // Places record at the full path given, exactly as PlaceFile does after working out its path:

@@ -174,9 +174,9 @@ TEST_F(Uninstaller, Unins999IsTestedAndAllNamesTakenMeansNoUninstaller) {
     EXPECT_EQ(Place(0), 0);
     EXPECT_EQ(UninstallerName[0], '\0');
     ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, box_.Path("dest") +
-                                         ": every uninstaller name here belongs to another "
-                                         "application. Setup does not install its own uninstaller.");
+    EXPECT_EQ(boxes.Boxes()[0].text,
+              box_.Path("dest") + ": every uninstaller name here belongs to another "
+                                  "application. Setup does not install its own uninstaller.");
     EXPECT_EQ(Text(box_.Read(dest_ + "unins999.exe")), "another package's");
 }
 

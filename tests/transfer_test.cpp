@@ -162,7 +162,9 @@ TEST_F(Transfer, InstalledCopySurvivesEveryStopInsideASpanningFile) {
     };
     const Stop stops[] = {
         {"Cancel at the disk prompt", {AnswerCancel}, [] {}},
-        {"read error, Cancel", {AnswerOk, AnswerCancel}, [&] { std::remove(Sandbox::Host(drive).c_str()); }},
+        {"read error, Cancel",
+         {AnswerOk, AnswerCancel},
+         [&] { std::remove(Sandbox::Host(drive).c_str()); }},
         {"damaged stream", {AnswerOk, AnswerOk}, [&] { box_.Write(drive, cut); }},
     };
     for (const Stop& stop : stops) {

@@ -55,7 +55,8 @@ PlatformFile PlatformCreateNew(const char* path) {
     // The handle is a file handle of the _lcreat family: _lcreat hands out the same kind.
     HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return file == INVALID_HANDLE_VALUE ? PlatformNoFile : static_cast<PlatformFile>(HandleToLong(file));
+    return file == INVALID_HANDLE_VALUE ? PlatformNoFile
+                                        : static_cast<PlatformFile>(HandleToLong(file));
 }
 
 bool PlatformReplaceFile(const char* from, const char* to) {

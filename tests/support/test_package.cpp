@@ -46,7 +46,8 @@ void WriteTestPackage(const Sandbox& box, const TestPackage& package, const std:
         if (file.spanDisk) {
             std::vector<uint8_t>& next = volumes[file.spanDisk];
             if (next.empty())
-                next = {static_cast<uint8_t>(file.spanDisk), static_cast<uint8_t>(file.spanDisk >> 8)};
+                next = {static_cast<uint8_t>(file.spanDisk),
+                        static_cast<uint8_t>(file.spanDisk >> 8)};
             record.segments.push_back({file.spanDisk, static_cast<uint32_t>(next.size()),
                                        static_cast<uint32_t>(stream.size() - first)});
             next.insert(next.end(), stream.begin() + first, stream.end());
