@@ -10,6 +10,7 @@
 #include "install/destination.h"
 #include "install/placement.h"
 #include "install/program_group.h"
+#include "install/target_file.h"
 #include "install/transfer.h"
 #include "package/volume.h"
 #include "lzhuf/output_writer.h"
@@ -35,15 +36,15 @@ int32_t CountingWrite(const uint8_t* data, uint32_t count) {
     return put;
 }
 
-// The host directory of drive C:, from --root (created when missing, with its Windows and
-// system directories) or a Wine prefix. "" after printing why there is none.
+// The host directory of drive C:, from --root (created when missing) or a Wine prefix. ""
+// after printing why there is none.
 std::string SystemDrive(const InstallOptions& options) {
     std::error_code error;
     if (!options.root.empty()) {
-        fs::create_directories(fs::path(options.root) / "WINDOWS" / "SYSTEM", error);
+        fs::create_directories(options.root, error);
         if (error)
-            PrintError("cannot create " + EscapeName(options.root.c_str()) +
-                       "/WINDOWS/SYSTEM: " + error.message());
+            PrintError("cannot create " + EscapeName(options.root.c_str()) + ": " +
+                       error.message());
         return error ? "" : fs::absolute(options.root).string();
     }
     std::string prefix = options.winePrefix;
@@ -73,20 +74,24 @@ void ChooseSystemDirectory(const std::string& driveC) {
     }
 }
 
-// InstallDir from --dest, or as the destination dialog proposes it: the Windows directory and
-// the program's name without extension, or the Windows directory itself for INSV packages.
+// Makes the Windows and system directories of a --root drive C: where they are missing; an
+// existing one is used in whatever letter case it has. False after printing why not.
+bool MakeWindowsDirectories() {
+    const char system[] = "C:\\WINDOWS\\SYSTEM\\";
+    CreateMissingDirectories(system, WalkFromRoot);
+    if (PlatformEnterDirectory(system)) return true;
+    PrintError(StatusText(MsgCannotCreate, system));
+    return false;
+}
+
+// InstallDir from --dest, or as the destination dialog proposes it.
 bool ChooseDestination(const std::string& dest) {
     char text[PathSize] = {};
     if (!dest.empty()) {
         CopyText(text, PathSize, dest.c_str());
     } else {
-        PlatformWindowsDirectory(text, PathSize);
-        char name[PathSize] = {};
-        CopyText(name, PathSize, CatalogueProgramName());
-        char* dot = std::strrchr(name, '.');
-        if (dot) *dot = '\0';
-        if (!InsvPackage && (!AppendBackslash(text, PathSize) || !AppendText(text, PathSize, name)))
-            return false;
+        ProposeInstallDir();
+        CopyText(text, PathSize, InstallDir);
     }
     bool fits = dest.size() < PathSize - 1 && AppendBackslash(text, PathSize);
     if (!fits || text[1] != ':' || text[2] != '\\' || PosixHostPath(text).empty()) {
@@ -118,7 +123,7 @@ void PrintProgramGroup() {
     int count = BuildProgramGroupCommands(commands);
     std::printf("program manager commands (not sent):\n");
     for (int i = 0; i < count; ++i)
-        std::printf("  %s\n", EscapeName(commands[i]).c_str());
+        if (commands[i][0] != '\0') std::printf("  %s\n", EscapeName(commands[i]).c_str());
 }
 
 void PrintSummary(StatusCode status) {
@@ -193,6 +198,7 @@ int RunInstall(const InstallOptions& options) {
     std::string driveC = SystemDrive(options);
     if (driveC.empty()) return ExitBadInput;
     PosixMapDrive('C', driveC);
+    if (!options.root.empty() && !MakeWindowsDirectories()) return ExitFailed;
     PosixSetWindowsDirectory(fs::is_directory(fs::path(driveC) / "windows") ? "C:\\windows"
                                                                             : "C:\\WINDOWS");
     ChooseSystemDirectory(driveC);

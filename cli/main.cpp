@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     CLI::App* installCommand = app.add_subcommand("install", "Install a package as its setup program would, without windows");
     installCommand->footer("Examples:\n  disksetup install game/disk1 --wine-prefix ~/.wine --yes\n  disksetup install game/disk1 --root c-drive --dest 'C:\\GAMES\\SPACE'");
     installCommand->add_option("PATH", install.path, "Disk 1's directory, or its catalogue file (*.bin)")->required();
-    installCommand->add_option("--root", install.root, "Host directory that is drive C: (created, with C:\\WINDOWS\\SYSTEM)");
+    installCommand->add_option("--root", install.root, "Host directory that is drive C: (created, with C:\\WINDOWS\\SYSTEM in any case)");
     installCommand->add_option("--wine-prefix", install.winePrefix, "Wine prefix whose drive_c is drive C: (default $WINEPREFIX or ~/.wine)");
     installCommand->add_option("--dest", install.dest, "Destination as a Windows path (default: the Windows directory and the program's name, or the Windows directory for INSV packages)");
     installCommand->add_flag("-y,--yes", install.yes, "Answer without asking: Ignore files that cannot be replaced, Cancel on read and write errors, Yes to questions. Without it, questions go to the terminal; with no terminal they are answered Cancel and the command fails with exit code 3");

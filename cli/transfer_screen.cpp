@@ -1,9 +1,11 @@
 // The transfer's screen in the disksetup command: a progress bar on a terminal, nothing
-// otherwise; Ctrl-C asks for a halt, which the transfer honours before the next file.
+// otherwise; Ctrl-C asks for a halt, which the transfer honours before the next file. A
+// signal that ends the command deletes the unfinished file first.
 #include "install/transfer_screen.h"
 
 #include "cli/cli.h"
 #include "package/volume.h"
+#include "platform/posix/posix_platform.h"
 
 #include <unistd.h>
 
@@ -23,11 +25,21 @@ std::string Name;
 // command at once.
 void OnInterrupt(int) {
     if (HaltRequested) {
+        PosixRemoveUnfinishedFile();
         std::signal(SIGINT, SIG_DFL);
         std::raise(SIGINT);
     }
     HaltRequested = 1;
 }
+
+// A termination or hang-up ends the command at once, without the file being expanded.
+void OnTermination(int number) {
+    PosixRemoveUnfinishedFile();
+    std::signal(number, SIG_DFL);
+    std::raise(number);
+}
+
+constexpr int EndingSignals[] = {SIGTERM, SIGHUP};
 
 // One line, redrawn in place: "[#########...........]  45%  NAME".
 void Draw() {
@@ -49,6 +61,8 @@ bool BeginTransferScreen() {
     OnTerminal = isatty(STDERR_FILENO) != 0;
     ProgressWindow = nullptr;
     std::signal(SIGINT, OnInterrupt);
+    for (int number : EndingSignals)
+        std::signal(number, OnTermination);
     return true;
 }
 
@@ -78,4 +92,6 @@ int32_t TransferDialogResult() {
 void EndTransferScreen() {
     if (OnTerminal) std::fprintf(stderr, "\n");
     std::signal(SIGINT, SIG_DFL);
+    for (int number : EndingSignals)
+        std::signal(number, SIG_DFL);
 }

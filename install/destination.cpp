@@ -94,9 +94,11 @@ uint32_t CreateInstallDirChain() {
 
 namespace {
 
+// A UNC path, or a drive letter with its root: a drive-relative 'C:GAMES' would depend on
+// that drive's current directory, so it is refused like the other bad forms.
 bool FormIsValid(const char* dir) {
     if (dir[0] == '\\' && dir[1] == '\\') return true;
-    return std::strlen(dir) >= 3 && dir[1] == ':';
+    return std::strlen(dir) >= 3 && dir[1] == ':' && dir[2] == '\\';
 }
 
 // Space check, repeated for every Retry. False when the user chose Abort (or Cancel).

@@ -18,16 +18,22 @@ namespace {
 
 // The catalogue Name that marks the uninstaller entry, directly in the destination directory.
 constexpr char UninstallerEntryName[] = "uninstal.exe";
-constexpr int LastUninstallerNumber = 999; // 'unins999.exe' is taken without a test
+constexpr int LastUninstallerNumber = 999; // the last numbered name: 'unins999.exe'
 
-// The drive of directory ('C:'), or "" when it has none.
-void DriveOf(const char* directory, char* drive) {
-    drive[0] = '\0';
-    if (directory[0] != '\0' && directory[1] == ':') {
-        drive[0] = directory[0];
-        drive[1] = ':';
-        drive[2] = '\0';
+// The root of directory without its backslash: 'C:', or '\\SRV\SHARE' for a UNC path; ""
+// when it has neither.
+void RootOf(const char* directory, char* root) {
+    root[0] = '\0';
+    size_t length = 0;
+    if (directory[0] == '\\' && directory[1] == '\\') {
+        const char* server = std::strchr(directory + 2, '\\');
+        const char* share = server ? std::strchr(server + 1, '\\') : nullptr;
+        length = share ? static_cast<size_t>(share - directory) : std::strlen(directory);
+    } else if (directory[0] != '\0' && directory[1] == ':') {
+        length = 2;
     }
+    std::memcpy(root, directory, length);
+    root[length] = '\0';
 }
 
 // TargetPath = first + second, whole or not at all.
@@ -36,14 +42,20 @@ bool JoinTarget(const char* first, const char* second) {
     return AppendText(TargetPath, PathSize, first) && AppendText(TargetPath, PathSize, second);
 }
 
-// Sets TargetPath from the record's name. *uninstaller tells whether the name is the
-// uninstaller entry. False when the path does not fit.
+// Sets TargetPath from the record's name: a name beginning with a backslash or a drive letter
+// lies below the directory's root (its drive, or its UNC share). *uninstaller tells whether
+// the name is the uninstaller entry. False when the path does not fit.
 bool BuildTargetPath(const char* name, const char* directory, bool* uninstaller) {
-    char drive[3];
-    DriveOf(directory, drive);
+    char root[PathSize];
+    RootOf(directory, root);
     *uninstaller = false;
-    if (name[0] == '\\') return JoinTarget(drive, name);
-    if (name[0] != '\0' && name[1] == ':') return JoinTarget(drive, name + 2);
+    if (name[0] == '\\') return JoinTarget(root, name);
+    if (name[0] != '\0' && name[1] == ':') {
+        // The name's drive becomes the directory's, and the name is taken from its root even
+        // without a backslash after the colon: never relative to a current directory.
+        if (name[2] == '\\') return JoinTarget(root, name + 2);
+        return AppendText(root, PathSize, "\\") && JoinTarget(root, name + 2);
+    }
     *uninstaller = SameTextIgnoringCase(name, UninstallerEntryName);
     return JoinTarget(directory, name);
 }
@@ -64,22 +76,38 @@ bool OwnUninstaller() {
     return got > 0 && SameTextIgnoringCase(field, CatalogueProgramName());
 }
 
-// Chooses UninstallerName and TargetPath for the uninstaller entry. False when a candidate
-// path does not fit.
-bool NameUninstaller(const char* directory) {
+// How the search for the uninstaller's name ended.
+enum class UninstallerSlot { Found, TooLong, NoneFree };
+
+// Chooses UninstallerName and TargetPath for the uninstaller entry: "uninstal.exe", then
+// 'unins1.exe' to 'unins999.exe', the first name that nothing holds or whose uninstaller
+// belongs to this package. A name held by anything else, readable or not, is never taken.
+UninstallerSlot NameUninstaller(const char* directory) {
     if (InsvPackage) {
         CopyText(UninstallerName, PathSize, CatalogueProgramName());
         return ReplaceExtension(UninstallerName, PathSize, ".exe") &&
-               JoinTarget(directory, UninstallerName);
+                       JoinTarget(directory, UninstallerName)
+                   ? UninstallerSlot::Found
+                   : UninstallerSlot::TooLong;
     }
     CopyText(UninstallerName, PathSize, UninstallerEntryName);
     for (int n = 1;; ++n) {
-        if (!FileExists(TargetPath)) return true;
-        if (OwnUninstaller()) return JoinTarget(directory, UninstallerName);
+        if (!PlatformPathExists(TargetPath)) return UninstallerSlot::Found;
+        if (OwnUninstaller())
+            return JoinTarget(directory, UninstallerName) ? UninstallerSlot::Found
+                                                          : UninstallerSlot::TooLong;
+        if (n > LastUninstallerNumber) break;
         std::snprintf(UninstallerName, PathSize, "unins%d.exe", n);
-        if (!JoinTarget(directory, UninstallerName)) return false;
-        if (n + 1 > LastUninstallerNumber) return true;
+        if (!JoinTarget(directory, UninstallerName)) return UninstallerSlot::TooLong;
     }
+    // Every name belongs to another package: this one gets no uninstaller, so neither a data
+    // file nor an uninstall item, and nothing of the others is touched.
+    UninstallerName[0] = '\0';
+    char shown[PathSize] = {};
+    CopyText(shown, PathSize, directory);
+    StripBackslash(shown);
+    WarnFormatted(ProgressWindow, MsgNoUninstallerName, shown);
+    return UninstallerSlot::NoneFree;
 }
 
 // Primes the reader and the writer for record and expands it into the open file.
@@ -90,8 +118,10 @@ StatusCode Expand(const uint8_t* record, uint8_t* buffer, PlatformFile file) {
     return DecodeFile();
 }
 
-// Creates TargetPath (empty: the path did not fit, and the file is refused) and expands
-// record into it; releases the buffer and closes the file on every path.
+// Expands record into a temporary beside TargetPath (empty: the path did not fit, and the file
+// is refused), which replaces TargetPath only when the whole stream has been written; on
+// every other path it is deleted and an existing file stays as it was. Releases the buffer
+// and closes the file on every path.
 StatusCode ExpandRecord(const uint8_t* record, int32_t walk) {
     PlatformMemory bufferHandle = nullptr;
     uint8_t* buffer = static_cast<uint8_t*>(AllocLocked(OutputBufferSize, &bufferHandle));
@@ -103,9 +133,9 @@ StatusCode ExpandRecord(const uint8_t* record, int32_t walk) {
     } else {
         result = CreateTargetFile(TargetPath, walk, &file);
         if (result == StatusOk && file != PlatformNoFile) result = Expand(record, buffer, file);
+        result = FinishTargetFile(TargetPath, result, &file);
     }
     FreeLocked(&bufferHandle);
-    PlatformClose(file);
     OutputHandle = PlatformNoFile;
     OutputBuffer = OutputCursor = nullptr;
     return result;
@@ -117,7 +147,11 @@ StatusCode PlaceFile(const uint8_t* record, const char* directory) {
     const char* name = RecordName(record);
     bool uninstaller = false;
     bool fits = BuildTargetPath(name, directory, &uninstaller);
-    if (fits && uninstaller) fits = NameUninstaller(directory);
+    if (fits && uninstaller) {
+        UninstallerSlot slot = NameUninstaller(directory);
+        if (slot == UninstallerSlot::NoneFree) return StatusOk;
+        fits = slot == UninstallerSlot::Found;
+    }
     if (!fits) TargetPath[0] = '\0';
     return ExpandRecord(record, std::strchr(name, '\\') ? WalkFromRoot : WalkNever);
 }

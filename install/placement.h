@@ -17,9 +17,11 @@ extern char UninstallerName[PathSize];
 // the output writer.
 // Returns 0 when placed, or when the user chose Ignore for a file that cannot be replaced
 // (the file is left as it was); 2 when the user aborted or cancelled, or the expansion failed
-// (its message shown; the partly written file stays); 37 when the output buffer cannot be
-// had (no message). A target path longer than 259 characters is never cut: it is refused as
-// a write error (36, Retry / Cancel). Always releases the output buffer and closes the file.
+// (its message shown); 37 when the output buffer cannot be had (no message). The file is
+// expanded into a temporary beside it that takes its place only when complete: a stop at any
+// point leaves no temporary, and an existing file exactly as it was. A target path longer than 259
+// characters is never cut: it is refused as a write error (36, Retry / Cancel). Always releases the
+// output buffer and closes the file.
 StatusCode PlaceFile(const uint8_t* record, const char* directory);
 
 // Places record at the full path given, exactly as PlaceFile does after working out its path:

@@ -111,7 +111,7 @@ StatusCode CopyPlainFile(const char* targetName, const char* sourceName, const c
     if (result == StatusOk && target != PlatformNoFile && size > 0)
         result =
             CopyChunks(targetPath, sourcePath, target, source, buffer, static_cast<uint32_t>(size));
-    PlatformClose(target);
+    if (buffer != nullptr) result = FinishTargetFile(targetPath, result, &target);
     PlatformClose(source);
     FreeLocked(&bufferHandle);
     return result;

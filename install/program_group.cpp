@@ -2,6 +2,7 @@
 #include "install/program_group.h"
 
 #include "install/placement.h"
+#include "install/progman_argument.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
 #include "package/paths.h"
@@ -10,24 +11,29 @@
 
 namespace {
 
-// Appends text to command, cut at the command's end.
-void Add(char* command, const char* text) {
-    size_t have = strnlen(command, ProgramGroupCommandSize);
-    CopyText(command + have, ProgramGroupCommandSize - have, text);
+bool Add(char* command, const char* text) {
+    return AppendText(command, ProgramGroupCommandSize, text);
 }
 
-void Enclose(char* command, const char* before, const char* text, const char* after) {
-    Add(command, before);
-    Add(command, text);
-    Add(command, after);
+bool Argument(char* command, const char* text) {
+    return AppendProgmanArgument(command, ProgramGroupCommandSize, text);
 }
 
-// Ends an AddItem command: ",,,,," + InstallDir without its trailing backslash + ")]".
-void AddDirectoryAndClose(char* command) {
-    Add(command, ",,,,,");
-    Add(command, InstallDir);
-    StripBackslash(command);
-    Add(command, ")]");
+// "[verb(" + name as one argument + ")]", the form of CreateGroup and ReplaceItem.
+bool OneArgument(char* command, const char* verb, const char* name) {
+    return Add(command, "[") && Add(command, verb) && Add(command, "(") &&
+           Argument(command, name) && Add(command, ")]");
+}
+
+// Ends an AddItem command: the item's name, four empty arguments (icon path, icon index and
+// position), InstallDir without its trailing backslash (a drive root keeps only 'C:'), ")]".
+bool ItemAndDirectory(char* command, const char* item) {
+    char directory[PathSize] = {};
+    CopyText(directory, PathSize, InstallDir);
+    size_t length = std::strlen(directory);
+    if (length > 0 && directory[length - 1] == '\\') directory[length - 1] = '\0';
+    return Argument(command, item) && Add(command, ",,,,,") && Argument(command, directory) &&
+           Add(command, ")]");
 }
 
 } // namespace
@@ -35,20 +41,27 @@ void AddDirectoryAndClose(char* command) {
 int BuildProgramGroupCommands(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]) {
     // The loader refuses a catalogue whose Title is not ended within its field.
     const char* title = Header.Title;
+    const char* program = CatalogueProgramName();
     char group[256] = {}, uninstallItem[512] = {};
     PlatformLoadString(StrGroupName, group, sizeof group);
     FormatMessageText(uninstallItem, sizeof uninstallItem, StrUninstallItem, title);
     for (int i = 0; i < MaxProgramGroupCommands; ++i)
         commands[i][0] = '\0';
-    Enclose(commands[0], "[CreateGroup(", group, ")]");
-    Enclose(commands[1], "[ReplaceItem(", title, ")]");
-    Enclose(commands[2], "[AddItem(\"", CatalogueProgramName(), "\",");
-    Add(commands[2], title);
-    AddDirectoryAndClose(commands[2]);
-    if (UninstallerName[0] == '\0') return 3;
-    Enclose(commands[3], "[ReplaceItem(", uninstallItem, ")]");
-    Enclose(commands[4], "[AddItem(", UninstallerName, ",");
-    Add(commands[4], uninstallItem);
-    AddDirectoryAndClose(commands[4]);
-    return 5;
+    bool built[MaxProgramGroupCommands] = {};
+    built[0] = OneArgument(commands[0], "CreateGroup", group);
+    built[1] = OneArgument(commands[1], "ReplaceItem", title);
+    // The program's command line is always quoted.
+    built[2] = ProgmanCanCarry(program) && Add(commands[2], "[AddItem(\"") &&
+               Add(commands[2], program) && Add(commands[2], "\",") &&
+               ItemAndDirectory(commands[2], title);
+    int count = 3;
+    if (UninstallerName[0] != '\0') {
+        built[3] = OneArgument(commands[3], "ReplaceItem", uninstallItem);
+        built[4] = Add(commands[4], "[AddItem(") && Argument(commands[4], UninstallerName) &&
+                   Add(commands[4], ",") && ItemAndDirectory(commands[4], uninstallItem);
+        count = 5;
+    }
+    for (int i = 0; i < count; ++i)
+        if (!built[i]) commands[i][0] = '\0';
+    return count;
 }

@@ -9,6 +9,8 @@ constexpr int MaxProgramGroupCommands = 5;
 // Builds, in order, the commands that create the group (string 307), replace and add the
 // program item (the quoted ProgramName, Title, InstallDir without its trailing backslash), and,
 // when UninstallerName is not empty, replace and add the uninstaller item (string 308 with
-// Title). Names are inserted as they stand. Each text is cut to fit ProgramGroupCommandSize.
-// Returns the number of commands written: 5, or 3 without an uninstaller.
+// Title). Each name is one argument as AppendProgmanArgument writes it: as it stands, or
+// quoted when it holds , ( ) [ ] or ". A command that cannot carry its names (one holds a
+// double quote) is left empty and is not to be sent, so no item gets a garbled name.
+// Returns the number of commands: 5, or 3 without an uninstaller.
 int BuildProgramGroupCommands(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]);

@@ -1,9 +1,14 @@
-// Creating a target file: existence test, directory walk, and the create-or-ask loop.
+// Creating a target file: existence test, directory walk, the create-or-ask loop, and the
+// temporary file that replaces the target once complete.
 #include "install/target_file.h"
 
+#include "package/paths.h"
 #include "package/volume.h"
 
+#include <cstdio>
 #include <cstring>
+
+char TemporaryPath[PathSize];
 
 bool FileExists(const char* path) {
     PlatformFile file = PlatformOpenRead(path);
@@ -59,10 +64,37 @@ bool CreateMissingDirectories(const char* path, int32_t walkFrom) {
     return created;
 }
 
+namespace {
+
+// Names tried for the temporary before creation counts as failed.
+constexpr unsigned TemporaryNames = 1000;
+
+// Creates a new temporary file in the directory of path (the text up to its last backslash)
+// and sets TemporaryPath. PlatformNoFile, with TemporaryPath empty, when none can be made.
+PlatformFile CreateTemporary(const char* path) {
+    const char* slash = std::strrchr(path, '\\');
+    size_t directory = slash ? static_cast<size_t>(slash - path) + 1 : 0;
+    for (unsigned n = 0; n < TemporaryNames && directory < PathSize; ++n) {
+        std::memcpy(TemporaryPath, path, directory);
+        TemporaryPath[directory] = '\0';
+        char name[16];
+        std::snprintf(name, sizeof name, "~ds%05u.tmp", n);
+        if (!AppendText(TemporaryPath, PathSize, name)) break;
+        if (PlatformPathExists(TemporaryPath)) continue;
+        PlatformFile file = PlatformCreateNew(TemporaryPath);
+        if (file != PlatformNoFile) return file;
+        break;
+    }
+    TemporaryPath[0] = '\0';
+    return PlatformNoFile;
+}
+
+} // namespace
+
 StatusCode CreateTargetFile(const char* path, int32_t walkFrom, PlatformFile* handle) {
-    bool existed = FileExists(path);
+    bool existed = PlatformPathExists(path);
     for (;;) {
-        *handle = PlatformCreate(path);
+        *handle = existed && !PlatformCanWrite(path) ? PlatformNoFile : CreateTemporary(path);
         if (*handle != PlatformNoFile) return StatusOk;
         int answer;
         if (existed) {
@@ -74,6 +106,19 @@ StatusCode CreateTargetFile(const char* path, int32_t walkFrom, PlatformFile* ha
         if (answer == AnswerRetry) continue;
         return answer == AnswerIgnore ? StatusOk : StatusCancelled;
     }
+}
+
+StatusCode FinishTargetFile(const char* path, StatusCode result, PlatformFile* handle) {
+    PlatformClose(*handle);
+    *handle = PlatformNoFile;
+    if (TemporaryPath[0] == '\0') return result;
+    while (result == StatusOk && !PlatformReplaceFile(TemporaryPath, path)) {
+        if (AskRetryCancel(ProgressWindow, MsgWriteError, path) != AnswerRetry)
+            result = StatusCancelled;
+    }
+    if (result != StatusOk) PlatformDeleteFile(TemporaryPath);
+    TemporaryPath[0] = '\0';
+    return result;
 }
 
 StatusCode RefuseLongPath(const char* subject, int32_t message) {

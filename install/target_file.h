@@ -1,5 +1,6 @@
-// Creating a target file: the existence test, the walk that creates missing directories, and
-// the questions asked when a file cannot be created or replaced.
+// Creating a target file: the existence test, the walk that creates missing directories, the
+// questions asked when a file cannot be created or replaced, and the temporary file a target
+// is written as, which takes the target's place only once it is complete.
 #pragma once
 
 #include "platform/platform.h"
@@ -24,14 +25,27 @@ enum : int32_t {
 // the current directory at the deepest prefix that could be entered.
 bool CreateMissingDirectories(const char* path, int32_t walkFrom);
 
-// Creates path (create or truncate, normal attributes), asking the user while it fails:
-// an existing file (noted once, before the first attempt) gives "%s: Setup cannot replace
-// this file because it is write protected." (34, Abort / Retry / Ignore); a new one first
-// has its missing directories created when walkFrom allows a walk and is then retried at
-// once, else gives "%s: write error!" (36, Retry / Cancel). Both name path; owner
-// ProgressWindow. Returns 0 with *handle open; 0 with *handle PlatformNoFile after Ignore;
+// The temporary file that the target being written is written as, in the target's own
+// directory ('~ds00000.tmp' and on); empty while there is none. At most one exists at a time.
+extern char TemporaryPath[PathSize];
+
+// Opens a new temporary file beside path for the target's bytes, asking the user while that
+// fails: a path where something exists already (noted once, before the first attempt, whether
+// or not it can be read) that cannot be written or replaced gives "%s: Setup cannot replace
+// this file because it is write protected." (34, Abort / Retry / Ignore); for a new file the
+// missing directories are created first when walkFrom allows a walk and the attempt is
+// repeated at once, else it gives "%s: write error!" (36, Retry / Cancel). Both name path;
+// owner ProgressWindow. An existing file is never opened for writing or changed here.
+// Returns 0 with *handle open on TemporaryPath; 0 with *handle PlatformNoFile after Ignore;
 // 2 after Abort or Cancel.
 StatusCode CreateTargetFile(const char* path, int32_t walkFrom, PlatformFile* handle);
+
+// Ends the writing of path: closes *handle (it becomes PlatformNoFile). When result is 0 the
+// complete temporary replaces path, asking "%s: write error!" (36, Retry / Cancel, naming
+// path) while that fails; on any other result, or Cancel, the temporary is deleted and a file
+// already at path stays as it was. Returns result, or 2 after Cancel. TemporaryPath is empty
+// afterwards.
+StatusCode FinishTargetFile(const char* path, StatusCode result, PlatformFile* handle);
 
 // Refuses a file whose path does not fit a path buffer with message (35 for a source, 36 for
 // a target) naming subject, Retry / Cancel, as often as the user answers Retry; the path is

@@ -1,6 +1,7 @@
 // Building a package in memory from a manifest, and writing it out disk by disk.
 #include "pack/package_writer.h"
 
+#include "install/progman_argument.h"
 #include "lzhuf/encoder.h"
 #include "pack/disk_layout.h"
 #include "pack/pack_error.h"
@@ -224,6 +225,9 @@ PackageImage BuildPackage(const PackManifest& manifest) {
     CheckFileNameText(program, "program name " + Quoted(manifest.program));
     std::string title = ToAnsi(manifest.title, "title " + Quoted(manifest.title));
     CheckLength(title, MaxTitleLength, "title " + Quoted(manifest.title));
+    if (!ProgmanCanCarry(title.c_str()))
+        throw PackError("title " + Quoted(manifest.title) +
+                        " holds a double quote, which no program-manager command can carry");
     std::string setup = ToAnsi(manifest.setup, "setup name " + Quoted(manifest.setup));
     CheckLength(setup, MaxNameLength - 4, "setup name " + Quoted(manifest.setup));
     CheckFileNameText(setup, "setup name " + Quoted(manifest.setup));

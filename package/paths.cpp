@@ -42,11 +42,29 @@ void StripBackslash(char* path) {
     if (n > 3 && path[n - 1] == '\\') path[n - 1] = '\0';
 }
 
+namespace {
+
+// The upper-case form of a Windows-1252 letter: a to z, the accented letters from 0xE0 (but
+// 0xF7, the division sign), and the four of 0x9A to 0xFF whose capitals lie elsewhere. Other
+// characters, sharp s and micro sign among them, have none and stay.
+unsigned char UpperCase(unsigned char c) {
+    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
+        return static_cast<unsigned char>(c - 32);
+    switch (c) {
+    case 0x9A: return 0x8A; // s with caron
+    case 0x9C: return 0x8C; // ligature oe
+    case 0x9E: return 0x8E; // z with caron
+    case 0xFF: return 0x9F; // y with diaeresis
+    default: return c;
+    }
+}
+
+} // namespace
+
 bool SameTextIgnoringCase(const char* a, const char* b) {
     for (;; ++a, ++b) {
-        unsigned char x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+        unsigned char x = UpperCase(static_cast<unsigned char>(*a));
+        unsigned char y = UpperCase(static_cast<unsigned char>(*b));
         if (x != y) return false;
         if (x == 0) return true;
     }

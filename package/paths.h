@@ -18,5 +18,6 @@ bool CopyText(char* target, size_t size, const char* source);
 // Appends source to target within size bytes. Returns false (target unchanged) when it would
 // not fit whole.
 bool AppendText(char* target, size_t size, const char* source);
-// Compares two texts without regard to ASCII letter case; true when equal.
+// Compares two texts without regard to letter case as Windows-1252 has it, accented letters
+// included ('\xC4RGER' and '\xE4rger' are equal); true when equal.
 bool SameTextIgnoringCase(const char* a, const char* b);

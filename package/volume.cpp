@@ -74,9 +74,11 @@ int OpenCheckedVolume() {
         }
         uint8_t number[2];
         int32_t got;
+        // A retried read starts again at the disk number, whatever the failed one consumed.
         while ((got = PlatformRead(VolumeHandle, number, 2)) < 0) {
             if (AskRetryCancel(ProgressWindow, MsgReadError, VolumePath) != AnswerRetry)
                 return StreamFailed;
+            PlatformSeek(VolumeHandle, 0, SeekFromStart);
         }
         if (got == 2 && ReadU16(number) == CurrentDisk) return StepDone;
         CloseVolume();
@@ -102,11 +104,16 @@ int SeekToPiece() {
 int ReadChunk() {
     if (SeekPending && SeekToPiece() != StepDone) return StreamFailed;
     uint32_t chunk = SegmentLeft < InputBufferSize ? SegmentLeft : InputBufferSize;
-    int32_t got;
-    for (;;) {
+    // A retried read starts again where the failed one began, so no byte is skipped; a
+    // position that cannot be restored is asked about again rather than read from.
+    int32_t start = PlatformSeek(VolumeHandle, 0, SeekFromCurrent);
+    int32_t got = -1;
+    for (bool first = true;; first = false) {
         InputCursor = InputBuffer;
-        got = PlatformRead(VolumeHandle, InputBuffer, chunk);
-        if (got >= 0) break;
+        if (first || (start >= 0 && PlatformSeek(VolumeHandle, start, SeekFromStart) == start)) {
+            got = PlatformRead(VolumeHandle, InputBuffer, chunk);
+            if (got >= 0) break;
+        }
         if (AskRetryCancel(ProgressWindow, MsgReadError, RecordName(CurrentRecord)) != AnswerRetry)
             return StreamFailed;
     }

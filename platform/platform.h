@@ -35,6 +35,20 @@ int32_t PlatformWrite(PlatformFile file, const void* buffer, uint32_t count);
 int32_t PlatformSeek(PlatformFile file, int32_t offset, int origin);
 // Closes a file (_lclose); PlatformNoFile is ignored.
 void PlatformClose(PlatformFile file);
+// Whether anything, file or directory, is at path (GetFileAttributesA), readable or not.
+bool PlatformPathExists(const char* path);
+// Whether the existing file at path could be opened for writing now (_lopen with OF_WRITE,
+// closed again at once): false for a read-only file, a file another program holds, or no file.
+bool PlatformCanWrite(const char* path);
+// Creates a file that must not exist yet, normal attributes (CreateFileA with CREATE_NEW);
+// an existing file is never opened or changed. Returns PlatformNoFile on failure.
+PlatformFile PlatformCreateNew(const char* path);
+// Puts the closed file from in the place of to, replacing a file there, and returns only when
+// the move has reached the disk (MoveFileExA with MOVEFILE_REPLACE_EXISTING and
+// MOVEFILE_WRITE_THROUGH). On failure both files are left as they were.
+bool PlatformReplaceFile(const char* from, const char* to);
+// Deletes a file (DeleteFileA).
+bool PlatformDeleteFile(const char* path);
 
 // ---- directories ----------------------------------------------------------------------
 // Makes the directory the process's current directory (SetCurrentDirectoryA). This is also

@@ -1,7 +1,7 @@
 // Status codes and the message routines through which every step reports to the user.
 //
 // A StatusCode is 0 for success, 1 to 7 for the message-box button the user pressed (2 passed
-// on means cancelled), or the string-table id of an error message (32 to 43).
+// on means cancelled), or the string-table id of an error message (32 to 44).
 #pragma once
 
 #include "platform/platform.h"
@@ -27,6 +27,7 @@ enum : int32_t {
     MsgCannotCreate = 41,
     MsgLowSpace = 42,
     MsgError = 43,
+    MsgNoUninstallerName = 44,
     MsgCreateDirectory = 200,
     StrKb = 303,
     StrInsertDisk = 304,

@@ -3,6 +3,7 @@
 #include "install/destination.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
+#include "package/paths.h"
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -63,13 +64,17 @@ TEST(FreeSpace, KilobytesNeverWrapAndUnknownDisksSaySo) {
 }
 
 TEST_F(DestinationTest, BadFormsAndTheSetupDirectoryAreInvalid) {
-    ScriptedBoxes boxes({AnswerOk, AnswerOk, AnswerOk, AnswerOk});
+    ScriptedBoxes boxes({AnswerOk, AnswerOk, AnswerOk, AnswerOk, AnswerOk, AnswerOk});
     EXPECT_FALSE(Accept("C:"));
+    EXPECT_FALSE(Accept("C:GAMES")); // relative to drive C:'s current directory
     EXPECT_FALSE(Accept("GAMES"));
     EXPECT_FALSE(Accept("a:\\"));      // the setup program's own directory, in another case
     // 259 characters leave no room for the backslash that OK appends.
     EXPECT_FALSE(Accept(box_.Root() + std::string(259 - box_.Root().size(), 'D')));
-    ASSERT_EQ(boxes.Boxes().size(), 4u);
+    // Accented letters fold too (Windows-1252 \xC4 and \xE4).
+    CopyText(SetupDir, PathSize, "C:\\SPIELE\\\xC4RGER\\");
+    EXPECT_FALSE(Accept("c:\\spiele\\\xE4rger"));
+    ASSERT_EQ(boxes.Boxes().size(), 6u);
     for (const RecordedBox& b : boxes.Boxes()) {
         EXPECT_EQ(b.text, "Invalid directory!");
         EXPECT_EQ(b.caption, "(default)");

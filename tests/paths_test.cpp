@@ -79,4 +79,13 @@ TEST(TextHelpers, CopyAndAppendStayInsideTheirBuffers) {
     EXPECT_FALSE(SameTextIgnoringCase("uninstal.exe", "uninstal.ex"));
 }
 
+// Windows-1252 letters fold like ASCII ones; signs that only sit beside them do not.
+TEST(Paths, CaseFoldingCoversWindows1252Letters) {
+    EXPECT_TRUE(SameTextIgnoringCase("C:\\SPIELE\\\xC4RGER\\", "c:\\spiele\\\xE4rger\\"));
+    EXPECT_TRUE(
+        SameTextIgnoringCase("\xDE\xC0\xD6\x8A\x8C\x8E\x9F", "\xFE\xE0\xF6\x9A\x9C\x9E\xFF"));
+    EXPECT_FALSE(SameTextIgnoringCase("\xD7", "\xF7")); // multiplication and division signs
+    EXPECT_FALSE(SameTextIgnoringCase("\xDF", "\xFF")); // sharp s has no capital here
+}
+
 } // namespace

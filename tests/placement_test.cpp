@@ -161,12 +161,23 @@ TEST_F(Uninstaller, InsvPackageNamesItAfterTheProgram) {
     EXPECT_EQ(box_.Read(dest_ + "uninstal.exe").size(), 14u);
 }
 
-TEST_F(Uninstaller, AllNumberedNamesTakenEndsWithUnins999Untested) {
+// 'unins999.exe' is tested like every other name; when it is taken too, the package gets no
+// uninstaller, the user is told, and nothing of the other packages is touched.
+TEST_F(Uninstaller, Unins999IsTestedAndAllNamesTakenMeansNoUninstaller) {
     LoadWithUninstaller();
     box_.Write(dest_ + "uninstal.exe", std::string("x"));
-    for (int n = 1; n <= 999; ++n)
+    for (int n = 1; n <= 998; ++n)
         box_.Write(dest_ + "unins" + std::to_string(n) + ".exe", std::string("x"));
     ExpectPlacedAs("unins999.exe");
+    box_.Write(dest_ + "unins999.exe", std::string("another package's"));
+    ScriptedBoxes boxes({AnswerOk});
+    EXPECT_EQ(Place(0), 0);
+    EXPECT_EQ(UninstallerName[0], '\0');
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text,
+              box_.Path("dest") + ": every uninstaller name here belongs to another "
+                                  "application. Setup does not install its own uninstaller.");
+    EXPECT_EQ(Text(box_.Read(dest_ + "unins999.exe")), "another package's");
 }
 
 } // namespace

@@ -50,4 +50,22 @@ TEST_F(ProgramGroup, ThreeCommandsWithoutUninstallerAndDriveRootLosesItsBackslas
                        }));
 }
 
+// A name holding , ( ) [ ] is quoted so that it stays one argument; a name holding a double
+// quote cannot be carried, and the commands that would carry it are left unsent.
+TEST_F(ProgramGroup, NamesThatWouldBreakACommandAreQuotedOrLeftOut) {
+    CopyText(InstallDir, PathSize, "C:\\GAMES (OLD)\\");
+    CopyText(UninstallerName, PathSize, "unins3.exe");
+    CopyText(Header.Title, sizeof Header.Title, "Space, [Deluxe]");
+    EXPECT_EQ(Build(), std::vector<std::string>({
+                           "[CreateGroup(Applications)]",
+                           "[ReplaceItem(\"Space, [Deluxe]\")]",
+                           "[AddItem(\"SPACE.EXE\",\"Space, [Deluxe]\",,,,,\"C:\\GAMES (OLD)\")]",
+                           "[ReplaceItem(\"Uninstall Space, [Deluxe]\")]",
+                           "[AddItem(unins3.exe,\"Uninstall Space, [Deluxe]\",,,,,\"C:\\GAMES "
+                           "(OLD)\")]",
+                       }));
+    CopyText(Header.Title, sizeof Header.Title, "Space \"Game\"");
+    EXPECT_EQ(Build(), std::vector<std::string>({"[CreateGroup(Applications)]", "", "", "", ""}));
+}
+
 } // namespace

@@ -12,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <deque>
+#include <functional>
+
 namespace {
 
 class Transfer : public TransferFixture {
@@ -142,6 +146,44 @@ TEST_F(Transfer, CancelledDiskOnePromptSkipsTheDataFileOnly) {
     EXPECT_TRUE(box_.Exists(dest_ + "B"));
     EXPECT_FALSE(box_.Exists(dest_ + "uninstal.bin"));
     EXPECT_STREQ(UninstallerName, "uninstal.exe");
+}
+
+// An installed copy of a file whose stream spans two disks stays byte for byte whichever way
+// its replacement stops inside the file; the fixture checks that no temporary is left.
+TEST_F(Transfer, InstalledCopySurvivesEveryStopInsideASpanningFile) {
+    Load({.files = {{.name = "LIB.DLL", .bytes = PatternBytes(90000, 4), .spanDisk = 2}}});
+    const std::string drive = box_.Path("pkg\\drive\\PROG.dat");
+    std::vector<uint8_t> cut = box_.Read(box_.Path("pkg\\disk2\\PROG.dat"));
+    cut.resize(cut.size() / 2);
+    struct Stop {
+        const char* how;
+        std::deque<int> answers;
+        std::function<void()> atDiskPrompt;
+    };
+    const Stop stops[] = {
+        {"Cancel at the disk prompt", {AnswerCancel}, [] {}},
+        {"read error, Cancel",
+         {AnswerOk, AnswerCancel},
+         [&] { std::remove(Sandbox::Host(drive).c_str()); }},
+        {"damaged stream", {AnswerOk, AnswerOk}, [&] { box_.Write(drive, cut); }},
+    };
+    for (const Stop& stop : stops) {
+        box_.Write(dest_ + "LIB.DLL", std::string("installed copy"));
+        ScriptedBoxes boxes(stop.answers);
+        boxes.OnBox([&](const RecordedBox& box) {
+            if (box.text.rfind("Insert disk 2", 0) == 0) stop.atDiskPrompt();
+        });
+        EXPECT_EQ(Run(), 2) << stop.how;
+        EXPECT_EQ(boxes.Boxes().size(), stop.answers.size()) << stop.how;
+        EXPECT_EQ(Text(box_.Read(dest_ + "LIB.DLL")), "installed copy") << stop.how;
+        ExpectNoTemporaryLeft(box_);
+        InsertTestDisk(1);
+        ASSERT_EQ(PrepareVolumeReader(), 0);
+    }
+    ScriptedBoxes boxes({AnswerOk});
+    boxes.OnBox(SwapDiskOnPrompt);
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(box_.Read(dest_ + "LIB.DLL"), PatternBytes(90000, 4));
 }
 
 TEST(TransferPercent, TruncatesInUnsigned32BitArithmetic) {

@@ -41,6 +41,7 @@ void CreateProgramGroup() {
     static char commands[MaxProgramGroupCommands][ProgramGroupCommandSize];
     int count = BuildProgramGroupCommands(commands);
     for (int i = 0; i < count; ++i) {
+        if (commands[i][0] == '\0') continue; // its names cannot be carried
         SendProgmanCommand(instance, commands[i]);
         // The program manager comes forward on creating the group and adding the program's
         // item; the backdrop takes the front again.

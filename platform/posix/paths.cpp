@@ -3,8 +3,9 @@
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/posix_internal.h"
 
+#include "package/paths.h"
+
 #include <dirent.h>
-#include <strings.h>
 #include <sys/stat.h>
 
 #include <map>
@@ -42,7 +43,8 @@ void AddComponents(std::vector<std::string>& parts, const std::string& text) {
     flush();
 }
 
-// Finds name in the host directory dir, exactly or else without regard to case.
+// Finds name in the host directory dir, exactly or else without regard to case, as Windows
+// folds it.
 std::string MatchComponent(const std::string& dir, const std::string& name) {
     struct stat st;
     if (lstat((dir + "/" + name).c_str(), &st) == 0) return name;
@@ -50,7 +52,7 @@ std::string MatchComponent(const std::string& dir, const std::string& name) {
     if (d == nullptr) return name;
     std::string found = name;
     while (dirent* e = readdir(d)) {
-        if (strcasecmp(e->d_name, name.c_str()) == 0) {
+        if (SameTextIgnoringCase(e->d_name, name.c_str())) {
             found = e->d_name;
             break;
         }

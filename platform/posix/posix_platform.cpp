@@ -19,6 +19,9 @@ PosixFaults Faults;
 std::string ProgramPathOverride;
 bool ProgramPathOverridden = false;
 std::string WindowsDirectory = "C:\\WINDOWS";
+// Host path of the file PlatformCreateNew made last while it is neither moved nor deleted
+// (empty otherwise); a fixed array, so that a signal handler can read it.
+char UnfinishedFile[4096];
 
 // Whether the armed fault counter strikes on this call (and disarms it when it does).
 bool FaultStrikes(int32_t& after) {
@@ -71,8 +74,69 @@ PlatformFile PlatformCreate(const char* path) {
     return fd < 0 ? PlatformNoFile : fd;
 }
 
+bool PlatformPathExists(const char* path) {
+    std::string host = PosixHostPath(path);
+    struct stat st;
+    return !host.empty() && stat(host.c_str(), &st) == 0;
+}
+
+bool PlatformCanWrite(const char* path) {
+    std::string host = PosixHostPath(path);
+    struct stat st;
+    return !host.empty() && stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && access(host.c_str(), W_OK) == 0;
+}
+
+PlatformFile PlatformCreateNew(const char* path) {
+    if (FaultStrikes(Faults.failCreateAfter)) return PlatformNoFile;
+    std::string host = PosixHostPath(path);
+    if (host.empty() || host.size() >= sizeof UnfinishedFile) return PlatformNoFile;
+    int fd = open(host.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) CopyBounded(UnfinishedFile, sizeof UnfinishedFile, host.data(), host.size());
+    return fd < 0 ? PlatformNoFile : fd;
+}
+
+namespace {
+
+// Forgets the unfinished file when host is the one.
+void FinishedWith(const std::string& host) {
+    if (host == UnfinishedFile) UnfinishedFile[0] = '\0';
+}
+
+} // namespace
+
+bool PlatformReplaceFile(const char* from, const char* to) {
+    if (FaultStrikes(Faults.failReplaceAfter)) return false;
+    std::string source = PosixHostPath(from), target = PosixHostPath(to);
+    if (source.empty() || target.empty()) return false;
+    // The bytes reach the disk before the name does, so a crash leaves the old file or the new.
+    int fd = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool synced = fsync(fd) == 0;
+    close(fd);
+    if (!synced || rename(source.c_str(), target.c_str()) != 0) return false;
+    FinishedWith(source);
+    return true;
+}
+
+bool PlatformDeleteFile(const char* path) {
+    std::string host = PosixHostPath(path);
+    if (host.empty() || unlink(host.c_str()) != 0) return false;
+    FinishedWith(host);
+    return true;
+}
+
+void PosixRemoveUnfinishedFile() {
+    if (UnfinishedFile[0] != '\0') unlink(UnfinishedFile);
+    UnfinishedFile[0] = '\0';
+}
+
 int32_t PlatformRead(PlatformFile file, void* buffer, uint32_t count) {
-    if (FaultStrikes(Faults.failReadAfter)) return -1;
+    if (FaultStrikes(Faults.failReadAfter)) {
+        // A read that fails part-way has still moved the file position.
+        lseek(file, Faults.failReadConsumes, SEEK_CUR);
+        return -1;
+    }
     if (FaultStrikes(Faults.shortReadAfter) && Faults.shortReadBytes < count)
         count = Faults.shortReadBytes;
     uint32_t done = 0;

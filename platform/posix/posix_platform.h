@@ -32,15 +32,22 @@ struct PosixFaults {
     int32_t failOpenAfter = -1;       // PlatformOpenRead fails
     int32_t failCreateAfter = -1;     // PlatformCreate fails
     int32_t failReadAfter = -1;       // PlatformRead returns -1
+    uint32_t failReadConsumes = 0;    // bytes the failing read moves the position by first
     int32_t shortReadAfter = -1;      // PlatformRead delivers only shortReadBytes
     uint32_t shortReadBytes = 0;
     int32_t failWriteAfter = -1;      // PlatformWrite returns -1
     int32_t shortWriteAfter = -1;     // PlatformWrite takes only shortWriteBytes (disk full)
     uint32_t shortWriteBytes = 0;
     int32_t failMakeDirectoryAfter = -1;
+    int32_t failReplaceAfter = -1;    // PlatformReplaceFile fails, both files untouched
 };
 PosixFaults& PosixFaultPlan();
 void PosixClearFaults();
+
+// Deletes the file that PlatformCreateNew made last, unless it has since been moved into
+// place or deleted. Safe in a signal handler: a command stopped by a signal leaves no
+// unfinished file behind.
+void PosixRemoveUnfinishedFile();
 
 // Message boxes without a hook go to the terminal; with no terminal the box cannot be answered
 // and counts as cancelled (Cancel, No or Abort, whichever it offers; OK for an OK-only box).

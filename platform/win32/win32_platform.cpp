@@ -40,6 +40,31 @@ void PlatformClose(PlatformFile file) {
     if (file != PlatformNoFile) _lclose(static_cast<HFILE>(file));
 }
 
+bool PlatformPathExists(const char* path) {
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool PlatformCanWrite(const char* path) {
+    HFILE file = _lopen(path, OF_WRITE);
+    if (file == HFILE_ERROR) return false;
+    _lclose(file);
+    return true;
+}
+
+PlatformFile PlatformCreateNew(const char* path) {
+    // The handle is a file handle of the _lcreat family: _lcreat hands out the same kind.
+    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return file == INVALID_HANDLE_VALUE ? PlatformNoFile
+                                        : static_cast<PlatformFile>(HandleToLong(file));
+}
+
+bool PlatformReplaceFile(const char* from, const char* to) {
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool PlatformDeleteFile(const char* path) { return DeleteFileA(path) != 0; }
+
 bool PlatformEnterDirectory(const char* path) { return SetCurrentDirectoryA(path) != 0; }
 bool PlatformMakeDirectory(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
 

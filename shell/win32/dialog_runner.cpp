@@ -57,8 +57,10 @@ int32_t PumpPending(HWND dialog) {
 }
 
 void PlaceDialog(HWND dialog) {
+    // The dialog is a child of the backdrop: its position is in the backdrop's client area,
+    // which the caption and the frame make smaller than the window.
     RECT backdrop, own;
-    GetWindowRect(BackdropWindow, &backdrop);
+    GetClientRect(BackdropWindow, &backdrop);
     GetWindowRect(dialog, &own);
     int x = ClampedOrigin(DialogAnchor.x, own.right - own.left, backdrop.right - backdrop.left);
     int y = ClampedOrigin(DialogAnchor.y, own.bottom - own.top, backdrop.bottom - backdrop.top);

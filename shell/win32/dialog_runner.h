@@ -29,8 +29,8 @@ int32_t RunModalLoop(uint16_t templateId, DLGPROC procedure, LPARAM parameter);
 // long work so that Cancel and the backdrop's close command take effect.
 int32_t PumpPending(HWND dialog);
 
-// Moves dialog so its centre is on DialogAnchor, pulled back inside the backdrop's outer
-// size (the top-left edge wins for a dialog larger than the backdrop). Also posts
+// Moves dialog so its centre is on DialogAnchor, pulled back inside the backdrop's client
+// area (the top-left edge wins for a dialog larger than it). Also posts
 // WM_NCACTIVATE so the caption shows in the active colours.
 void PlaceDialog(HWND dialog);
 

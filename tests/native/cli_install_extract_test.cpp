@@ -58,6 +58,26 @@ TEST_F(CliInstall, FreshRootGetsFilesUninstallerSettingsAndPrintedCommands) {
     EXPECT_FALSE(fs::exists(dir / "unins1.exe"));
 }
 
+// Over an existing installation whose directories have another letter case, a damaged Volume
+// stops the installation: every installed file stays byte for byte, no directory is made
+// beside an existing one, and no temporary is left.
+TEST_F(CliInstall, DamagedVolumeOverAnInstallationKeepsEveryFile) {
+    std::string disk = Write(space_);
+    fs::path volume = Host("pkg/disk2/SPACE.dat");
+    fs::resize_file(volume, fs::file_size(volume) / 2);
+    fs::create_directories(Host("root/Windows/System"));
+    WriteHostFile(Host("root/Windows/Space/SPACE.EXE"), std::string("old program"));
+    WriteHostFile(Host("root/Windows/Space/DATA/LEVEL.DAT"), std::string("old level"));
+    std::set<std::string> before = FilesBelow(Host(""));
+    CommandResult r = Run("install " + disk + " --yes --root " + Quoted("root"));
+    EXPECT_EQ(r.exitCode, 3) << r.err;
+    EXPECT_EQ(Added(before), std::set<std::string>()) << r.out;
+    EXPECT_EQ(Text(ReadHostFile(Host("root/Windows/Space/DATA/LEVEL.DAT"))), "old level");
+    // The program, complete before the damage was reached, was replaced whole.
+    EXPECT_EQ(ReadHostFile(Host("root/Windows/Space/SPACE.EXE")), PatternBytes(40000, 1));
+    EXPECT_FALSE(fs::exists(Host("root/WINDOWS")));
+}
+
 TEST_F(CliInstall, WinePrefixTakesSharedFilesIntoSyswow64AndInsvIntoTheWindowsDirectory) {
     PeImageOptions v2;
     v2.versionMs = 0x00020000;

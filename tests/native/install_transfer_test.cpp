@@ -2,6 +2,7 @@
 // real version resources, drive-rooted names, and injected faults answered every way, each
 // checked byte for byte on disk.
 #include "install/placement.h"
+#include "install/target_file.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
 #include "package/paths.h"
@@ -137,14 +138,25 @@ TEST_F(NativeTransfer, DvaDriverIsQueriedButNeverPlaced) {
     EXPECT_EQ(TransferScreen().percents, std::vector<int>({0, 50, 100}));
 }
 
-TEST_F(NativeTransfer, RootedAndDriveNamesKeepOnlyTheDestinationsDrive) {
+// A rooted name, or one with a drive letter (with or without a backslash after the colon), lies
+// below the destination's root: its drive, or its UNC share; never below a current directory.
+TEST_F(NativeTransfer, RootedAndDriveNamesKeepOnlyTheDestinationsRoot) {
     Load({.files = {{.name = "\\TOOLS\\X.EXE", .bytes = PatternBytes(7)},
                     {.name = "Z:\\TOOLS\\Y.EXE", .bytes = PatternBytes(8)},
+                    {.name = "Z:DRV.EXE", .bytes = PatternBytes(6)},
                     {.name = "\\uninstal.exe", .bytes = PatternBytes(9)}}});
+    {
+        ScriptedBoxes boxes({AnswerCancel});
+        EXPECT_EQ(PlaceFile(FirstRecord(), "\\\\SRV\\SHARE\\APP\\"), 2);
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].text, "\\\\SRV\\SHARE\\TOOLS\\X.EXE: write error!");
+        EXPECT_FALSE(box_.Exists("T:\\TOOLS"));
+    }
     ScriptedBoxes boxes;
     EXPECT_EQ(RunTransfer(), 0);
     EXPECT_EQ(box_.Read("T:\\TOOLS\\X.EXE"), PatternBytes(7));
     EXPECT_EQ(box_.Read("T:\\TOOLS\\Y.EXE"), PatternBytes(8));
+    EXPECT_EQ(box_.Read("T:\\DRV.EXE"), PatternBytes(6));
     EXPECT_EQ(box_.Read("T:\\uninstal.exe"), PatternBytes(9));
     EXPECT_EQ(UninstallerName[0], '\0');
     EXPECT_TRUE(boxes.Boxes().empty());
@@ -223,15 +235,73 @@ TEST_F(Faults, DiskFullDuringExpansionRetriedGivesTheExactFile) {
     EXPECT_EQ(box_.Read(dest_ + "A.BIN"), PatternBytes(70000));
 }
 
-TEST_F(Faults, DiskFullDuringExpansionCancelledKeepsThePartialFile) {
+// A write that fails inside the file, or a replacement that fails at its end, answered Cancel:
+// the installed copy stays as it was (the fixture checks that no temporary is left).
+TEST_F(Faults, WriteErrorsCancelledKeepTheInstalledCopy) {
     Load({.files = {{.name = "A.BIN", .bytes = PatternBytes(70000)}}});
-    PosixFaultPlan().shortWriteAfter = 1;
-    PosixFaultPlan().shortWriteBytes = 1000;
-    ScriptedBoxes boxes({AnswerCancel});
-    EXPECT_EQ(PlaceFirst(), 2);
-    auto partial = PatternBytes(70000);
-    partial.resize(32000 + 1000);
-    EXPECT_EQ(box_.Read(dest_ + "A.BIN"), partial);
+    for (int fault = 0; fault < 3; ++fault) {
+        box_.Write(dest_ + "A.BIN", std::string("installed"));
+        if (fault == 0) {
+            PosixFaultPlan().shortWriteAfter = 1;
+            PosixFaultPlan().shortWriteBytes = 1000;
+        }
+        if (fault == 1) PosixFaultPlan().failWriteAfter = 1;
+        if (fault == 2) PosixFaultPlan().failReplaceAfter = 0;
+        ScriptedBoxes boxes({AnswerCancel});
+        EXPECT_EQ(PlaceFirst(), 2) << fault;
+        ASSERT_EQ(boxes.Boxes().size(), 1u) << fault;
+        EXPECT_EQ(boxes.Boxes()[0].text, fault == 0 ? "Disk full!" : dest_ + "A.BIN: write error!");
+        EXPECT_EQ(Text(box_.Read(dest_ + "A.BIN")), "installed") << fault;
+    }
+    PosixFaultPlan().failReplaceAfter = 0;
+    ScriptedBoxes boxes({AnswerRetry});
+    EXPECT_EQ(PlaceFirst(), 0);
+    EXPECT_EQ(box_.Read(dest_ + "A.BIN"), PatternBytes(70000));
+}
+
+// A Volume read that fails part-way and is retried starts again where it began: for the disk
+// number as for a chunk of the stream.
+TEST_F(Faults, RetriedVolumeReadStartsAgainWhereItBegan) {
+    Load({.files = {{.name = "A.BIN", .bytes = PatternBytes(70000)}}});
+    for (int32_t read : {0, 1}) { // the disk number, then the first chunk
+        CloseVolume();
+        PosixFaultPlan().failReadAfter = read;
+        PosixFaultPlan().failReadConsumes = 1;
+        ScriptedBoxes boxes({AnswerRetry});
+        EXPECT_EQ(PlaceFirst(), 0) << read;
+        EXPECT_EQ(boxes.Boxes().size(), 1u) << read;
+        EXPECT_EQ(box_.Read(dest_ + "A.BIN"), PatternBytes(70000)) << read;
+    }
+}
+
+// What a signal handler deletes is the temporary being written, never a file once in place.
+TEST_F(Faults, SignalCleanupRemovesOnlyTheUnfinishedTemporary) {
+    Load({.files = {{.name = "A.BIN", .bytes = PatternBytes(10)}}});
+    ScriptedBoxes boxes;
+    EXPECT_EQ(PlaceFirst(), 0);
+    PosixRemoveUnfinishedFile();
+    EXPECT_EQ(box_.Read(dest_ + "A.BIN"), PatternBytes(10));
+    PlatformFile file = PlatformNoFile;
+    ASSERT_EQ(CreateTargetFile((dest_ + "B.BIN").c_str(), WalkNever, &file), 0);
+    std::string temporary = TemporaryPath;
+    EXPECT_TRUE(box_.Exists(temporary));
+    PosixRemoveUnfinishedFile();
+    EXPECT_FALSE(box_.Exists(temporary));
+    EXPECT_EQ(FinishTargetFile((dest_ + "B.BIN").c_str(), StatusCancelled, &file), 2);
+}
+
+// Existing means anything at the path, even what cannot be opened for reading: such a file that
+// cannot be written either is asked about as one that cannot be replaced (34, with Ignore).
+TEST_F(Faults, UnreadableExistingFileGetsTheCannotReplaceQuestion) {
+    Load({.files = {{.name = "A.BIN", .bytes = PatternBytes(10)}}});
+    box_.Write(dest_ + "A.BIN", std::string("locked"));
+    box_.SetReadOnly(dest_ + "A.BIN", true);
+    PosixFaultPlan().failOpenAfter = 0;
+    ScriptedBoxes boxes({AnswerIgnore});
+    EXPECT_EQ(PlaceFirst(), 0);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].type & 0x0F, BoxAbortRetryIgnore);
+    EXPECT_EQ(Text(box_.Read(dest_ + "A.BIN")), "locked");
 }
 
 class CopyFaults : public PlainCopyFixture {
@@ -271,20 +341,20 @@ TEST_F(CopyFaults, ShortWriteRetriedRestartsTheChunk) {
     EXPECT_EQ(box_.Read(dest_ + "OUT.BIN"), source_);
 }
 
-TEST_F(CopyFaults, CancelledShortWriteKeepsWhatWasWritten) {
+// A copy cancelled after a short write or a short read leaves the target as it was: an existing
+// one untouched, a new one absent.
+TEST_F(CopyFaults, CancelledCopyLeavesTheTargetAsItWas) {
+    box_.Write(dest_ + "OUT.BIN", std::string("previous"));
     PosixFaultPlan().shortWriteAfter = 1;
     PosixFaultPlan().shortWriteBytes = 700;
-    ScriptedBoxes boxes({AnswerCancel});
+    ScriptedBoxes boxes({AnswerCancel, AnswerCancel});
     EXPECT_EQ(Copy(), 2);
-    EXPECT_EQ(box_.Read(dest_ + "OUT.BIN"), Prefix(32768 + 700));
-}
-
-TEST_F(CopyFaults, CancelledShortReadWritesNothingMore) {
+    EXPECT_EQ(Text(box_.Read(dest_ + "OUT.BIN")), "previous");
     PosixFaultPlan().shortReadAfter = 1;
     PosixFaultPlan().shortReadBytes = 10;
-    ScriptedBoxes boxes({AnswerCancel});
-    EXPECT_EQ(Copy(), 2);
-    EXPECT_EQ(box_.Read(dest_ + "OUT.BIN"), Prefix(32768));
+    EXPECT_EQ(Copy("NEW.BIN"), 2);
+    EXPECT_FALSE(box_.Exists(dest_ + "NEW.BIN"));
+    EXPECT_EQ(boxes.Boxes().size(), 2u);
 }
 
 TEST_F(CopyFaults, NoMemoryNeverTruncatesAnExistingTarget) {

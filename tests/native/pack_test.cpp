@@ -518,6 +518,11 @@ TEST_F(PackRoundTrip, RefusesWhatTheFormatCannotHold) {
     longTitle.title = std::string(80, 'T');
     EXPECT_NE(Refusal(longTitle).find("is 80 characters; the catalogue holds at most 79"),
               std::string::npos);
+    longTitle.title = "The \"Best\" Game";
+    EXPECT_NE(Refusal(longTitle).find("holds a double quote, which no program-manager command"),
+              std::string::npos);
+    longTitle.title = "Space, (Deluxe) [1]";
+    EXPECT_EQ(Refusal(longTitle), "accepted");
 
     PackManifest longName = m;
     longName.files[0].name = std::string(260, 'N');

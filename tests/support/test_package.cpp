@@ -39,9 +39,19 @@ void WriteTestPackage(const Sandbox& box, const TestPackage& package, const std:
         record.sizeKb = static_cast<uint16_t>((file.bytes.size() + 1023) / 1024);
         record.versionMs = file.versionMs;
         record.versionLs = file.versionLs;
-        record.segments = {{file.disk, static_cast<uint32_t>(volume.size()),
-                            static_cast<uint32_t>(stream.size())}};
-        volume.insert(volume.end(), stream.begin(), stream.end());
+        size_t first = file.spanDisk ? stream.size() / 2 : stream.size();
+        record.segments = {
+            {file.disk, static_cast<uint32_t>(volume.size()), static_cast<uint32_t>(first)}};
+        volume.insert(volume.end(), stream.begin(), stream.begin() + first);
+        if (file.spanDisk) {
+            std::vector<uint8_t>& next = volumes[file.spanDisk];
+            if (next.empty())
+                next = {static_cast<uint8_t>(file.spanDisk),
+                        static_cast<uint8_t>(file.spanDisk >> 8)};
+            record.segments.push_back({file.spanDisk, static_cast<uint32_t>(next.size()),
+                                       static_cast<uint32_t>(stream.size() - first)});
+            next.insert(next.end(), stream.begin() + first, stream.end());
+        }
         records.push_back(record);
     }
     std::string volumeName = package.program.substr(0, package.program.rfind('.')) + ".dat";

@@ -13,7 +13,8 @@ struct TestFile {
     std::vector<uint8_t> bytes;
     uint16_t flags = 0; // FlagNotInstalled, 2 for a shared file
     uint32_t versionMs = 0, versionLs = 0;
-    uint16_t disk = 1; // the disk whose Volume holds the whole stored stream
+    uint16_t disk = 1;     // the disk whose Volume holds the whole stored stream
+    uint16_t spanDisk = 0; // when set, the disk whose Volume holds the stream's second half
 };
 
 struct TestPackage {

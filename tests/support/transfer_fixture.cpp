@@ -2,15 +2,31 @@
 #include "tests/support/transfer_fixture.h"
 
 #include "install/plain_copy.h"
+#include "install/target_file.h"
 #include "package/catalogue.h"
 #include "package/memory.h"
 #include "package/paths.h"
 #include "package/volume.h"
 #include "tests/support/transfer_screen_recorder.h"
 
+#include <filesystem>
+
+void ExpectNoTemporaryLeft(const Sandbox& box) {
+    EXPECT_STREQ(TemporaryPath, "");
+    std::error_code error;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(Sandbox::Host(box.Root()), error)) {
+        std::string name = entry.path().filename().string();
+        EXPECT_FALSE(name.rfind("~ds", 0) == 0 && name.size() > 4 &&
+                     name.compare(name.size() - 4, 4, ".tmp") == 0)
+            << entry.path();
+    }
+}
+
 void TransferFixture::SetUp() { ResetTransferScreen(); }
 
 void TransferFixture::TearDown() {
+    ExpectNoTemporaryLeft(box_);
     ReleaseVolumeReader();
     ReleaseCatalogue();
     EXPECT_EQ(LockedBlocksInUse(), 0);
@@ -28,6 +44,7 @@ void PlainCopyFixture::SetUp() {
 }
 
 void PlainCopyFixture::TearDown() {
+    ExpectNoTemporaryLeft(box_);
     EXPECT_EQ(LockedBlocksInUse(), 0);
     released_.ExpectReleased();
 }

@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+// Fails the test when a temporary file of a target is left anywhere below the sandbox.
+void ExpectNoTemporaryLeft(const Sandbox& box);
+
 class TransferFixture : public ::testing::Test {
   protected:
     void SetUp() override;

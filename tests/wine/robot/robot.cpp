@@ -285,6 +285,33 @@ void ExpectPlaced(const Step& step) {
              ", expected " + std::to_string(left) + "," + std::to_string(top));
 }
 
+// drag-to-corner: moves the current dialog as a user dragging it by its caption would, until
+// its centre lies on the bottom-right corner of the backdrop's client area.
+void DragToCorner() {
+    Dialog dialog = CurrentDialog();
+    RECT client;
+    GetClientRect(Backdrop(), &client);
+    long w = dialog.rect.right - dialog.rect.left, h = dialog.rect.bottom - dialog.rect.top;
+    SetWindowPos(dialog.window, nullptr, client.right - w / 2, client.bottom - h / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    WaitFor([&] { return CurrentDialog().rect.left == client.right - w / 2; },
+            [] { return std::string("the dialog to move to the corner"); });
+}
+
+// expect-inside: the current dialog, and so every button of it, lies wholly inside the
+// backdrop's client area.
+void ExpectInside() {
+    Dialog dialog = CurrentDialog();
+    RECT client;
+    GetClientRect(Backdrop(), &client);
+    const RECT& r = dialog.rect;
+    R.Log("  dialog at " + std::to_string(r.left) + "," + std::to_string(r.top) + " to " +
+          std::to_string(r.right) + "," + std::to_string(r.bottom) + " in a client area of " +
+          std::to_string(client.right) + "x" + std::to_string(client.bottom));
+    if (r.left < 0 || r.top < 0 || r.right > client.right || r.bottom > client.bottom)
+        Fail("the dialog reaches outside the backdrop's client area");
+}
+
 void ExpectBackdrop(const Step& step) {
     Need(step, 4);
     RECT r;
@@ -594,6 +621,10 @@ void RunStep(const Step& step) {
         ExpectPlaced(step);
     else if (command == "expect-backdrop")
         ExpectBackdrop(step);
+    else if (command == "drag-to-corner")
+        DragToCorner();
+    else if (command == "expect-inside")
+        ExpectInside();
     else if (command == "expect-box")
         ExpectBox(step);
     else if (command == "click")
