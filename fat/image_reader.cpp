@@ -81,6 +81,9 @@ std::string WalkFile(Walk& walk, int32_t node, uint32_t first) {
     if (size > dataBytes)
         return "the file " + PathOf(image, node) + " claims " + Number(size) +
                " bytes, more than the image's data area of " + Number(dataBytes);
+    if (first == 0)
+        return "the file " + PathOf(image, node) + " claims " + Number(size) +
+               " bytes but has no cluster";
     uint32_t needed = static_cast<uint32_t>((uint64_t{size} + g.clusterBytes - 1) / g.clusterBytes);
     uint32_t cluster = first;
     for (uint32_t i = 0; i < needed; ++i) {
