@@ -80,20 +80,20 @@ bool IsDisk(const fs::path& path) {
 }
 
 struct DiskSearch {
-    std::string directory;          // "" when no directory was found
+    std::string disk;               // directory or image found; "" when none
     std::vector<std::string> tried; // host paths looked at, in order
 };
 
 // Disk n: the directory or image given for it; for disk 1 the first disk; otherwise a sibling
 // of disk 1 bearing one of its CandidateNames, found by those names and then by a scan that
 // ignores case.
-DiskSearch FindDiskFolder(const DiskFolders& folders, unsigned disk) {
+DiskSearch FindDisk(const DiskFolders& folders, unsigned disk) {
     DiskSearch search;
     auto given = folders.given.find(disk);
     if (given != folders.given.end() || disk == 1) {
-        std::string dir = given != folders.given.end() ? given->second : folders.firstDisk;
-        search.tried.push_back(dir);
-        if (IsDisk(dir)) search.directory = dir;
+        std::string path = given != folders.given.end() ? given->second : folders.firstDisk;
+        search.tried.push_back(path);
+        if (IsDisk(path)) search.disk = path;
         return search;
     }
     fs::path first = fs::absolute(folders.firstDisk).lexically_normal();
@@ -103,7 +103,7 @@ DiskSearch FindDiskFolder(const DiskFolders& folders, unsigned disk) {
     for (const std::string& name : names) {
         search.tried.push_back((parent / name).string());
         if (IsDisk(parent / name)) {
-            search.directory = (parent / name).string();
+            search.disk = (parent / name).string();
             return search;
         }
     }
@@ -112,7 +112,7 @@ DiskSearch FindDiskFolder(const DiskFolders& folders, unsigned disk) {
         for (const std::string& name : names)
             if (strcasecmp(entry.path().filename().c_str(), name.c_str()) == 0 &&
                 IsDisk(entry.path())) {
-                search.directory = entry.path().string();
+                search.disk = entry.path().string();
                 return search;
             }
     }
@@ -210,14 +210,14 @@ int AnswerDiskPrompt(const DiskFolders& folders, unsigned* lastDisk, std::string
         *lastDisk = 0;
         return AnswerCancel;
     }
-    DiskSearch search = FindDiskFolder(folders, disk);
-    if (search.directory.empty()) {
+    DiskSearch search = FindDisk(folders, disk);
+    if (search.disk.empty()) {
         *problem = "disk " + std::to_string(disk) + " is missing; tried " + Join(search.tried) +
                    " (give it with --disk " + std::to_string(disk) + "=PATH)";
         *lastDisk = 0;
         return AnswerCancel;
     }
-    std::string unreadable = MapDiskDrive(search.directory);
+    std::string unreadable = MapDiskDrive(search.disk);
     if (!unreadable.empty()) {
         *problem = "disk " + std::to_string(disk) + ": " + unreadable;
         *lastDisk = 0;

@@ -210,6 +210,9 @@ std::string ReadEntries(Walk& walk, int32_t dir, const std::vector<const uint8_t
         } else if (dir != 0 && IsDotEntry(entry)) {
             longName.active = false;
         } else {
+            if (image.nodes.size() > MaxFatNodes)
+                return "the image lists more than " + Number(MaxFatNodes) +
+                       " files and directories";
             FatNode node;
             node.shortName = ShortNameOf(entry);
             node.name = LongNameFor(longName, entry);

@@ -31,6 +31,9 @@ struct FatImage {
 
 // Images larger than this are no distribution disk and are refused before they are read.
 constexpr uint64_t MaxFatImageBytes = 256ull << 20;
+// Files and directories in one image at most; more are refused, which bounds the memory that
+// an image of nothing but directory entries takes.
+constexpr uint32_t MaxFatNodes = 65536;
 
 // Checks bytes as a FAT12 or FAT16 image and walks it. Returns the image, or null with
 // *problem saying what is wrong, with the numbers: a boot sector that is not FAT's, an image

@@ -26,10 +26,11 @@ PlatformFile OpenImageFileAt(const FatImage& image, const std::vector<std::strin
     int32_t node = FindFatNode(image, parts);
     if (node <= 0 || image.nodes[node].directory) return PlatformNoFile;
     // Handles are reused only after the whole range has gone round, never while open.
-    while (OpenFiles.count(NextHandle) != 0 || NextHandle < FirstImageHandle)
-        NextHandle = NextHandle < FirstImageHandle || NextHandle == INT32_MAX ? FirstImageHandle
-                                                                              : NextHandle + 1;
-    PlatformFile handle = NextHandle++;
+    auto after = [](PlatformFile h) { return h == INT32_MAX ? FirstImageHandle : h + 1; };
+    while (OpenFiles.count(NextHandle) != 0)
+        NextHandle = after(NextHandle);
+    PlatformFile handle = NextHandle;
+    NextHandle = after(handle);
     OpenFiles[handle].bytes = ReadFatFile(image, node);
     return handle;
 }

@@ -216,6 +216,18 @@ TEST_F(DiskImages, HostileImagesAreRefusedNamingTheImage) {
         EXPECT_NE(r.err.find(Host("pkg/disk1.img").string()), std::string::npos) << r.err;
         EXPECT_NE(r.err.find(c.what), std::string::npos) << r.err;
     }
+    // A Volume cut short inside a sound image is damage that test reports, as from a folder.
+    WriteHostFile(Host("pkg/disk1.img"), sound);
+    Patch("pkg/disk1.img", [&](auto& b) { SetU32(entryOf(b, "SPACE   DAT") + EntrySize, 1000); });
+    CommandResult cut = Run("test " + Quoted("pkg/disk1.img"));
+    EXPECT_EQ(cut.exitCode, 2);
+    EXPECT_NE(cut.out.find("DAMAGED  SPACE.EXE\n         SPACE.EXE: read error!"), std::string::npos)
+        << cut.out;
+    EXPECT_NE(cut.out.find("the Volume of disk 1, " + Host("pkg/disk1.img").string() +
+                           "/SPACE.dat, 1000 bytes)"),
+              std::string::npos)
+        << cut.out;
+
     // On a further disk, the damage names that disk's image.
     WriteHostFile(Host("pkg/disk1.img"), sound);
     Patch("pkg/disk2.img", [](auto& b) { b.resize(1000); });
