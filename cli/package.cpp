@@ -131,7 +131,7 @@ int OpenPackage(const std::string& path, OpenedPackage* package) {
         // Any other file is taken for a disk image, whatever its name; its boot sector tells.
         std::string problem = LoadDiskImage(given.string(), &image);
         if (!problem.empty()) {
-            PrintError(problem + " (PATH is a directory, a catalogue *.bin or a disk image)");
+            PrintError(problem);
             return ExitBadInput;
         }
         package->diskDirectory = given.string();
@@ -140,10 +140,7 @@ int OpenPackage(const std::string& path, OpenedPackage* package) {
         int code = FindCatalogue(given, image.get(), &catalogue);
         if (code != ExitOk) return code;
     }
-    if (image)
-        PosixMapDriveImage('A', package->diskDirectory, image);
-    else
-        PosixMapDrive('A', package->diskDirectory);
+    MapDiskDrive(package->diskDirectory); // an image is read once: LoadDiskImage kept it
     std::string program = "A:\\" + fs::path(catalogue).stem().string() + ".EXE";
     PlatformOverrideProgramPath(program.c_str());
 
