@@ -183,7 +183,8 @@ bool IsDotEntry(const uint8_t* entry) {
     return entry[0] == '.' && (entry[1] == ' ' || (entry[1] == '.' && entry[2] == ' '));
 }
 
-// A name that no path component can be, or that a terminal would take for a command.
+// A name that no path component can be: empty, "." or ".." outside a directory's own two
+// entries, or holding a control character or a path separator.
 bool IsHostileName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return true;
     for (unsigned char c : name)
