@@ -46,6 +46,40 @@ std::string CheckParameters(const FatGeometry& g) {
     return "";
 }
 
+// The single- and double-sided 5.25-inch formats from before boot sectors carried parameters:
+// known by their size and by the media byte that starts their first FAT, in sector 1.
+struct EarlyFormat {
+    uint64_t bytes;
+    uint32_t media, sectorsPerCluster, rootEntries, sectorsPerFat, sectorsPerTrack, heads;
+};
+const EarlyFormat EarlyFormats[] = {
+    {163840, 0xFE, 1, 64, 1, 8, 1},
+    {184320, 0xFC, 1, 64, 2, 9, 1},
+    {327680, 0xFF, 2, 112, 1, 8, 2},
+    {368640, 0xFD, 2, 112, 2, 9, 2},
+};
+
+bool ReadEarlyFormat(const uint8_t* bytes, size_t size, FatGeometry* g) {
+    for (const EarlyFormat& f : EarlyFormats) {
+        if (size != f.bytes || bytes[MinSectorBytes] != f.media ||
+            bytes[MinSectorBytes + 1] != 0xFF || bytes[MinSectorBytes + 2] != 0xFF)
+            continue;
+        *g = FatGeometry();
+        g->bytesPerSector = MinSectorBytes;
+        g->sectorsPerCluster = f.sectorsPerCluster;
+        g->reservedSectors = 1;
+        g->fatCount = 2;
+        g->rootEntries = f.rootEntries;
+        g->totalSectors = static_cast<uint32_t>(f.bytes / MinSectorBytes);
+        g->sectorsPerFat = f.sectorsPerFat;
+        g->media = f.media;
+        g->sectorsPerTrack = f.sectorsPerTrack;
+        g->heads = f.heads;
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool DeriveLayout(FatGeometry* g) {
@@ -77,7 +111,7 @@ std::string ReadBootSector(const uint8_t* bytes, size_t size, FatGeometry* geome
     g.sectorsPerTrack = GetU16(bytes + BootSectorsPerTrack);
     g.heads = GetU16(bytes + BootHeads);
     std::string problem = CheckParameters(g);
-    if (!problem.empty()) return problem;
+    if (!problem.empty() && !ReadEarlyFormat(bytes, size, &g)) return problem;
     if (!DeriveLayout(&g))
         return "its boot sector gives " + Number(g.totalSectors) +
                " sectors, no more than its FATs and root directory take (" +

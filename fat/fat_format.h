@@ -55,7 +55,8 @@ struct FatGeometry {
 };
 
 // Reads and checks the parameter block of the boot sector at the start of bytes (size bytes
-// of the image) and derives the layout. Returns "" or what is wrong, with the numbers. It
+// of the image) and derives the layout; an image of 160, 180, 320 or 360 KB whose boot sector
+// holds no parameters is known by the media byte at the start of its FAT. Returns "" or what is wrong, with the numbers. It
 // never reads past size.
 std::string ReadBootSector(const uint8_t* bytes, size_t size, FatGeometry* geometry);
 // Fills the derived fields of a geometry whose parameters are set. False when the parameters

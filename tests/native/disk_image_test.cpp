@@ -159,6 +159,16 @@ TEST_F(DiskImages, ImagesMadeByMtoolsAreRecognisedWhateverTheirName) {
               0);
     ASSERT_EQ(RunCommand("mmd -i " + image + " ::sub ::sub/deeper").exitCode, 0);
     EXPECT_EQ(Outcome("list", image), Outcome("list", Quoted("pkg/disk1")));
+
+    // A 160 KB disk whose boot sector holds no parameters, as the earliest ones did.
+    std::string small = Quoted("old.img");
+    ASSERT_EQ(RunCommand("mformat -C -f 160 -i " + small + " ::").exitCode, 0);
+    ASSERT_EQ(RunCommand("mcopy -i " + small + " " + Quoted("pkg/disk1/SETUP.bin") + " " +
+                         Quoted("pkg/disk1/SPACE.dat") + " ::")
+                  .exitCode,
+              0);
+    Patch("old.img", [](auto& b) { std::fill(b.begin() + 11, b.begin() + 62, 0); });
+    EXPECT_EQ(Outcome("list", small), Outcome("list", Quoted("pkg/disk1")));
 }
 
 TEST_F(DiskImages, HostileImagesAreRefusedNamingTheImage) {
