@@ -151,22 +151,22 @@ TEST_F(DiskImages, PackedImagesPassFsckAndReadBackWithMtoolsTheSameEachTime) {
 
 TEST_F(DiskImages, ImagesMadeByMtoolsAreRecognisedWhateverTheirName) {
     Write(space_);
-    std::string image = Quoted("floppy.dsk");
-    ASSERT_EQ(RunCommand("mformat -C -f 1440 -v GAME -i " + image + " ::").exitCode, 0);
-    ASSERT_EQ(RunCommand("mcopy -i " + image + " " + Quoted("pkg/disk1/SETUP.bin") + " " +
-                         Quoted("pkg/disk1/SPACE.dat") + " ::")
-                  .exitCode,
-              0);
+    // Disk 1's files on an image that mtools formats as kb KB.
+    auto format = [&](const std::string& relative, const std::string& kb) {
+        std::string image = Quoted(relative);
+        EXPECT_EQ(RunCommand("mformat -C -f " + kb + " -v GAME -i " + image + " ::").exitCode, 0);
+        EXPECT_EQ(RunCommand("mcopy -i " + image + " " + Quoted("pkg/disk1/SETUP.bin") + " " +
+                             Quoted("pkg/disk1/SPACE.dat") + " ::")
+                      .exitCode,
+                  0);
+        return image;
+    };
+    std::string image = format("floppy.dsk", "1440");
     ASSERT_EQ(RunCommand("mmd -i " + image + " ::sub ::sub/deeper").exitCode, 0);
     EXPECT_EQ(Outcome("list", image), Outcome("list", Quoted("pkg/disk1")));
 
     // A 160 KB disk whose boot sector holds no parameters, as the earliest ones did.
-    std::string small = Quoted("old.img");
-    ASSERT_EQ(RunCommand("mformat -C -f 160 -i " + small + " ::").exitCode, 0);
-    ASSERT_EQ(RunCommand("mcopy -i " + small + " " + Quoted("pkg/disk1/SETUP.bin") + " " +
-                         Quoted("pkg/disk1/SPACE.dat") + " ::")
-                  .exitCode,
-              0);
+    std::string small = format("old.img", "160");
     Patch("old.img", [](auto& b) { std::fill(b.begin() + 11, b.begin() + 62, 0); });
     EXPECT_EQ(Outcome("list", small), Outcome("list", Quoted("pkg/disk1")));
 }
