@@ -202,6 +202,8 @@ TEST_F(DiskImages, HostileImagesAreRefusedNamingTheImage) {
         {"runs past the end to cluster 4000",
          [&](auto& b) { SetFat12Entry(fatOf(b), chain[0], 4000); }},
         {"0 sectors per cluster", [](auto& b) { b[13] = 0; }},
+        {"an entry named \"SP\\x01CE.dat\", which no file can bear",
+         [&](auto& b) { entryOf(b, "SPACE   DAT")[2] = 0x01; }},
         {"claims 4294967295 bytes",
          [&](auto& b) { SetU32(entryOf(b, "SPACE   DAT") + EntrySize, 0xFFFFFFFF); }},
         {"the directory \\LOOP\\SELF contains itself",
