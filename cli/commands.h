@@ -19,6 +19,7 @@ struct PackOptions {
     DirectoryPackOptions dir; // with --dir; its diskSize applies when diskSize below is 0
     uint64_t diskSize = 0;    // --disk-size; 0: the manifest's, or dir's (a 1457664-byte floppy)
     bool best = false;        // the slower parse that gives smaller streams
+    uint32_t imageKb = 0;     // --image: write diskN.img floppy images of this size, not folders
     std::string output;
 };
 int RunPack(const PackOptions& options);
@@ -26,7 +27,7 @@ int RunPack(const PackOptions& options);
 // disksetup test: expands every file of a package in memory and reports damage.
 struct TestOptions {
     std::string path;
-    std::vector<std::string> disks; // "N=DIR": where disk N lies, when not beside disk 1
+    std::vector<std::string> disks; // "N=PATH": where disk N lies, when not beside disk 1
 };
 int RunTest(const TestOptions& options);
 

@@ -1,7 +1,9 @@
-// Finding a package's disks beside disk 1, and answering disk prompts by re-mapping drive A:.
+// Finding a package's disks beside disk 1, as directories or disk images, and answering disk
+// prompts by re-mapping drive A:.
 #include "cli/disks.h"
 
 #include "cli/cli.h"
+#include "fat/image_reader.h"
 #include "lzhuf/decoder.h"
 
 #include "package/catalogue.h"
@@ -21,7 +23,7 @@ std::string AddDiskOption(const std::string& text, DiskFolders* folders) {
     std::string number = text.substr(0, equals);
     if (equals == std::string::npos || equals + 1 == text.size() || number.empty() ||
         number.size() > 5 || number.find_first_not_of("0123456789") != std::string::npos)
-        return "--disk " + text + ": expected N=DIR";
+        return "--disk " + text + ": expected N=PATH";
     unsigned long disk = std::stoul(number);
     if (disk < 1 || disk > 0xFFFF) return "--disk " + text + ": disk numbers run from 1 to 65535";
     folders->given[static_cast<unsigned>(disk)] = text.substr(equals + 1);
@@ -30,17 +32,39 @@ std::string AddDiskOption(const std::string& text, DiskFolders* folders) {
 
 namespace {
 
-// Names that disk n's directory may bear beside disk 1's directory, named first.
-std::vector<std::string> CandidateNames(const std::string& firstName, unsigned disk) {
+// stem with its trailing number 1 ("cd1", "GAME_01", "Disk 1") made disk's number, as wide as
+// the 1 was written; "" when stem does not end in a number 1.
+std::string NumberedLike(const std::string& stem, unsigned disk) {
+    size_t digits = stem.find_last_not_of("0123456789") + 1; // npos + 1 is 0
+    if (digits == stem.size() || std::stoul(stem.substr(digits, 9)) != 1 || stem.size() - digits > 9)
+        return "";
     std::string n = std::to_string(disk);
-    std::vector<std::string> names = {"disk" + n, "Disk" + n, "DISK" + n};
-    // A first disk named "cd1" or "Setup-1" has siblings with the same stem.
-    size_t size = firstName.size();
-    if (size > 1 && firstName[size - 1] == '1' &&
-        !std::isdigit(static_cast<unsigned char>(firstName[size - 2]))) {
-        std::string named = firstName.substr(0, firstName.size() - 1) + n;
-        if (strcasecmp(named.c_str(), names[0].c_str()) != 0) names.push_back(named);
-    }
+    size_t width = stem.size() - digits;
+    return stem.substr(0, digits) + std::string(n.size() < width ? width - n.size() : 0, '0') + n;
+}
+
+void AddName(std::vector<std::string>& names, const std::string& name) {
+    for (const std::string& taken : names)
+        if (taken == name) return;
+    names.push_back(name);
+}
+
+// Names that disk n may bear beside disk 1, tried in this order (and then in any case).
+// Beside a directory: diskN, DiskN, DISKN, then disk 1's name with N for its trailing 1
+// ("cd1" -> "cd2"). Beside an image: its name with N for the trailing 1 of its stem
+// ("GAME_1.IMA" -> "GAME_2.IMA"), then diskN with its extension.
+std::vector<std::string> CandidateNames(const fs::path& first, bool image, unsigned disk) {
+    std::string n = std::to_string(disk);
+    std::vector<std::string> names;
+    std::string extension = image ? first.extension().string() : "";
+    std::string stem = image ? first.stem().string() : first.filename().string();
+    std::string numbered = NumberedLike(stem, disk);
+    if (image && !numbered.empty()) AddName(names, numbered + extension);
+    // Beside an image the scan in any case stands in for the other spellings.
+    const char* prefixes[] = {"disk", "Disk", "DISK"};
+    for (size_t i = 0; i < (image ? 1 : 3); ++i)
+        AddName(names, prefixes[i] + n + extension);
+    if (!numbered.empty()) AddName(names, numbered + extension);
     return names;
 }
 
@@ -49,31 +73,37 @@ bool IsDirectory(const fs::path& path) {
     return fs::is_directory(path, error);
 }
 
+// A disk can be a directory or a file (an image, whatever its name; reading it tells).
+bool IsDisk(const fs::path& path) {
+    std::error_code error;
+    return fs::is_directory(path, error) || fs::is_regular_file(path, error);
+}
+
 struct DiskSearch {
-    std::string directory;          // "" when no directory was found
+    std::string disk;               // directory or image found; "" when none
     std::vector<std::string> tried; // host paths looked at, in order
 };
 
-// Disk n's directory: the one given for it; for disk 1 the first disk; otherwise a sibling of
-// disk 1 named diskN, DiskN or DISKN, or named like disk 1 with N in place of its trailing 1
-// ("cd1" -> "cd2"), found by those names and then by a scan that ignores case.
-DiskSearch FindDiskFolder(const DiskFolders& folders, unsigned disk) {
+// Disk n: the directory or image given for it; for disk 1 the first disk; otherwise a sibling
+// of disk 1 bearing one of its CandidateNames, found by those names and then by a scan that
+// ignores case.
+DiskSearch FindDisk(const DiskFolders& folders, unsigned disk) {
     DiskSearch search;
     auto given = folders.given.find(disk);
     if (given != folders.given.end() || disk == 1) {
-        std::string dir = given != folders.given.end() ? given->second : folders.firstDisk;
-        search.tried.push_back(dir);
-        if (IsDirectory(dir)) search.directory = dir;
+        std::string path = given != folders.given.end() ? given->second : folders.firstDisk;
+        search.tried.push_back(path);
+        if (IsDisk(path)) search.disk = path;
         return search;
     }
     fs::path first = fs::absolute(folders.firstDisk).lexically_normal();
     if (first.filename().empty()) first = first.parent_path();
     fs::path parent = first.parent_path();
-    std::vector<std::string> names = CandidateNames(first.filename().string(), disk);
+    std::vector<std::string> names = CandidateNames(first, !IsDirectory(first), disk);
     for (const std::string& name : names) {
         search.tried.push_back((parent / name).string());
-        if (IsDirectory(parent / name)) {
-            search.directory = (parent / name).string();
+        if (IsDisk(parent / name)) {
+            search.disk = (parent / name).string();
             return search;
         }
     }
@@ -81,8 +111,8 @@ DiskSearch FindDiskFolder(const DiskFolders& folders, unsigned disk) {
     for (const auto& entry : fs::directory_iterator(parent, error)) {
         for (const std::string& name : names)
             if (strcasecmp(entry.path().filename().c_str(), name.c_str()) == 0 &&
-                IsDirectory(entry.path())) {
-                search.directory = entry.path().string();
+                IsDisk(entry.path())) {
+                search.disk = entry.path().string();
                 return search;
             }
     }
@@ -107,11 +137,12 @@ std::string Join(const std::vector<std::string>& paths) {
 // Why the Volume under VolumePath is not disk `disk`: the number it holds, or its size.
 std::string WrongVolumeNote(unsigned disk) {
     std::string host = PosixHostPath(VolumePath);
-    std::ifstream in(host, std::ios::binary);
+    PlatformFile volume = PlatformOpenRead(VolumePath);
     unsigned char number[2] = {};
-    in.read(reinterpret_cast<char*>(number), 2);
-    std::string what = in.gcount() == 2 ? "holds disk " + std::to_string(number[0] | number[1] << 8)
-                                        : "is too short to hold a disk number";
+    bool whole = volume != PlatformNoFile && PlatformRead(volume, number, 2) == 2;
+    PlatformClose(volume);
+    std::string what = whole ? "holds disk " + std::to_string(number[0] | number[1] << 8)
+                             : "is too short to hold a disk number";
     return "disk " + std::to_string(disk) + ": the Volume " + EscapeName(host.c_str()) + " " +
            what + ", not disk " + std::to_string(disk);
 }
@@ -158,9 +189,11 @@ ReaderPiece CurrentPiece() {
     const uint8_t* segment = SegmentCursor - SegmentSize;
     ReaderPiece piece{ReadU16(segment), ReadU32(segment + 2), ReadU32(segment + 6),
                       PosixHostPath(VolumePath), "?"};
-    std::error_code error;
-    uintmax_t size = fs::file_size(piece.host, error);
-    if (!error) piece.volumeSize = std::to_string(size);
+    // Through the platform, which also reads a Volume inside a disk image.
+    PlatformFile volume = PlatformOpenRead(VolumePath);
+    int32_t size = volume == PlatformNoFile ? -1 : PlatformSeek(volume, 0, SeekFromEnd);
+    PlatformClose(volume);
+    if (size >= 0) piece.volumeSize = std::to_string(size);
     return piece;
 }
 
@@ -177,16 +210,59 @@ int AnswerDiskPrompt(const DiskFolders& folders, unsigned* lastDisk, std::string
         *lastDisk = 0;
         return AnswerCancel;
     }
-    DiskSearch search = FindDiskFolder(folders, disk);
-    if (search.directory.empty()) {
+    DiskSearch search = FindDisk(folders, disk);
+    if (search.disk.empty()) {
         *problem = "disk " + std::to_string(disk) + " is missing; tried " + Join(search.tried) +
-                   " (give it with --disk " + std::to_string(disk) + "=DIR)";
+                   " (give it with --disk " + std::to_string(disk) + "=PATH)";
         *lastDisk = 0;
         return AnswerCancel;
     }
-    PosixMapDrive('A', search.directory);
+    std::string unreadable = MapDiskDrive(search.disk);
+    if (!unreadable.empty()) {
+        *problem = "disk " + std::to_string(disk) + ": " + unreadable;
+        *lastDisk = 0;
+        return AnswerCancel;
+    }
     *lastDisk = disk;
     return AnswerOk;
+}
+
+std::string LoadDiskImage(const std::string& host, std::shared_ptr<const FatImage>* image) {
+    static std::map<std::string, std::shared_ptr<const FatImage>> loaded;
+    auto known = loaded.find(host);
+    if (known != loaded.end()) {
+        *image = known->second;
+        return "";
+    }
+    std::string name = EscapeName(host.c_str());
+    std::error_code error;
+    uintmax_t size = fs::file_size(host, error);
+    if (error) return name + " cannot be read as a disk image: " + error.message();
+    if (size > MaxFatImageBytes)
+        return name + " is " + std::to_string(size) + " bytes, more than the " +
+               std::to_string(MaxFatImageBytes) + " of any disk image read here";
+    std::ifstream in(host, std::ios::binary);
+    std::vector<uint8_t> bytes(size);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+    if (static_cast<uintmax_t>(in.gcount()) != size)
+        return name + " cannot be read as a disk image (" + std::to_string(in.gcount()) + " of " +
+               std::to_string(size) + " bytes)";
+    std::string problem;
+    *image = OpenFatImage(std::move(bytes), &problem);
+    if (!*image) return "the disk image " + name + " cannot be used: " + EscapeName(problem.c_str());
+    loaded[host] = *image;
+    return "";
+}
+
+std::string MapDiskDrive(const std::string& host) {
+    if (IsDirectory(host)) {
+        PosixMapDrive('A', host);
+        return "";
+    }
+    std::shared_ptr<const FatImage> image;
+    std::string problem = LoadDiskImage(host, &image);
+    if (problem.empty()) PosixMapDriveImage('A', host, image);
+    return problem;
 }
 
 void StartDiskAnswers(const DiskFolders& folders) {

@@ -1,29 +1,41 @@
-// The disks of a package on the host, and the answers that a command without a screen gives
-// to the engine's message boxes: a disk prompt maps drive A: to the asked disk's directory.
+// The disks of a package on the host, each a directory or a FAT disk image, and the answers
+// that a command without a screen gives to the engine's message boxes: a disk prompt maps
+// drive A: to the asked disk.
 #pragma once
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
-// Where to look for the disks of one package.
+struct FatImage;
+
+// Where to look for the disks of one package. A disk is a host directory or a disk image.
 struct DiskFolders {
-    std::string firstDisk;                 // host directory of disk 1
-    std::map<unsigned, std::string> given; // --disk N=DIR
+    std::string firstDisk;                 // host directory or disk image of disk 1
+    std::map<unsigned, std::string> given; // --disk N=PATH
 };
 
-// Adds "N=DIR" (N from 1 to 65535) to folders. Returns "" or what is wrong with text.
+// Adds "N=PATH" (N from 1 to 65535) to folders. Returns "" or what is wrong with text.
 std::string AddDiskOption(const std::string& text, DiskFolders* folders);
 
-// Answers the disk prompt for CurrentDisk: maps drive A: to that disk's directory and returns
-// OK; or returns Cancel and says why in *problem: no such directory (with the paths tried), or
-// the same disk asked for again right after (*lastDisk), so its Volume is another disk's.
+// Reads and checks the FAT disk image at host (kept for later calls with the same path).
+// Returns "" and sets *image, or what is wrong with it, naming it.
+std::string LoadDiskImage(const std::string& host, std::shared_ptr<const FatImage>* image);
+// Maps drive A: onto the disk at host: a directory, or else a disk image. Returns "" or what
+// is wrong with the image, naming it.
+std::string MapDiskDrive(const std::string& host);
+
+// Answers the disk prompt for CurrentDisk: maps drive A: to that disk and returns OK; or
+// returns Cancel and says why in *problem: no such directory or image (with the paths tried),
+// an image that cannot be read, or the same disk asked for again right after (*lastDisk), so
+// its Volume is another disk's.
 int AnswerDiskPrompt(const DiskFolders& folders, unsigned* lastDisk, std::string* problem);
 
 // Installs the message-box hook for a run over the package's disks (drive A: is disk 1):
-//  - "Insert disk N in drive A." maps A: to disk N's directory and answers OK; when there is
-//    no such directory, or the disk asked for twice in a row still holds another disk's
+//  - "Insert disk N in drive A." maps A: to disk N and answers OK; when there is no such
+//    directory or image, or the image cannot be read, or the disk asked for twice in a row still holds another disk's
 //    Volume, it answers Cancel and notes why (with the paths tried);
 //  - every other box is noted with its text and answered Cancel.
 void StartDiskAnswers(const DiskFolders& folders);

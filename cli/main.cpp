@@ -24,13 +24,13 @@ int main(int argc, char** argv) {
 
     ListOptions list;
     CLI::App* listCommand = app.add_subcommand("list", "List a package's catalogue: header and records");
-    listCommand->footer("Examples:\n  disksetup list /media/floppy\n  disksetup list --json game/disk1/SETUP.bin | jq .records");
-    listCommand->add_option("PATH", list.path, "A disk directory, or a catalogue file (*.bin)")->required();
+    listCommand->footer("Examples:\n  disksetup list /media/floppy\n  disksetup list --json GAME_1.IMG | jq .records");
+    listCommand->add_option("PATH", list.path, "A disk directory, a catalogue file (*.bin), or a disk image")->required();
     listCommand->add_flag("--json", list.json, "Print one JSON document");
 
     PackOptions pack;
     CLI::App* packCommand = app.add_subcommand("pack", "Write a package from a manifest, or from a directory");
-    packCommand->footer("Examples:\n  disksetup pack game.toml -o out\n  disksetup pack --dir src --program SPACE.EXE --title \"Space Game\" -o out");
+    packCommand->footer("Examples:\n  disksetup pack game.toml -o out\n  disksetup pack game.toml --image 1440 -o images\n  disksetup pack --dir src --program SPACE.EXE --title \"Space Game\" -o out");
     packCommand->add_option("MANIFEST", pack.manifest, "A package manifest (TOML)");
     packCommand->add_option("--dir", pack.dir.directory, "Pack every file below this directory");
     packCommand->add_option("--program", pack.dir.program, "With --dir: the program file name (volumes are named after it)");
@@ -43,13 +43,14 @@ int main(int argc, char** argv) {
     packCommand->add_option("--uninstaller", pack.dir.uninstaller, "With --dir: FILE is the uninstaller (uninstal.exe)");
     packCommand->add_option("--disk-size", pack.diskSize, "Bytes per disk (1457664)")->check(CLI::PositiveNumber);
     packCommand->add_flag("--best", pack.best, "Compress harder: smaller volumes, slower packing");
+    packCommand->add_option("--image", pack.imageKb, "Write disk1.img, disk2.img, ...: FAT12 floppy images of SIZE KB (720, 1200, 1440 or 2880), disks as large as the images hold unless the disk size is less")->check(CLI::IsMember({720, 1200, 1440, 2880}));
     packCommand->add_option("-o,--output", pack.output, "Output directory: disk1, disk2, ... below it")->required();
 
     TestOptions test;
     CLI::App* testCommand = app.add_subcommand("test", "Expand every file of a package in memory and report damage");
-    testCommand->footer("Example:\n  disksetup test game/disk1 --disk 2=/media/other");
-    testCommand->add_option("PATH", test.path, "Disk 1's directory, or its catalogue file (*.bin)")->required();
-    testCommand->add_option("--disk", test.disks, "N=DIR: disk N's directory, when it is not a sibling diskN of disk 1");
+    testCommand->footer("Examples:\n  disksetup test game/disk1 --disk 2=/media/other\n  disksetup test GAME_1.IMG");
+    testCommand->add_option("PATH", test.path, "Disk 1's directory, its catalogue file (*.bin), or disk 1's image")->required();
+    testCommand->add_option("--disk", test.disks, "N=PATH: disk N's directory or image, when it is not found beside disk 1");
 
     CodecOptions compress;
     CLI::App* compressCommand = app.add_subcommand("compress", "Compress a file into one stored stream (size + LZHUF)");
@@ -67,21 +68,21 @@ int main(int argc, char** argv) {
     ExtractOptions extract;
     CLI::App* extractCommand = app.add_subcommand("extract", "Expand a package's files below a directory");
     extractCommand->footer("Example:\n  disksetup extract game/disk1 -d unpacked");
-    extractCommand->add_option("PATH", extract.path, "Disk 1's directory, or its catalogue file (*.bin)")->required();
+    extractCommand->add_option("PATH", extract.path, "Disk 1's directory, its catalogue file (*.bin), or disk 1's image")->required();
     extractCommand->add_option("-d,--output", extract.output, "Output directory; nothing is written outside it")->required();
     extractCommand->add_flag("--all", extract.all, "Also the files marked as not installed");
-    extractCommand->add_option("--disk", extract.disks, "N=DIR: disk N's directory, when it is not a sibling diskN of disk 1");
+    extractCommand->add_option("--disk", extract.disks, "N=PATH: disk N's directory or image, when it is not found beside disk 1");
 
     InstallOptions install;
     CLI::App* installCommand = app.add_subcommand("install", "Install a package as its setup program would, without windows");
     installCommand->footer("Examples:\n  disksetup install game/disk1 --wine-prefix ~/.wine --yes\n  disksetup install game/disk1 --root c-drive --dest 'C:\\GAMES\\SPACE'");
-    installCommand->add_option("PATH", install.path, "Disk 1's directory, or its catalogue file (*.bin)")->required();
+    installCommand->add_option("PATH", install.path, "Disk 1's directory, its catalogue file (*.bin), or disk 1's image")->required();
     installCommand->add_option("--root", install.root, "Host directory that is drive C: (created, with C:\\WINDOWS\\SYSTEM in any case)");
     installCommand->add_option("--wine-prefix", install.winePrefix, "Wine prefix whose drive_c is drive C: (default $WINEPREFIX or ~/.wine)");
     installCommand->add_option("--dest", install.dest, "Destination as a Windows path (default: the Windows directory and the program's name, or the Windows directory for INSV packages)");
     installCommand->add_flag("-y,--yes", install.yes, "Answer without asking: Ignore files that cannot be replaced, Cancel on read and write errors, Yes to questions. Without it, questions go to the terminal; with no terminal they are answered Cancel and the command fails with exit code 3");
     installCommand->add_flag("--no-menu", install.noMenu, "With a Wine prefix: write no entries for the desktop's application menu");
-    installCommand->add_option("--disk", install.disks, "N=DIR: disk N's directory, when it is not a sibling diskN of disk 1");
+    installCommand->add_option("--disk", install.disks, "N=PATH: disk N's directory or image, when it is not found beside disk 1");
 
     try {
         app.parse(argc, argv);

@@ -1,7 +1,10 @@
-// disksetup pack: writes a package from a manifest, or from a directory and options.
+// disksetup pack: writes a package from a manifest, or from a directory and options, as disk
+// folders or as floppy disk images.
 #include "cli/cli.h"
 #include "cli/commands.h"
 
+#include "fat/image_writer.h"
+#include "pack/disk_images.h"
 #include "pack/manifest.h"
 #include "pack/pack_error.h"
 #include "pack/package_writer.h"
@@ -25,6 +28,12 @@ PackManifest ManifestOf(const PackOptions& options) {
         manifest = ManifestFromDirectory(dir);
     }
     manifest.best = options.best;
+    if (options.imageKb != 0) {
+        // Disks as large as the images hold, unless a disk size given says less.
+        uint64_t fits = ImageDiskSize(*FloppyGeometry(options.imageKb));
+        bool given = options.diskSize != 0 || manifest.diskSizeGiven;
+        manifest.diskSize = given ? std::min(manifest.diskSize, fits) : fits;
+    }
     return manifest;
 }
 
@@ -60,7 +69,14 @@ int RunPack(const PackOptions& options) {
     if (!CheckSourceOptions(options)) return ExitUsage;
     try {
         PackageImage image = BuildPackage(ManifestOf(options));
-        std::vector<std::string> written = WritePackage(image, options.output);
+        std::vector<std::string> written;
+        if (options.imageKb != 0) {
+            // Every image is made before the first is written.
+            written = WriteDiskImages(BuildDiskImages(image, *FloppyGeometry(options.imageKb)),
+                                      options.output);
+        } else {
+            written = WritePackage(image, options.output);
+        }
         for (const std::string& path : written)
             std::printf("wrote %s\n", EscapeName(path.c_str()).c_str());
         std::printf("%zu disk%s, %zu byte catalogue\n", image.volumes.size(),

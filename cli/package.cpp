@@ -1,7 +1,9 @@
-// Opening a package for the disksetup command: disk 1 stands in for the setup program's
-// directory, so the engine's own loader reads the catalogue.
+// Opening a package for the disksetup command: disk 1 (a directory or a disk image) stands in
+// for the setup program's directory, so the engine's own loader reads the catalogue.
 #include "cli/cli.h"
+#include "cli/disks.h"
 
+#include "fat/image_reader.h"
 #include "package/catalogue.h"
 #include "platform/posix/posix_platform.h"
 
@@ -20,41 +22,67 @@ namespace {
 
 bool HasBinExtension(const fs::path& p) { return strcasecmp(p.extension().c_str(), ".bin") == 0; }
 
-// The catalogue in a disk directory: the only *.bin there, or SETUP.bin among several.
-int FindCatalogue(const fs::path& dir, fs::path* found) {
-    std::vector<fs::path> candidates;
+// The file names in a disk's root: a directory's regular files, or an image's root files.
+std::vector<std::string> RootFileNames(const fs::path& dir, const FatImage* image) {
+    std::vector<std::string> names;
+    if (image) {
+        for (int32_t child : image->nodes[0].children)
+            if (!image->nodes[child].directory) names.push_back(image->nodes[child].name);
+        return names;
+    }
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(dir, error))
-        if (entry.is_regular_file() && HasBinExtension(entry.path())) candidates.push_back(entry.path());
-    if (error) {
+        if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
+    return names;
+}
+
+// The catalogue in a disk's root: the only *.bin there, or SETUP.bin among several.
+int FindCatalogue(const fs::path& dir, const FatImage* image, std::string* found) {
+    std::error_code error;
+    if (!image && !fs::is_directory(dir, error)) {
         PrintError(StatusText(MsgReadError, dir.string()));
         return ExitBadInput;
     }
-    auto setup = std::find_if(candidates.begin(), candidates.end(), [](const fs::path& p) {
-        return strcasecmp(p.filename().c_str(), "SETUP.bin") == 0;
+    std::vector<std::string> candidates;
+    for (const std::string& name : RootFileNames(dir, image))
+        if (HasBinExtension(name)) candidates.push_back(name);
+    auto setup = std::find_if(candidates.begin(), candidates.end(), [](const std::string& name) {
+        return strcasecmp(name.c_str(), "SETUP.bin") == 0;
     });
     if (setup != candidates.end()) candidates = {*setup};
     if (candidates.size() == 1) {
         *found = candidates[0];
         return ExitOk;
     }
+    const char* where = image ? "disk image" : "directory";
     if (candidates.empty()) {
         PrintError(StatusText(MsgMissing, (dir / "SETUP.bin").string()) +
-                   " (no catalogue *.bin in that directory)");
+                   " (no catalogue *.bin in that " + where + ")");
     } else {
         std::string names;
-        for (const fs::path& p : candidates) names += " " + EscapeName(p.filename().c_str());
-        PrintError("more than one catalogue in " + EscapeName(dir.c_str()) + ":" + names +
-                   "; name the one to use");
+        for (const std::string& name : candidates) names += " " + EscapeName(name.c_str());
+        PrintError("more than one catalogue in the " + std::string(where) + " " +
+                   EscapeName(dir.c_str()) + ":" + names + "; name the one to use");
     }
     return ExitBadInput;
 }
 
-// Why the loader refused the catalogue at host as damaged, with the numbers: " (...)", or ""
+// The whole file at a Windows path, read through the platform (a directory or an image).
+std::vector<uint8_t> ReadWholeFile(const char* path) {
+    std::vector<uint8_t> bytes;
+    PlatformFile file = PlatformOpenRead(path);
+    uint8_t chunk[32768];
+    int32_t n;
+    while (file != PlatformNoFile && (n = PlatformRead(file, chunk, sizeof chunk)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    PlatformClose(file);
+    return bytes;
+}
+
+// Why the loader refused the catalogue at path as damaged, with the numbers: " (...)", or ""
 // when the file reads back sound (it changed, or the failure was not about its contents).
-std::string CatalogueDamage(const std::string& host) {
-    std::ifstream in(host, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+std::string CatalogueDamage(const char* path) {
+    std::vector<uint8_t> bytes = ReadWholeFile(path);
     if (bytes.size() < CatalogueHeaderSize)
         return " (the file holds " + std::to_string(bytes.size()) + " bytes, fewer than the " +
                std::to_string(CatalogueHeaderSize) + " of its header)";
@@ -89,30 +117,39 @@ std::string CatalogueDamage(const std::string& host) {
 int OpenPackage(const std::string& path, OpenedPackage* package) {
     std::error_code error;
     fs::path given = fs::absolute(path, error);
-    fs::path catalogue;
+    std::string catalogue; // its name in disk 1's root
+    std::shared_ptr<const FatImage> image;
     if (fs::is_directory(given, error)) {
-        int code = FindCatalogue(given, &catalogue);
-        if (code != ExitOk) return code;
-    } else if (fs::exists(given, error)) {
-        if (!HasBinExtension(given)) {
-            PrintError(EscapeName(given.c_str()) + " is not a catalogue (its name must end in .bin)");
-            return ExitBadInput;
-        }
-        catalogue = given;
-    } else {
+        package->diskDirectory = given.string();
+    } else if (!fs::exists(given, error)) {
         PrintError(StatusText(MsgMissing, given.string()));
         return ExitBadInput;
+    } else if (HasBinExtension(given)) {
+        package->diskDirectory = given.parent_path().string();
+        catalogue = given.filename().string();
+    } else {
+        // Any other file is taken for a disk image, whatever its name; its boot sector tells.
+        std::string problem = LoadDiskImage(given.string(), &image);
+        if (!problem.empty()) {
+            PrintError(problem);
+            return ExitBadInput;
+        }
+        package->diskDirectory = given.string();
     }
-
-    package->diskDirectory = catalogue.parent_path().string();
-    PosixMapDrive('A', package->diskDirectory);
-    std::string program = "A:\\" + catalogue.stem().string() + ".EXE";
+    if (catalogue.empty()) {
+        int code = FindCatalogue(given, image.get(), &catalogue);
+        if (code != ExitOk) return code;
+    }
+    MapDiskDrive(package->diskDirectory); // an image is read once: LoadDiskImage kept it
+    std::string program = "A:\\" + fs::path(catalogue).stem().string() + ".EXE";
     PlatformOverrideProgramPath(program.c_str());
 
     StatusCode status = LoadCatalogue();
     if (status == StatusOk) return ExitOk;
-    std::string damage = status == MsgReadError ? CatalogueDamage(catalogue.string()) : "";
-    PrintError(StatusText(status, catalogue.string()) + damage);
+    std::string windowsPath = "A:\\" + catalogue;
+    std::string host = PosixHostPath(windowsPath.c_str());
+    std::string damage = status == MsgReadError ? CatalogueDamage(windowsPath.c_str()) : "";
+    PrintError(StatusText(status, host) + damage);
     return status == MsgNoMemory ? ExitFailed : ExitBadInput;
 }
 

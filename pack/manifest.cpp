@@ -89,6 +89,7 @@ void ParseTopLevel(const toml::table& top, const std::string& base, const Place&
             throw PackError(place.Of("disk_size") + " is " + std::to_string(*size) +
                             "; it must be positive");
         manifest->diskSize = static_cast<uint64_t>(*size);
+        manifest->diskSizeGiven = true;
     }
     if (auto program = Optional<std::string>(top, "setup_program", place, "a string"))
         manifest->setupProgram = HostPath(base, *program);

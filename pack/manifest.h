@@ -51,6 +51,7 @@ struct PackManifest {
     bool insv = false;           // INSV package
     std::string setup = "SETUP"; // setup program's name without extension
     uint64_t diskSize = DefaultDiskSize;
+    bool diskSizeGiven = false; // disk_size was written, not taken by default
     std::string setupProgram; // host path of a setup program to copy, or ""
     std::vector<ManifestFile> files;
     bool best = false; // compress with the slower, smaller parse (pack --best)

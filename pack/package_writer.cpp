@@ -272,9 +272,12 @@ PackageImage BuildPackage(const PackManifest& manifest) {
     return image;
 }
 
-namespace {
-
-void WriteHostFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
+void WriteOutputFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+    std::error_code error;
+    fs::create_directories(path.parent_path(), error);
+    if (error)
+        throw PackError(PackError::WriteFailed,
+                        "cannot create " + path.parent_path().string() + ": " + error.message());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
@@ -282,17 +285,10 @@ void WriteHostFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
     if (!out) throw PackError(PackError::WriteFailed, "cannot write " + path.string());
 }
 
-} // namespace
-
 std::vector<std::string> WritePackage(const PackageImage& image, const std::string& directory) {
     std::vector<std::string> written;
     auto write = [&](const fs::path& path, const std::vector<uint8_t>& bytes) {
-        std::error_code error;
-        fs::create_directories(path.parent_path(), error);
-        if (error)
-            throw PackError(PackError::WriteFailed, "cannot create " + path.parent_path().string() +
-                                                        ": " + error.message());
-        WriteHostFile(path, bytes);
+        WriteOutputFile(path, bytes);
         written.push_back(path.string());
     };
     fs::path root(directory);

@@ -11,6 +11,7 @@
 #include "pack/manifest.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -35,3 +36,6 @@ PackageImage BuildPackage(const PackManifest& manifest);
 // replaced, others left alone). Returns the host paths written, in order. Throws PackError
 // (WriteFailed) naming the path when a directory or file cannot be written.
 std::vector<std::string> WritePackage(const PackageImage& image, const std::string& directory);
+// Writes bytes as the file at path, creating its parent directories. Throws PackError
+// (WriteFailed) naming the directory or file that cannot be written.
+void WriteOutputFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);

@@ -4,6 +4,7 @@
 #include "platform/posix/posix_internal.h"
 
 #include "package/paths.h"
+#include "fat/image_reader.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -14,6 +15,7 @@
 namespace {
 
 std::map<char, std::string> DriveRoots;
+std::map<char, std::shared_ptr<const FatImage>> DriveImages; // drives mapped onto images
 std::string CurrentDirectory; // Windows form, ending in a backslash; "" when none
 
 char DriveKey(char letter) {
@@ -85,8 +87,22 @@ bool ResolveWindowsPath(const char* path, char* drive, std::vector<std::string>*
     return true;
 }
 
+// The names of the components in the image, as far as they exist there.
+std::string ImageHostPath(const std::string& root, const FatImage& image,
+                          const std::vector<std::string>& parts) {
+    std::string host = root;
+    std::vector<std::string> walked;
+    for (const std::string& part : parts) {
+        walked.push_back(part);
+        int32_t node = FindFatNode(image, walked);
+        host += "/" + (node > 0 ? image.nodes[node].name : part);
+    }
+    return host;
+}
+
 std::string HostPathOf(char drive, const std::vector<std::string>& parts) {
     std::string host = DriveRoots[drive];
+    if (const FatImage* image = DriveImage(drive)) return ImageHostPath(host, *image, parts);
     for (const std::string& part : parts) host += "/" + MatchComponent(host, part);
     return host;
 }
@@ -103,8 +119,20 @@ void SetCurrentWindowsDirectory(const std::string& path) {
     if (!CurrentDirectory.empty() && CurrentDirectory.back() != '\\') CurrentDirectory += '\\';
 }
 
+const FatImage* DriveImage(char drive) {
+    auto it = DriveImages.find(DriveKey(drive));
+    return it == DriveImages.end() ? nullptr : it->second.get();
+}
+
+void PosixMapDriveImage(char letter, const std::string& hostImage,
+                        std::shared_ptr<const FatImage> image) {
+    PosixMapDrive(letter, hostImage);
+    if (image && !hostImage.empty()) DriveImages[DriveKey(letter)] = std::move(image);
+}
+
 void PosixMapDrive(char letter, const std::string& hostDirectory) {
     char key = DriveKey(letter);
+    DriveImages.erase(key);
     if (hostDirectory.empty()) {
         DriveRoots.erase(key);
         return;
@@ -116,6 +144,7 @@ void PosixMapDrive(char letter, const std::string& hostDirectory) {
 
 void PosixResetDrives() {
     DriveRoots.clear();
+    DriveImages.clear();
     CurrentDirectory.clear();
 }
 

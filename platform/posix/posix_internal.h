@@ -1,9 +1,13 @@
 // Pieces that the POSIX platform's own files share with each other.
 #pragma once
 
+#include "platform/platform.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
+
+struct FatImage;
 
 // Resolves a Windows path into its drive and its components ('.' and '..' applied). False for
 // UNC paths, relative paths without a current directory, and drives that are not mapped.
@@ -19,3 +23,15 @@ bool IsRegularFile(const std::string& host);
 // Copies the length characters of text into buffer of size bytes (size > 0), cut to size - 1
 // and NUL-terminated. Returns the characters copied.
 size_t CopyBounded(char* buffer, size_t size, const char* text, size_t length);
+
+// The disk image that drive is mapped onto, or null for a host directory or no mapping.
+const FatImage* DriveImage(char drive);
+
+// Files of image drives (image_drive.cpp). OpenImageFileAt gives a handle to a copy of the file
+// that the components name, or PlatformNoFile when they name no file.
+PlatformFile OpenImageFileAt(const FatImage& image, const std::vector<std::string>& parts);
+bool IsImageDirectory(const FatImage& image, const std::vector<std::string>& parts);
+bool IsImageFile(PlatformFile file);
+int32_t ReadImageFile(PlatformFile file, void* buffer, uint32_t count);
+int32_t SeekImageFile(PlatformFile file, int32_t offset, int origin);
+void CloseImageFile(PlatformFile file);

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -34,6 +35,13 @@ bool FaultStrikes(int32_t& after) {
     return true;
 }
 
+// The image that path lies on, with its components; null for a path on a host directory.
+const FatImage* ImageOf(const char* path, std::vector<std::string>* parts) {
+    char drive = 0;
+    if (!ResolveWindowsPath(path, &drive, parts)) return nullptr;
+    return DriveImage(drive);
+}
+
 } // namespace
 
 bool IsRegularFile(const std::string& host) {
@@ -53,6 +61,8 @@ void PosixClearFaults() { Faults = PosixFaults(); }
 
 PlatformFile PlatformOpenRead(const char* path) {
     if (FaultStrikes(Faults.failOpenAfter)) return PlatformNoFile;
+    std::vector<std::string> parts;
+    if (const FatImage* image = ImageOf(path, &parts)) return OpenImageFileAt(*image, parts);
     std::string host = PosixHostPath(path);
     // A directory opens on POSIX but not on Windows; only files count as files.
     if (host.empty() || !IsRegularFile(host)) return PlatformNoFile;
@@ -62,6 +72,8 @@ PlatformFile PlatformOpenRead(const char* path) {
 
 PlatformFile PlatformCreate(const char* path) {
     if (FaultStrikes(Faults.failCreateAfter)) return PlatformNoFile;
+    std::vector<std::string> parts;
+    if (ImageOf(path, &parts) != nullptr) return PlatformNoFile; // images are read-only
     std::string host = PosixHostPath(path);
     if (host.empty()) return PlatformNoFile;
     struct stat st;
@@ -139,6 +151,7 @@ int32_t PlatformRead(PlatformFile file, void* buffer, uint32_t count) {
     }
     if (FaultStrikes(Faults.shortReadAfter) && Faults.shortReadBytes < count)
         count = Faults.shortReadBytes;
+    if (IsImageFile(file)) return ReadImageFile(file, buffer, count);
     uint32_t done = 0;
     while (done < count) {
         ssize_t n = read(file, static_cast<char*>(buffer) + done, count - done);
@@ -154,6 +167,7 @@ int32_t PlatformWrite(PlatformFile file, const void* buffer, uint32_t count) {
     if (FaultStrikes(Faults.failWriteAfter)) return -1;
     if (FaultStrikes(Faults.shortWriteAfter) && Faults.shortWriteBytes < count)
         count = Faults.shortWriteBytes;
+    if (IsImageFile(file)) return -1;
     uint32_t done = 0;
     while (done < count) {
         ssize_t n = write(file, static_cast<const char*>(buffer) + done, count - done);
@@ -165,6 +179,7 @@ int32_t PlatformWrite(PlatformFile file, const void* buffer, uint32_t count) {
 }
 
 int32_t PlatformSeek(PlatformFile file, int32_t offset, int origin) {
+    if (IsImageFile(file)) return SeekImageFile(file, offset, origin);
     int whence = origin == SeekFromStart ? SEEK_SET : origin == SeekFromCurrent ? SEEK_CUR : SEEK_END;
     off_t at = lseek(file, offset, whence);
     if (at < 0 || at > INT32_MAX) return -1;
@@ -172,13 +187,21 @@ int32_t PlatformSeek(PlatformFile file, int32_t offset, int origin) {
 }
 
 void PlatformClose(PlatformFile file) {
-    if (file != PlatformNoFile) close(file);
+    if (IsImageFile(file))
+        CloseImageFile(file);
+    else if (file != PlatformNoFile)
+        close(file);
 }
 
 bool PlatformEnterDirectory(const char* path) {
     char drive = 0;
     std::vector<std::string> parts;
     if (!ResolveWindowsPath(path, &drive, &parts)) return false;
+    if (const FatImage* image = DriveImage(drive)) {
+        if (!IsImageDirectory(*image, parts)) return false;
+        SetCurrentWindowsDirectory(WindowsPathOf(drive, parts));
+        return true;
+    }
     struct stat st;
     if (stat(HostPathOf(drive, parts).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
     SetCurrentWindowsDirectory(WindowsPathOf(drive, parts));
@@ -187,6 +210,8 @@ bool PlatformEnterDirectory(const char* path) {
 
 bool PlatformMakeDirectory(const char* path) {
     if (FaultStrikes(Faults.failMakeDirectoryAfter)) return false;
+    std::vector<std::string> parts;
+    if (ImageOf(path, &parts) != nullptr) return false;
     std::string host = PosixHostPath(path);
     return !host.empty() && mkdir(host.c_str(), 0755) == 0;
 }

@@ -8,10 +8,19 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+struct FatImage;
 
 // Maps drive letter (either case) onto an existing host directory; an empty host unmaps it.
 void PosixMapDrive(char letter, const std::string& hostDirectory);
+// Maps drive letter onto a FAT disk image (from OpenFatImage), read-only: its files open for
+// reading and its directories can be entered; creating files or directories there fails. The
+// host paths of its files are hostImage followed by their names in the image
+// ("/x/disk1.img/SETUP.bin"): they name a file for messages, and open nothing on the host.
+void PosixMapDriveImage(char letter, const std::string& hostImage,
+                        std::shared_ptr<const FatImage> image);
 // Forgets every drive mapping and the current directory.
 void PosixResetDrives();
 // The host directory that drive letter maps to, or "" when none.

@@ -278,7 +278,7 @@ TEST_F(CliPack, UsageErrorsExitOne) {
     ASSERT_EQ(PackDir("out", 4000).exitCode, 0);
     CommandResult r = Test(Disk("out", 1) + " --disk two=/tmp");
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(Contains(r.err, "--disk two=/tmp: expected N=DIR")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "--disk two=/tmp: expected N=PATH")) << r.err;
     EXPECT_EQ(Test(Disk("out", 1) + " --disk 0=/tmp").exitCode, 1);
 }
 

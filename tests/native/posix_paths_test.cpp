@@ -1,5 +1,8 @@
 // Windows paths on the POSIX host: drive mapping, '..' that never climbs above a root,
-// components matched without regard to case, and what counts as a file or directory.
+// components matched without regard to case, what counts as a file or directory, and drives
+// mapped onto disk images.
+#include "fat/image_reader.h"
+#include "fat/image_writer.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_platform.h"
 #include "tests/support/sandbox.h"
@@ -23,6 +26,32 @@ TEST(PosixPaths, DriveLettersMapOntoHostDirectoriesInEitherCase) {
     EXPECT_EQ(PosixHostPath("\\\\SERVER\\SHARE\\A"), ""); // UNC names nothing here
     EXPECT_EQ(PosixWindowsPath(root + "/A/B.TXT"), "T:\\A\\B.TXT");
     EXPECT_EQ(PosixWindowsPath("/elsewhere/x"), "");
+}
+
+TEST(PosixPaths, ImageDrivesServeTheirFilesReadOnly) {
+    Sandbox box;
+    std::vector<uint8_t> data = {'a', 'b', 'c'}, image;
+    ASSERT_EQ(MakeFloppyImage(*FloppyGeometry(720), "", 1, {{"Data File.bin", &data}}, &image), "");
+    std::string problem;
+    PosixMapDriveImage('I', "/x/disk.img", OpenFatImage(image, &problem));
+    EXPECT_EQ(PosixHostPath("I:\\DATA FILE.BIN"), "/x/disk.img/Data File.bin");
+    PlatformFile file = PlatformOpenRead("i:\\data file.bin");
+    ASSERT_NE(file, PlatformNoFile);
+    uint8_t buffer[8];
+    EXPECT_EQ(PlatformSeek(file, 1, SeekFromStart), 1);
+    EXPECT_EQ(PlatformRead(file, buffer, sizeof buffer), 2);
+    EXPECT_EQ(buffer[1], 'c');
+    EXPECT_EQ(PlatformSeek(file, 10, SeekFromEnd), 13);
+    EXPECT_EQ(PlatformRead(file, buffer, sizeof buffer), 0);
+    EXPECT_EQ(PlatformWrite(file, buffer, 1), -1);
+    PlatformClose(file);
+    EXPECT_EQ(PlatformOpenRead("I:\\"), PlatformNoFile); // a directory is no file
+    EXPECT_EQ(PlatformCreate("I:\\NEW.TXT"), PlatformNoFile);
+    EXPECT_FALSE(PlatformMakeDirectory("I:\\DIR"));
+    EXPECT_TRUE(PlatformEnterDirectory("I:\\"));
+    EXPECT_FALSE(PlatformEnterDirectory("I:\\DATA FILE.BIN"));
+    EXPECT_TRUE(PlatformEnterDirectory(box.Root().c_str()));
+    PosixMapDrive('I', "");
 }
 
 TEST(PosixPaths, DotDotIsLexicalAndStopsAtTheRoot) {

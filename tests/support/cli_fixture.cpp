@@ -1,6 +1,8 @@
 // The command-level tests' shared fixture.
 #include "tests/support/cli_fixture.h"
 
+#include "fat/image_writer.h"
+
 #ifndef _WIN32
 namespace fs = std::filesystem;
 
@@ -26,6 +28,23 @@ std::string CliFixture::Quoted(const std::string& relative) const {
 std::string CliFixture::Write(const TestPackage& package) {
     WriteTestPackage(box_, package, box_.Path("pkg\\"));
     return Quoted("pkg/disk1");
+}
+
+std::string CliFixture::WriteImages(const TestPackage& package, uint32_t kb) {
+    Write(package);
+    for (int disk = 1; fs::is_directory(Host("pkg/disk" + std::to_string(disk))); ++disk) {
+        std::string name = "pkg/disk" + std::to_string(disk);
+        std::vector<std::vector<uint8_t>> contents;
+        std::set<std::string> names = FilesBelow(Host(name));
+        for (const std::string& file : names) contents.push_back(ReadHostFile(Host(name) / file));
+        std::vector<FloppyFile> files;
+        size_t i = 0;
+        for (const std::string& file : names) files.push_back({file, &contents[i++]});
+        std::vector<uint8_t> image;
+        EXPECT_EQ(MakeFloppyImage(*FloppyGeometry(kb), "TEST", 1, files, &image), "");
+        WriteHostFile(Host(name + ".img"), image);
+    }
+    return Quoted("pkg/disk1.img");
 }
 
 std::set<std::string> CliFixture::Added(const std::set<std::string>& before) const {

@@ -26,6 +26,9 @@ class CliFixture : public ::testing::Test {
     std::string Quoted(const std::string& relative) const;
     // Writes package as pkg\disk1.. and returns disk 1's host directory, quoted.
     std::string Write(const TestPackage& package);
+    // Writes package as Write does, and each disk's folder also as a FAT12 floppy image of kb
+    // KB beside it (pkg/disk1.img, ...). Returns disk 1's image, quoted.
+    std::string WriteImages(const TestPackage& package, uint32_t kb);
     // The files added below the sandbox since before, a FilesBelow(Host("")) taken earlier.
     std::set<std::string> Added(const std::set<std::string>& before) const;
 
