@@ -59,3 +59,13 @@ struct InstallOptions {
     std::vector<std::string> disks;
 };
 int RunInstall(const InstallOptions& options);
+
+// disksetup uninstall: the uninstaller's removal without its windows, drive C: mapped as for
+// install. path: the installed uninstaller (or its data file), or a directory holding one.
+struct UninstallOptions {
+    std::string path;
+    std::string root;
+    std::string winePrefix;
+    bool yes = false;
+};
+int RunUninstall(const UninstallOptions& options);

@@ -4,6 +4,7 @@
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/install_answers.h"
+#include "cli/system_drive.h"
 
 #include "graphics/graphics_flags.h"
 #include "install/destination.h"
@@ -17,11 +18,7 @@
 #include "platform/posix/posix_platform.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -32,44 +29,6 @@ int32_t CountingWrite(const uint8_t* data, uint32_t count) {
     int32_t put = PlatformWrite(OutputHandle, data, count);
     if (put > 0) BytesWritten += static_cast<uint32_t>(put);
     return put;
-}
-
-// The host directory of drive C:, from --root (created when missing, with its Windows and
-// system directories) or a Wine prefix. "" after printing why there is none.
-std::string SystemDrive(const InstallOptions& options) {
-    std::error_code error;
-    if (!options.root.empty()) {
-        fs::create_directories(fs::path(options.root) / "WINDOWS" / "SYSTEM", error);
-        if (error)
-            PrintError("cannot create " + EscapeName(options.root.c_str()) +
-                       "/WINDOWS/SYSTEM: " + error.message());
-        return error ? "" : fs::absolute(options.root).string();
-    }
-    std::string prefix = options.winePrefix;
-    if (prefix.empty() && std::getenv("WINEPREFIX")) prefix = std::getenv("WINEPREFIX");
-    if (prefix.empty() && std::getenv("HOME")) prefix = std::string(std::getenv("HOME")) + "/.wine";
-    fs::path driveC = fs::path(prefix) / "drive_c";
-    if (prefix.empty() || !fs::is_directory(driveC / "windows", error)) {
-        PrintError("no Wine prefix at " + EscapeName(prefix.c_str()) + " (" +
-                   EscapeName(driveC.c_str()) +
-                   "/windows is missing); give --wine-prefix P or --root DIR");
-        return "";
-    }
-    return fs::absolute(driveC).string();
-}
-
-// The system directory where shared files go: where Wine keeps a 32-bit program's system
-// files in a prefix (syswow64 in a 64-bit prefix, system32 in a 32-bit one), else the
-// Windows 3.x and 9x place.
-void ChooseSystemDirectory(const std::string& driveC) {
-    std::error_code error;
-    if (fs::is_directory(fs::path(driveC) / "windows" / "syswow64", error)) {
-        PosixSetSystemDirectory("C:\\windows\\syswow64");
-    } else if (fs::is_directory(fs::path(driveC) / "windows" / "system32", error)) {
-        PosixSetSystemDirectory("C:\\windows\\system32");
-    } else {
-        PosixSetSystemDirectory("C:\\WINDOWS\\SYSTEM");
-    }
 }
 
 // InstallDir from --dest, or as the destination dialog proposes it: the Windows directory and
@@ -174,12 +133,7 @@ int RunInstall(const InstallOptions& options) {
     DiskFolders folders;
     int code = OpenPackageDisks(options.path, options.disks, &folders);
     if (code != ExitOk) return code;
-    std::string driveC = SystemDrive(options);
-    if (driveC.empty()) return ExitBadInput;
-    PosixMapDrive('C', driveC);
-    PosixSetWindowsDirectory(fs::is_directory(fs::path(driveC) / "windows") ? "C:\\windows"
-                                                                            : "C:\\WINDOWS");
-    ChooseSystemDirectory(driveC);
+    if (!MapSystemDrive(options.root, options.winePrefix, true)) return ExitBadInput;
     ReadGraphicsFlags();
     ResetUninstallerName();
     if (!ChooseDestination(options.dest)) return ExitUsage;

@@ -72,6 +72,13 @@ int main(int argc, char** argv) {
     installCommand->add_flag("-y,--yes", install.yes, "Answer without asking: Ignore files that cannot be replaced, Cancel on read and write errors, Yes to questions. Without it, questions go to the terminal; with no terminal they are answered Cancel and the command fails with exit code 3");
     installCommand->add_option("--disk", install.disks, "N=DIR: disk N's directory, when it is not a sibling diskN of disk 1");
 
+    UninstallOptions uninstall;
+    CLI::App* uninstallCommand = app.add_subcommand("uninstall", "Remove an installed package as its uninstaller would, without windows");
+    uninstallCommand->add_option("WINPATH", uninstall.path, "The installed uninstaller (C:\\GAMES\\SPACE\\uninstal.exe), or its directory when it holds only one")->required();
+    uninstallCommand->add_option("--root", uninstall.root, "Host directory that is drive C:");
+    uninstallCommand->add_option("--wine-prefix", uninstall.winePrefix, "Wine prefix whose drive_c is drive C: (default $WINEPREFIX or ~/.wine)");
+    uninstallCommand->add_flag("-y,--yes", uninstall.yes, "Answer without asking: Yes to the removal, Ignore files that cannot be removed. Without it, questions go to the terminal; with no terminal they are answered No or Abort and the command fails with exit code 3");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -83,6 +90,7 @@ int main(int argc, char** argv) {
     if (testCommand->parsed()) return RunTest(test);
     if (extractCommand->parsed()) return RunExtract(extract);
     if (installCommand->parsed()) return RunInstall(install);
+    if (uninstallCommand->parsed()) return RunUninstall(uninstall);
     if (compressCommand->parsed()) return RunCompress(compress);
     if (expandCommand->parsed()) return RunExpand(expand);
     return ExitUsage;

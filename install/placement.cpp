@@ -36,18 +36,6 @@ bool JoinTarget(const char* first, const char* second) {
     return AppendText(TargetPath, PathSize, first) && AppendText(TargetPath, PathSize, second);
 }
 
-// Sets TargetPath from the record's name. *uninstaller tells whether the name is the
-// uninstaller entry. False when the path does not fit.
-bool BuildTargetPath(const char* name, const char* directory, bool* uninstaller) {
-    char drive[3];
-    DriveOf(directory, drive);
-    *uninstaller = false;
-    if (name[0] == '\\') return JoinTarget(drive, name);
-    if (name[0] != '\0' && name[1] == ':') return JoinTarget(drive, name + 2);
-    *uninstaller = SameTextIgnoringCase(name, UninstallerEntryName);
-    return JoinTarget(directory, name);
-}
-
 // Whether the uninstaller at TargetPath belongs to this package: its data file (same name,
 // ".bin") is a catalogue whose ProgramName, bytes 4 to 263, is this package's. Changes
 // TargetPath's extension.
@@ -112,6 +100,16 @@ StatusCode ExpandRecord(const uint8_t* record, int32_t walk) {
 }
 
 } // namespace
+
+bool BuildTargetPath(const char* name, const char* directory, bool* uninstaller) {
+    char drive[3];
+    DriveOf(directory, drive);
+    *uninstaller = false;
+    if (name[0] == '\\') return JoinTarget(drive, name);
+    if (name[0] != '\0' && name[1] == ':') return JoinTarget(drive, name + 2);
+    *uninstaller = SameTextIgnoringCase(name, UninstallerEntryName);
+    return JoinTarget(directory, name);
+}
 
 StatusCode PlaceFile(const uint8_t* record, const char* directory) {
     const char* name = RecordName(record);

@@ -30,16 +30,33 @@ void AddDirectoryAndClose(char* command) {
     Add(command, ")]");
 }
 
+// The names the commands carry: the group (string 307) and the uninstaller's item (string 308
+// with the Title).
+struct GroupNames {
+    char group[256] = {};
+    char uninstallItem[512] = {};
+};
+
+void LoadGroupNames(GroupNames* names, const char* title) {
+    PlatformLoadString(StrGroupName, names->group, sizeof names->group);
+    FormatMessageText(names->uninstallItem, sizeof names->uninstallItem, StrUninstallItem, title);
+}
+
+void ClearCommands(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]) {
+    for (int i = 0; i < MaxProgramGroupCommands; ++i)
+        commands[i][0] = '\0';
+}
+
 } // namespace
 
 int BuildProgramGroupCommands(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]) {
     // The loader refuses a catalogue whose Title is not ended within its field.
     const char* title = Header.Title;
-    char group[256] = {}, uninstallItem[512] = {};
-    PlatformLoadString(StrGroupName, group, sizeof group);
-    FormatMessageText(uninstallItem, sizeof uninstallItem, StrUninstallItem, title);
-    for (int i = 0; i < MaxProgramGroupCommands; ++i)
-        commands[i][0] = '\0';
+    GroupNames names;
+    LoadGroupNames(&names, title);
+    const char* group = names.group;
+    const char* uninstallItem = names.uninstallItem;
+    ClearCommands(commands);
     Enclose(commands[0], "[CreateGroup(", group, ")]");
     Enclose(commands[1], "[ReplaceItem(", title, ")]");
     Enclose(commands[2], "[AddItem(\"", CatalogueProgramName(), "\",");
@@ -51,4 +68,16 @@ int BuildProgramGroupCommands(char commands[MaxProgramGroupCommands][ProgramGrou
     Add(commands[4], uninstallItem);
     AddDirectoryAndClose(commands[4]);
     return 5;
+}
+
+int BuildProgramItemRemovalCommands(
+    char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]) {
+    const char* title = Header.Title;
+    GroupNames names;
+    LoadGroupNames(&names, title);
+    ClearCommands(commands);
+    Enclose(commands[0], "[CreateGroup(", names.group, ")]");
+    Enclose(commands[1], "[DeleteItem(", title, ")]");
+    Enclose(commands[2], "[DeleteItem(", names.uninstallItem, ")]");
+    return 3;
 }
