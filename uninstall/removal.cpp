@@ -201,15 +201,19 @@ StatusCode RemoveOwnFile(const char* path) {
     return DeleteAsked(path, &gone);
 }
 
-bool RemoveOwnDirectory() {
+bool OwnDirectoryToRemove(char* directory) {
     char windows[PathSize] = {};
     PlatformWindowsDirectory(windows, PathSize);
     AppendBackslash(windows, PathSize);
     if (std::strlen(SetupDir) <= 3 || SameTextIgnoringCase(SetupDir, windows)) return false;
-    char directory[PathSize] = {};
     CopyText(directory, PathSize, SetupDir);
     StripBackslash(directory);
-    if (!PlatformRemoveDirectory(directory)) return false;
+    return true;
+}
+
+bool RemoveOwnDirectory() {
+    char directory[PathSize] = {};
+    if (!OwnDirectoryToRemove(directory) || !PlatformRemoveDirectory(directory)) return false;
     ++RemovalTally.directories;
     NoteRemoval(RemovedDirectory, directory);
     return true;

@@ -60,6 +60,10 @@ StatusCode RemoveInstalledFiles();
 // it. Returns 0 (also after Ignore), or 2 after Abort.
 StatusCode RemoveOwnFile(const char* path);
 
-// Removes SetupDir when the removal has left it empty, unless it is the Windows directory or
-// a drive root. True when it was removed (and noted).
+// The uninstaller's own directory as a directory text without its trailing backslash, into
+// directory (PathSize bytes): SetupDir, unless that is the Windows directory or a drive root,
+// which are never removed. False when it is one of those.
+bool OwnDirectoryToRemove(char* directory);
+// Removes SetupDir (OwnDirectoryToRemove) when the removal has left it empty. True when it
+// was removed (and noted).
 bool RemoveOwnDirectory();
