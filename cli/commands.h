@@ -19,6 +19,7 @@ struct PackOptions {
     DirectoryPackOptions dir; // with --dir; its diskSize applies when diskSize below is 0
     uint64_t diskSize = 0;    // --disk-size; 0: the manifest's, or dir's (a 1457664-byte floppy)
     bool best = false;        // the slower parse that gives smaller streams
+    std::string builtinUninstaller; // --builtin-uninstaller: the project's UNINSTAL.EXE, or ""
     std::string output;
 };
 int RunPack(const PackOptions& options);

@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
     packCommand->add_option("--setup-program", pack.dir.setupProgram, "With --dir: a setup program to copy onto disk 1");
     packCommand->add_option("--shared", pack.dir.shared, "With --dir: FILE or FILE=1.2.3.4, a shared file");
     packCommand->add_option("--not-installed", pack.dir.notInstalled, "With --dir: FILE is stored but not installed");
-    packCommand->add_option("--uninstaller", pack.dir.uninstaller, "With --dir: FILE is the uninstaller (uninstal.exe)");
+    packCommand->add_option("--uninstaller", pack.dir.uninstaller, "With --dir: FILE is the uninstaller (uninstal.exe); builtin: the project's own");
+    packCommand->add_option("--builtin-uninstaller", pack.builtinUninstaller, "The project's UNINSTAL.EXE, for uninstaller = \"builtin\" (default: UNINSTAL.EXE beside disksetup, or the win32 build of its build tree)");
     packCommand->add_option("--disk-size", pack.diskSize, "Bytes per disk (1457664)")->check(CLI::PositiveNumber);
     packCommand->add_flag("--best", pack.best, "Compress harder: smaller volumes, slower packing");
     packCommand->add_option("-o,--output", pack.output, "Output directory: disk1, disk2, ... below it")->required();
