@@ -113,14 +113,12 @@ void PrintSummary(StatusCode status) {
 } // namespace
 
 void NoteRemoval(RemovalEvent event, const char* subject) {
-    static const int32_t KeptTexts[] = {0, 0, 0, StrKeptShared, StrKeptDriver,
-                                        StrKeptUnsafeName, StrKeptUndeletable};
     std::string name = EscapeName(subject);
     switch (event) {
     case RemovedFile: std::printf("removed %s\n", name.c_str()); break;
     case RemovedDirectory: std::printf("removed directory %s\n", name.c_str()); break;
     case MissingFile: std::printf("not found %s\n", name.c_str()); break;
-    default: std::printf("kept %s\n", StatusText(KeptTexts[event], subject).c_str()); break;
+    default: std::printf("kept %s\n", StatusText(KeptReasonText(event), subject).c_str()); break;
     }
 }
 

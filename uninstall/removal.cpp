@@ -87,6 +87,14 @@ bool Below(const char* path, const char* directory) {
     return SameTextIgnoringCase(head, directory);
 }
 
+// Whether path is the running uninstaller or its data file, which the caller removes last.
+bool IsOwnFile(const char* path) {
+    char own[PathSize] = {};
+    PlatformProgramPath(own, PathSize);
+    if (SameTextIgnoringCase(path, own)) return true;
+    return ReplaceExtension(own, PathSize, ".bin") && SameTextIgnoringCase(path, own);
+}
+
 // Removes the directories of path, from its own upward, while each lies below SetupDir and
 // the removal of a file left it empty.
 void RemoveEmptiedDirectories(const char* path) {
@@ -152,9 +160,9 @@ StatusCode RemoveRecord(const uint8_t* record) {
         Keep(KeptUnsafeName, name);
         return StatusOk;
     }
-    if (uninstaller) return StatusOk; // the running uninstaller: its caller removes it last
     char path[PathSize] = {};
     CopyText(path, PathSize, TargetPath);
+    if (uninstaller || IsOwnFile(path)) return StatusOk;
     bool gone = false;
     StatusCode result = DeleteAsked(path, &gone);
     if (gone) RemoveEmptiedDirectories(path);
@@ -170,6 +178,16 @@ uint32_t CountInstalledRecords() {
 }
 
 } // namespace
+
+int32_t KeptReasonText(RemovalEvent event) {
+    switch (event) {
+    case KeptShared: return StrKeptShared;
+    case KeptDriver: return StrKeptDriver;
+    case KeptUnsafeName: return StrKeptUnsafeName;
+    case KeptUndeletable: return StrKeptUndeletable;
+    default: return 0;
+    }
+}
 
 bool ConfirmRemoval(PlatformWindow owner) {
     char text[512] = {};

@@ -33,6 +33,10 @@ struct RemovalCounts {
 };
 extern RemovalCounts RemovalTally;
 
+// The string id of the line that names a kept file with its reason ("%s (shared with other
+// applications)"), or 0 for an event that keeps nothing.
+int32_t KeptReasonText(RemovalEvent event);
+
 // Each program links its own version: the closing box of the uninstaller, the printed lines
 // of the disksetup command. subject is a full path, or a catalogue Name for a shared file,
 // the driver and a refused name.
@@ -45,8 +49,8 @@ bool ConfirmRemoval(PlatformWindow owner);
 // Deletes the file of every installed record, in catalogue order, through the transfer's
 // screen (progress, and a halt honoured before each record): each Name becomes its path as
 // placement makes it below SetupDir. Never touched: records never installed; shared files and
-// "dva.386" (kept); the uninstaller entry (the running uninstaller, removed last by its
-// caller); a Name that could reach beyond its place (kept): '.' or '..' components, empty
+// "dva.386" (kept); the uninstaller entry and any name that is the running uninstaller or its
+// data file (removed last by the caller); a Name that could reach beyond its place (kept): '.' or '..' components, empty
 // components, a UNC or drive-relative form, '/', wildcards or control characters, device
 // names (CON, NUL, COM1, ...), a path that does not fit. A file that is not there is noted
 // missing. A file that cannot be deleted asks "%s cannot be removed: ..." (Abort / Retry /

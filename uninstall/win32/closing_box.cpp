@@ -41,14 +41,8 @@ void AddParagraph(char* text, size_t size, int32_t id, const char* argument) {
 } // namespace
 
 void NoteRemoval(RemovalEvent event, const char* subject) {
-    int32_t reason = 0;
-    switch (event) {
-    case KeptShared: reason = StrKeptShared; break;
-    case KeptDriver: reason = StrKeptDriver; break;
-    case KeptUnsafeName: reason = StrKeptUnsafeName; break;
-    case KeptUndeletable: reason = StrKeptUndeletable; break;
-    default: return; // removed and missing files are counted, not listed
-    }
+    int32_t reason = KeptReasonText(event);
+    if (reason == 0) return; // removed and missing files are counted, not listed
     char line[512] = {};
     FormatMessageText(line, sizeof line, reason, subject);
     AddKeptLine(line);
