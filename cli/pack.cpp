@@ -29,7 +29,8 @@ std::string FindIgnoringCase(const fs::path& directory, const char* name) {
 // is shipped), else the shipped i686 build of the build tree this program was built in.
 std::string BuiltinUninstaller(const std::string& given) {
     if (!given.empty()) {
-        if (!fs::is_regular_file(given)) throw PackError("--builtin-uninstaller " + given + ": no such file");
+        if (!fs::is_regular_file(given))
+            throw PackError("--builtin-uninstaller " + given + ": no such file");
         return given;
     }
     std::error_code error;

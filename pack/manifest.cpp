@@ -77,7 +77,8 @@ ManifestFile ParseFileTable(const toml::table& table, const std::string& base, c
 void ParseTopLevel(const toml::table& top, const std::string& base, const Place& place,
                    PackManifest* manifest) {
     RefuseUnknownKeys(
-        top, {"program", "title", "kind", "setup", "disk_size", "setup_program", "uninstaller", "file"},
+        top,
+        {"program", "title", "kind", "setup", "disk_size", "setup_program", "uninstaller", "file"},
         place);
     manifest->program = RequiredString(top, "program", place);
     manifest->title = RequiredString(top, "title", place);

@@ -50,11 +50,11 @@ bool ConfirmRemoval(PlatformWindow owner);
 // screen (progress, and a halt honoured before each record): each Name becomes its path as
 // placement makes it below SetupDir. Never touched: records never installed; shared files and
 // "dva.386" (kept); the uninstaller entry and any name that is the running uninstaller or its
-// data file (removed last by the caller); a Name that could reach beyond its place (kept): '.' or '..' components, empty
-// components, a UNC or drive-relative form, '/', wildcards or control characters, device
-// names (CON, NUL, COM1, ...), a path that does not fit. A file that is not there is noted
-// missing. A file that cannot be deleted asks "%s cannot be removed: ..." (Abort / Retry /
-// Ignore, owner ProgressWindow). After each deletion the directories it leaves empty are
+// data file (removed last by the caller); a Name that could reach beyond its place (kept): '.' or
+// '..' components, empty components, a UNC or drive-relative form, '/', wildcards or control
+// characters, device names (CON, NUL, COM1, ...), a path that does not fit. A file that is not
+// there is noted missing. A file that cannot be deleted asks "%s cannot be removed: ..." (Abort /
+// Retry / Ignore, owner ProgressWindow). After each deletion the directories it leaves empty are
 // removed, upward to, not including, SetupDir.
 // Returns 0; 2 after Abort or a halt; 32 when the progress display cannot be created.
 StatusCode RemoveInstalledFiles();

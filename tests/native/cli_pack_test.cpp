@@ -110,7 +110,8 @@ TEST_F(CliPack, BuiltinUninstallerBecomesTheLastRecordUnlessOneIsNamedAlready) {
     WriteHostFile(root_ / "m.toml", "program = \"SPACE.EXE\"\ntitle = \"Space Game\"\n"
                                     "uninstaller = \"builtin\"\n[[file]]\n"
                                     "source = \"src/SPACE.EXE\"\nname = \"SPACE.EXE\"\n");
-    std::string builtin = " --builtin-uninstaller " + ShellQuote((root_ / "src/UNINST.EXE").string());
+    std::string builtin =
+        " --builtin-uninstaller " + ShellQuote((root_ / "src/UNINST.EXE").string());
     CommandResult r = RunDisksetup("pack " + ShellQuote((root_ / "m.toml").string()) + builtin +
                                    " -o " + ShellQuote((root_ / "out").string()));
     ASSERT_EQ(r.exitCode, 0) << r.err;

@@ -33,7 +33,8 @@ void UseScreenAsBackdrop() {
 bool RemoveSelfAtRestart(const char* self) {
     if (!MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return false;
     char directory[PathSize] = {};
-    if (OwnDirectoryToRemove(directory)) MoveFileExA(directory, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (OwnDirectoryToRemove(directory))
+        MoveFileExA(directory, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     return true;
 }
 
