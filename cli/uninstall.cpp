@@ -148,6 +148,5 @@ int RunUninstall(const UninstallOptions& options) {
     if (status == StatusOk) status = RemoveUninstaller(uninstaller);
     StopBoxAnswers();
     PrintSummary(status);
-    if (status == MsgWindowProblem) PrintError(StatusText(status, ""));
     return ReportTransferStop(status);
 }
