@@ -110,10 +110,13 @@ TEST_F(CliPack, BuiltinUninstallerBecomesTheLastRecordUnlessOneIsNamedAlready) {
     WriteHostFile(root_ / "m.toml", "program = \"SPACE.EXE\"\ntitle = \"Space Game\"\n"
                                     "uninstaller = \"builtin\"\n[[file]]\n"
                                     "source = \"src/SPACE.EXE\"\nname = \"SPACE.EXE\"\n");
-    std::string builtin =
-        " --builtin-uninstaller " + ShellQuote((root_ / "src/UNINST.EXE").string());
-    CommandResult r = RunDisksetup("pack " + ShellQuote((root_ / "m.toml").string()) + builtin +
-                                   " -o " + ShellQuote((root_ / "out").string()));
+    // Found beside the packer, in any letter case, when no file is given.
+    fs::create_directories(root_ / "bin");
+    fs::copy_file(DISKSETUP_CLI, root_ / "bin/disksetup");
+    fs::copy_file(root_ / "src/UNINST.EXE", root_ / "bin/Uninstal.Exe");
+    CommandResult r = RunCommand(ShellQuote((root_ / "bin/disksetup").string()) + " pack " +
+                                 ShellQuote((root_ / "m.toml").string()) + " -o " +
+                                 ShellQuote((root_ / "out").string()));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     r = Test(Disk("out", 1));
     EXPECT_EQ(r.out, "ok       SPACE.EXE (9000 bytes)\n"
@@ -122,8 +125,9 @@ TEST_F(CliPack, BuiltinUninstallerBecomesTheLastRecordUnlessOneIsNamedAlready) {
     WriteHostFile(root_ / "own.toml", Text(ReadHostFile(root_ / "m.toml")) +
                                           "[[file]]\nsource = \"src/UNINST.EXE\"\n"
                                           "name = \"UNINSTAL.EXE\"\n");
-    r = RunDisksetup("pack " + ShellQuote((root_ / "own.toml").string()) + builtin + " -o " +
-                     ShellQuote((root_ / "own").string()));
+    r = RunDisksetup("pack " + ShellQuote((root_ / "own.toml").string()) +
+                     " --builtin-uninstaller " + ShellQuote((root_ / "src/UNINST.EXE").string()) +
+                     " -o " + ShellQuote((root_ / "own").string()));
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(Contains(r.err, "is already the uninstaller; the built-in one cannot be added too"))
         << r.err;
