@@ -48,6 +48,7 @@ enum : int32_t {
     StrSelfAtRestart = 609,
     StrSelfKept = 610,
     StrRemovedCount = 611,
+    StrKeptLongPath = 612,
 };
 
 constexpr size_t PathSize = 260; // every path buffer: 259 characters and the terminator

@@ -156,8 +156,12 @@ StatusCode RemoveRecord(const uint8_t* record) {
         return StatusOk;
     }
     bool uninstaller = false;
-    if (!SafeName(name, SetupDir) || !BuildTargetPath(name, SetupDir, &uninstaller)) {
+    if (!SafeName(name, SetupDir)) {
         Keep(KeptUnsafeName, name);
+        return StatusOk;
+    }
+    if (!BuildTargetPath(name, SetupDir, &uninstaller)) {
+        Keep(KeptLongPath, name);
         return StatusOk;
     }
     char path[PathSize] = {};
@@ -185,6 +189,7 @@ int32_t KeptReasonText(RemovalEvent event) {
     case KeptDriver: return StrKeptDriver;
     case KeptUnsafeName: return StrKeptUnsafeName;
     case KeptUndeletable: return StrKeptUndeletable;
+    case KeptLongPath: return StrKeptLongPath;
     default: return 0;
     }
 }

@@ -19,6 +19,7 @@ enum RemovalEvent : int {
     KeptShared,       // a shared file, which other applications may use
     KeptDriver,       // "dva.386", the graphics driver other applications use
     KeptUnsafeName,   // a name that could lead outside the package's own places: refused
+    KeptLongPath,     // a name whose path would not fit 259 characters: refused
     KeptUndeletable,  // could not be deleted, and the user chose Ignore
 };
 
@@ -52,7 +53,7 @@ bool ConfirmRemoval(PlatformWindow owner);
 // "dva.386" (kept); the uninstaller entry and any name that is the running uninstaller or its
 // data file (removed last by the caller); a Name that could reach beyond its place (kept): '.' or
 // '..' components, empty components, a UNC or drive-relative form, '/', wildcards or control
-// characters, device names (CON, NUL, COM1, ...), a path that does not fit. A file that is not
+// characters, device names (CON, NUL, COM1, ...); and a path that would not fit (kept). A file that is not
 // there is noted missing. A file that cannot be deleted asks "%s cannot be removed: ..." (Abort /
 // Retry / Ignore, owner ProgressWindow). After each deletion the directories it leaves empty are
 // removed, upward to, not including, SetupDir.
