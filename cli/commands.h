@@ -20,6 +20,7 @@ struct PackOptions {
     uint64_t diskSize = 0;    // --disk-size; 0: the manifest's, or dir's (a 1457664-byte floppy)
     bool best = false;        // the slower parse that gives smaller streams
     uint32_t imageKb = 0;     // --image: write diskN.img floppy images of this size, not folders
+    std::string builtinUninstaller; // --builtin-uninstaller: the project's UNINSTAL.EXE, or ""
     std::string output;
 };
 int RunPack(const PackOptions& options);
@@ -61,3 +62,13 @@ struct InstallOptions {
     std::vector<std::string> disks;
 };
 int RunInstall(const InstallOptions& options);
+
+// disksetup uninstall: the uninstaller's removal without its windows, drive C: mapped as for
+// install. path: the installed uninstaller (or its data file), or a directory holding one.
+struct UninstallOptions {
+    std::string path;
+    std::string root;
+    std::string winePrefix;
+    bool yes = false;
+};
+int RunUninstall(const UninstallOptions& options);

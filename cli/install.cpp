@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "cli/install_answers.h"
 #include "cli/menu_entries.h"
+#include "cli/system_drive.h"
 
 #include "graphics/graphics_flags.h"
 #include "install/destination.h"
@@ -19,11 +20,7 @@
 #include "platform/posix/posix_platform.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -36,55 +33,8 @@ int32_t CountingWrite(const uint8_t* data, uint32_t count) {
     return put;
 }
 
-// The host directory of drive C:, from --root (created when missing) or a Wine prefix. ""
-// after printing why there is none.
-std::string SystemDrive(const InstallOptions& options) {
-    std::error_code error;
-    if (!options.root.empty()) {
-        fs::create_directories(options.root, error);
-        if (error)
-            PrintError("cannot create " + EscapeName(options.root.c_str()) + ": " +
-                       error.message());
-        return error ? "" : fs::absolute(options.root).string();
-    }
-    std::string prefix = options.winePrefix;
-    if (prefix.empty() && std::getenv("WINEPREFIX")) prefix = std::getenv("WINEPREFIX");
-    if (prefix.empty() && std::getenv("HOME")) prefix = std::string(std::getenv("HOME")) + "/.wine";
-    fs::path driveC = fs::path(prefix) / "drive_c";
-    if (prefix.empty() || !fs::is_directory(driveC / "windows", error)) {
-        PrintError("no Wine prefix at " + EscapeName(prefix.c_str()) + " (" +
-                   EscapeName(driveC.c_str()) +
-                   "/windows is missing); give --wine-prefix P or --root DIR");
-        return "";
-    }
-    return fs::absolute(driveC).string();
-}
-
-// The system directory where shared files go: where Wine keeps a 32-bit program's system
-// files in a prefix (syswow64 in a 64-bit prefix, system32 in a 32-bit one), else the
-// Windows 3.x and 9x place.
-void ChooseSystemDirectory(const std::string& driveC) {
-    std::error_code error;
-    if (fs::is_directory(fs::path(driveC) / "windows" / "syswow64", error)) {
-        PosixSetSystemDirectory("C:\\windows\\syswow64");
-    } else if (fs::is_directory(fs::path(driveC) / "windows" / "system32", error)) {
-        PosixSetSystemDirectory("C:\\windows\\system32");
-    } else {
-        PosixSetSystemDirectory("C:\\WINDOWS\\SYSTEM");
-    }
-}
-
-// Makes the Windows and system directories of a --root drive C: where they are missing; an
-// existing one is used in whatever letter case it has. False after printing why not.
-bool MakeWindowsDirectories() {
-    const char system[] = "C:\\WINDOWS\\SYSTEM\\";
-    CreateMissingDirectories(system, WalkFromRoot);
-    if (PlatformEnterDirectory(system)) return true;
-    PrintError(StatusText(MsgCannotCreate, system));
-    return false;
-}
-
-// InstallDir from --dest, or as the destination dialog proposes it.
+// InstallDir from --dest, or as the destination dialog proposes it: the Windows directory and
+// the program's name without extension, or the Windows directory itself for INSV packages.
 bool ChooseDestination(const std::string& dest) {
     char text[PathSize] = {};
     if (!dest.empty()) {
@@ -195,13 +145,8 @@ int RunInstall(const InstallOptions& options) {
     DiskFolders folders;
     int code = OpenPackageDisks(options.path, options.disks, &folders);
     if (code != ExitOk) return code;
-    std::string driveC = SystemDrive(options);
+    std::string driveC = MapSystemDrive(options.root, options.winePrefix, true);
     if (driveC.empty()) return ExitBadInput;
-    PosixMapDrive('C', driveC);
-    if (!options.root.empty() && !MakeWindowsDirectories()) return ExitFailed;
-    PosixSetWindowsDirectory(fs::is_directory(fs::path(driveC) / "windows") ? "C:\\windows"
-                                                                            : "C:\\WINDOWS");
-    ChooseSystemDirectory(driveC);
     ReadGraphicsFlags();
     ResetUninstallerName();
     if (!ChooseDestination(options.dest)) return ExitUsage;

@@ -40,7 +40,8 @@ int main(int argc, char** argv) {
     packCommand->add_option("--setup-program", pack.dir.setupProgram, "With --dir: a setup program to copy onto disk 1");
     packCommand->add_option("--shared", pack.dir.shared, "With --dir: FILE or FILE=1.2.3.4, a shared file");
     packCommand->add_option("--not-installed", pack.dir.notInstalled, "With --dir: FILE is stored but not installed");
-    packCommand->add_option("--uninstaller", pack.dir.uninstaller, "With --dir: FILE is the uninstaller (uninstal.exe)");
+    packCommand->add_option("--uninstaller", pack.dir.uninstaller, "With --dir: FILE is the uninstaller (uninstal.exe); builtin: the project's own");
+    packCommand->add_option("--builtin-uninstaller", pack.builtinUninstaller, "The project's UNINSTAL.EXE, for uninstaller = \"builtin\" (default: UNINSTAL.EXE beside disksetup, or the win32 build of its build tree)");
     packCommand->add_option("--disk-size", pack.diskSize, "Bytes per disk (1457664)")->check(CLI::PositiveNumber);
     packCommand->add_flag("--best", pack.best, "Compress harder: smaller volumes, slower packing");
     packCommand->add_option("--image", pack.imageKb, "Write disk1.img, disk2.img, ...: FAT12 floppy images of SIZE KB (720, 1200, 1440 or 2880), disks as large as the images hold unless the disk size is less")->check(CLI::IsMember({720, 1200, 1440, 2880}));
@@ -84,6 +85,13 @@ int main(int argc, char** argv) {
     installCommand->add_flag("--no-menu", install.noMenu, "With a Wine prefix: write no entries for the desktop's application menu");
     installCommand->add_option("--disk", install.disks, "N=PATH: disk N's directory or image, when it is not found beside disk 1");
 
+    UninstallOptions uninstall;
+    CLI::App* uninstallCommand = app.add_subcommand("uninstall", "Remove an installed package as its uninstaller would, without windows");
+    uninstallCommand->add_option("WINPATH", uninstall.path, "The installed uninstaller (C:\\GAMES\\SPACE\\uninstal.exe), or its directory when it holds only one")->required();
+    uninstallCommand->add_option("--root", uninstall.root, "Host directory that is drive C:");
+    uninstallCommand->add_option("--wine-prefix", uninstall.winePrefix, "Wine prefix whose drive_c is drive C: (default $WINEPREFIX or ~/.wine)");
+    uninstallCommand->add_flag("-y,--yes", uninstall.yes, "Answer without asking: Yes to the removal, Ignore files that cannot be removed. Without it, questions go to the terminal; with no terminal they are answered No or Abort and the command fails with exit code 3");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -95,6 +103,7 @@ int main(int argc, char** argv) {
     if (testCommand->parsed()) return RunTest(test);
     if (extractCommand->parsed()) return RunExtract(extract);
     if (installCommand->parsed()) return RunInstall(install);
+    if (uninstallCommand->parsed()) return RunUninstall(uninstall);
     if (compressCommand->parsed()) return RunCompress(compress);
     if (expandCommand->parsed()) return RunExpand(expand);
     return ExitUsage;

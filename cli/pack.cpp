@@ -9,6 +9,8 @@
 #include "pack/pack_error.h"
 #include "pack/package_writer.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -16,6 +18,36 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// The file in directory named name in any letter case, or "".
+std::string FindIgnoringCase(const fs::path& directory, const char* name) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(directory, error))
+        if (strcasecmp(entry.path().filename().c_str(), name) == 0 && entry.is_regular_file())
+            return entry.path().string();
+    return "";
+}
+
+// The project's uninstaller: the file given, else UNINSTAL.EXE beside this program (where it
+// is shipped), else the shipped i686 build of the build tree this program was built in.
+std::string BuiltinUninstaller(const std::string& given) {
+    if (!given.empty()) {
+        if (!fs::is_regular_file(given))
+            throw PackError("--builtin-uninstaller " + given + ": no such file");
+        return given;
+    }
+    std::error_code error;
+    fs::path self = fs::read_symlink("/proc/self/exe", error).parent_path();
+    std::vector<fs::path> tried = {self, self / ".." / ".." / "win32"};
+    std::string names;
+    for (const fs::path& directory : tried) {
+        std::string found = FindIgnoringCase(directory, "UNINSTAL.EXE");
+        if (!found.empty()) return found;
+        names += " " + (directory.lexically_normal() / "UNINSTAL.EXE").string();
+    }
+    throw PackError("the built-in uninstaller is not found; tried" + names +
+                    "; build the win32 preset or give --builtin-uninstaller FILE");
+}
 
 PackManifest ManifestOf(const PackOptions& options) {
     PackManifest manifest;
@@ -34,6 +66,8 @@ PackManifest ManifestOf(const PackOptions& options) {
         bool given = options.diskSize != 0 || manifest.diskSizeGiven;
         manifest.diskSize = given ? std::min(manifest.diskSize, fits) : fits;
     }
+    if (manifest.builtinUninstaller)
+        AddBuiltinUninstaller(&manifest, BuiltinUninstaller(options.builtinUninstaller));
     return manifest;
 }
 

@@ -80,7 +80,7 @@ int32_t PumpTransferMessages() {
     if (HaltRequested && DialogResult == 0) {
         DialogResult = 2;
         if (OnTerminal) std::fprintf(stderr, "\n");
-        PrintError("halted at your request; the installation is incomplete");
+        PrintError("halted at your request; the work is incomplete");
     }
     return DialogResult;
 }

@@ -42,24 +42,6 @@ bool JoinTarget(const char* first, const char* second) {
     return AppendText(TargetPath, PathSize, first) && AppendText(TargetPath, PathSize, second);
 }
 
-// Sets TargetPath from the record's name: a name beginning with a backslash or a drive letter
-// lies below the directory's root (its drive, or its UNC share). *uninstaller tells whether
-// the name is the uninstaller entry. False when the path does not fit.
-bool BuildTargetPath(const char* name, const char* directory, bool* uninstaller) {
-    char root[PathSize];
-    RootOf(directory, root);
-    *uninstaller = false;
-    if (name[0] == '\\') return JoinTarget(root, name);
-    if (name[0] != '\0' && name[1] == ':') {
-        // The name's drive becomes the directory's, and the name is taken from its root even
-        // without a backslash after the colon: never relative to a current directory.
-        if (name[2] == '\\') return JoinTarget(root, name + 2);
-        return AppendText(root, PathSize, "\\") && JoinTarget(root, name + 2);
-    }
-    *uninstaller = SameTextIgnoringCase(name, UninstallerEntryName);
-    return JoinTarget(directory, name);
-}
-
 // Whether the uninstaller at TargetPath belongs to this package: its data file (same name,
 // ".bin") is a catalogue whose ProgramName, bytes 4 to 263, is this package's. Changes
 // TargetPath's extension.
@@ -142,6 +124,21 @@ StatusCode ExpandRecord(const uint8_t* record, int32_t walk) {
 }
 
 } // namespace
+
+bool BuildTargetPath(const char* name, const char* directory, bool* uninstaller) {
+    char root[PathSize];
+    RootOf(directory, root);
+    *uninstaller = false;
+    if (name[0] == '\\') return JoinTarget(root, name);
+    if (name[0] != '\0' && name[1] == ':') {
+        // The name's drive becomes the directory's, and the name is taken from its root even
+        // without a backslash after the colon: never relative to a current directory.
+        if (name[2] == '\\') return JoinTarget(root, name + 2);
+        return AppendText(root, PathSize, "\\") && JoinTarget(root, name + 2);
+    }
+    *uninstaller = SameTextIgnoringCase(name, UninstallerEntryName);
+    return JoinTarget(directory, name);
+}
 
 StatusCode PlaceFile(const uint8_t* record, const char* directory) {
     const char* name = RecordName(record);

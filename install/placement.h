@@ -10,6 +10,14 @@
 // INSV package).
 extern char UninstallerName[PathSize];
 
+// Sets TargetPath from a catalogue Name and a directory (ending in a backslash) as placement
+// does: a name with a leading backslash keeps only the directory's drive, one with a drive
+// letter has that letter replaced by the directory's drive, any other lies below directory.
+// *uninstaller tells whether the name is the uninstaller entry ("uninstal.exe" in any case,
+// directly in directory), whose file name the uninstaller naming chooses instead. False, with
+// TargetPath unusable, when the path does not fit.
+bool BuildTargetPath(const char* name, const char* directory, bool* uninstaller);
+
 // Places record (inside the loaded catalogue) below directory (ending in a backslash):
 // works out TargetPath from the record's Name (a leading backslash or a drive letter keeps
 // only the directory's drive), names the uninstaller, creates the file with its missing

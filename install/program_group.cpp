@@ -36,19 +36,43 @@ bool ItemAndDirectory(char* command, const char* item) {
            Add(command, ")]");
 }
 
+// The names the commands carry: the group (string 307) and the uninstaller's item (string 308
+// with the Title).
+struct GroupNames {
+    char group[256] = {};
+    char uninstallItem[512] = {};
+};
+
+void LoadGroupNames(GroupNames* names, const char* title) {
+    PlatformLoadString(StrGroupName, names->group, sizeof names->group);
+    FormatMessageText(names->uninstallItem, sizeof names->uninstallItem, StrUninstallItem, title);
+}
+
+void ClearCommands(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]) {
+    for (int i = 0; i < MaxProgramGroupCommands; ++i)
+        commands[i][0] = '\0';
+}
+
+// Empties the first count commands that could not be built whole (a name the program manager
+// cannot carry, or a command too long), so that none is sent garbled. Returns count.
+int KeepBuilt(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize], const bool* built,
+              int count) {
+    for (int i = 0; i < count; ++i)
+        if (!built[i]) commands[i][0] = '\0';
+    return count;
+}
+
 } // namespace
 
 int BuildProgramGroupCommands(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]) {
     // The loader refuses a catalogue whose Title is not ended within its field.
     const char* title = Header.Title;
     const char* program = CatalogueProgramName();
-    char group[256] = {}, uninstallItem[512] = {};
-    PlatformLoadString(StrGroupName, group, sizeof group);
-    FormatMessageText(uninstallItem, sizeof uninstallItem, StrUninstallItem, title);
-    for (int i = 0; i < MaxProgramGroupCommands; ++i)
-        commands[i][0] = '\0';
+    GroupNames names;
+    LoadGroupNames(&names, title);
+    ClearCommands(commands);
     bool built[MaxProgramGroupCommands] = {};
-    built[0] = OneArgument(commands[0], "CreateGroup", group);
+    built[0] = OneArgument(commands[0], "CreateGroup", names.group);
     built[1] = OneArgument(commands[1], "ReplaceItem", title);
     // The program's command line is always quoted.
     built[2] = ProgmanCanCarry(program) && Add(commands[2], "[AddItem(\"") &&
@@ -56,12 +80,23 @@ int BuildProgramGroupCommands(char commands[MaxProgramGroupCommands][ProgramGrou
                ItemAndDirectory(commands[2], title);
     int count = 3;
     if (UninstallerName[0] != '\0') {
-        built[3] = OneArgument(commands[3], "ReplaceItem", uninstallItem);
+        built[3] = OneArgument(commands[3], "ReplaceItem", names.uninstallItem);
         built[4] = Add(commands[4], "[AddItem(") && Argument(commands[4], UninstallerName) &&
-                   Add(commands[4], ",") && ItemAndDirectory(commands[4], uninstallItem);
+                   Add(commands[4], ",") && ItemAndDirectory(commands[4], names.uninstallItem);
         count = 5;
     }
-    for (int i = 0; i < count; ++i)
-        if (!built[i]) commands[i][0] = '\0';
-    return count;
+    return KeepBuilt(commands, built, count);
+}
+
+int BuildProgramItemRemovalCommands(
+    char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]) {
+    const char* title = Header.Title;
+    GroupNames names;
+    LoadGroupNames(&names, title);
+    ClearCommands(commands);
+    bool built[MaxProgramGroupCommands] = {};
+    built[0] = OneArgument(commands[0], "CreateGroup", names.group);
+    built[1] = OneArgument(commands[1], "DeleteItem", title);
+    built[2] = OneArgument(commands[2], "DeleteItem", names.uninstallItem);
+    return KeepBuilt(commands, built, 3);
 }

@@ -1,4 +1,5 @@
-// The program-manager commands that make the application's program group and items.
+// The program-manager commands that make the application's program group and items, and
+// remove the items again.
 #pragma once
 
 #include <cstddef>
@@ -14,3 +15,10 @@ constexpr int MaxProgramGroupCommands = 5;
 // double quote) is left empty and is not to be sent, so no item gets a garbled name.
 // Returns the number of commands: 5, or 3 without an uninstaller.
 int BuildProgramGroupCommands(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]);
+
+// Builds the commands that remove the application's two items: the group is made the active
+// one (string 307; an existing group is kept as it is, with its other items), then the program
+// item (Title) and the uninstaller item (string 308 with Title) are deleted. The names are
+// inserted as in BuildProgramGroupCommands. Returns the number of commands written: 3.
+int BuildProgramItemRemovalCommands(
+    char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]);

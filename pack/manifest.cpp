@@ -5,6 +5,8 @@
 
 #include <toml++/toml.h>
 
+#include <strings.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -75,7 +77,9 @@ ManifestFile ParseFileTable(const toml::table& table, const std::string& base, c
 void ParseTopLevel(const toml::table& top, const std::string& base, const Place& place,
                    PackManifest* manifest) {
     RefuseUnknownKeys(
-        top, {"program", "title", "kind", "setup", "disk_size", "setup_program", "file"}, place);
+        top,
+        {"program", "title", "kind", "setup", "disk_size", "setup_program", "uninstaller", "file"},
+        place);
     manifest->program = RequiredString(top, "program", place);
     manifest->title = RequiredString(top, "title", place);
     std::string kind = Optional<std::string>(top, "kind", place, "a string").value_or("ordinary");
@@ -93,6 +97,13 @@ void ParseTopLevel(const toml::table& top, const std::string& base, const Place&
     }
     if (auto program = Optional<std::string>(top, "setup_program", place, "a string"))
         manifest->setupProgram = HostPath(base, *program);
+    if (auto uninstaller = Optional<std::string>(top, "uninstaller", place, "a string")) {
+        if (*uninstaller != BuiltinUninstallerWord)
+            throw PackError(place.Of("uninstaller") + " is \"" + *uninstaller +
+                            "\"; it can only be \"builtin\" (an own uninstaller is a [[file]] "
+                            "named \"uninstal.exe\")");
+        manifest->builtinUninstaller = true;
+    }
 }
 
 } // namespace
@@ -202,8 +213,19 @@ PackManifest ManifestFromDirectory(const DirectoryPackOptions& options) {
     }
     for (const std::string& path : options.notInstalled)
         FindListed(manifest.files, paths, path, "--not-installed")->install = false;
-    if (!options.uninstaller.empty())
+    if (options.uninstaller == BuiltinUninstallerWord)
+        manifest.builtinUninstaller = true;
+    else if (!options.uninstaller.empty())
         FindListed(manifest.files, paths, options.uninstaller, "--uninstaller")->name =
             "uninstal.exe";
     return manifest;
+}
+
+void AddBuiltinUninstaller(PackManifest* manifest, const std::string& exe) {
+    for (size_t i = 0; i < manifest->files.size(); ++i)
+        if (strcasecmp(manifest->files[i].name.c_str(), "uninstal.exe") == 0)
+            throw PackError("file " + std::to_string(i + 1) + " (" + manifest->files[i].source +
+                            ") is already the uninstaller; the built-in one cannot be added too");
+    manifest->files.push_back({exe, "uninstal.exe", false, true, std::nullopt});
+    manifest->builtinUninstaller = false;
 }

@@ -10,6 +10,8 @@
 //   setup = "SETUP"             # setup program's name without extension; catalogue SETUP.bin
 //   disk_size = 1457664         # bytes per disk, counting catalogue and setup program on disk 1
 //   setup_program = "SETUP.EXE" # optional: copied onto disk 1 as <setup> + its extension
+//   uninstaller = "builtin"     # optional: the project's own UNINSTAL.EXE becomes the last
+//                               # record, as "uninstal.exe" (no [[file]] may be named so)
 //
 //   [[file]]                    # one table per record, in installation order
 //   source = "bin/SPACE.EXE"    # host path, relative to the manifest's directory
@@ -55,6 +57,7 @@ struct PackManifest {
     std::string setupProgram; // host path of a setup program to copy, or ""
     std::vector<ManifestFile> files;
     bool best = false; // compress with the slower, smaller parse (pack --best)
+    bool builtinUninstaller = false; // the project's uninstaller is to be added (AddBuiltinUninstaller)
 };
 
 // How a directory becomes a package (disksetup pack --dir).
@@ -69,8 +72,18 @@ struct DirectoryPackOptions {
     // Relative paths (with '/') inside directory; "NAME=1.2.3.4" gives the version.
     std::vector<std::string> shared;
     std::vector<std::string> notInstalled;
-    std::string uninstaller; // stored under the name "uninstal.exe"
+    std::string uninstaller; // stored under the name "uninstal.exe"; "builtin": the project's
 };
+
+// The word that asks for the project's own uninstaller (uninstaller = "builtin",
+// --uninstaller builtin).
+constexpr char BuiltinUninstallerWord[] = "builtin";
+
+// Adds the project's uninstaller, the file at host path exe, as the last record under the name
+// "uninstal.exe", and clears builtinUninstaller. Throws PackError when a record already is the
+// uninstaller entry.
+
+void AddBuiltinUninstaller(PackManifest* manifest, const std::string& exe);
 
 // Reads a manifest file. Relative source paths are taken from the manifest's directory.
 // Throws PackError naming the file, the key and, for syntax errors, the line.

@@ -57,6 +57,19 @@ bool PlatformEnterDirectory(const char* path);
 // Creates one directory (CreateDirectoryA, no security attributes).
 bool PlatformMakeDirectory(const char* path);
 
+// ---- removal ----------------------------------------------------------------------------
+// What PlatformDeleteFile did.
+enum : int {
+    DeleteDone = 0,     // the file is gone
+    DeleteNotFound = 1, // there was no such file (nor its directory)
+    DeleteRefused = 2,  // it is there but cannot be deleted: read-only, in use, or no file
+};
+// Deletes one file (DeleteFileA); never a directory.
+int PlatformDeleteFile(const char* path);
+// Removes an empty directory (RemoveDirectoryA). False when it is not empty, missing, the
+// current directory of the process, or cannot be removed.
+bool PlatformRemoveDirectory(const char* path);
+
 // ---- system facts ----------------------------------------------------------------------
 // Free space of the disk holding root (GetDiskFreeSpaceA). False when it cannot be learned.
 bool PlatformDiskFreeSpace(const char* root, uint32_t* sectorsPerCluster, uint32_t* bytesPerSector,

@@ -36,6 +36,20 @@ enum : int32_t {
     StrGroupName = 307,
     StrUninstallItem = 308,
     StrSetupCaption = 309,
+    // The uninstaller's texts.
+    MsgConfirmRemoval = 600,
+    MsgCannotRemove = 601,
+    StrRemoved = 602,
+    StrRemovalStopped = 603,
+    StrKeptHeading = 604,
+    StrKeptShared = 605,
+    StrKeptDriver = 606,
+    StrKeptUndeletable = 607,
+    StrKeptUnsafeName = 608,
+    StrSelfAtRestart = 609,
+    StrSelfKept = 610,
+    StrRemovedCount = 611,
+    StrKeptLongPath = 612,
 };
 
 constexpr size_t PathSize = 260; // every path buffer: 259 characters and the terminator

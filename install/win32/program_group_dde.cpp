@@ -32,20 +32,31 @@ bool SendProgmanCommand(DWORD instance, const char* command) {
     return result != nullptr;
 }
 
-} // namespace
-
-void CreateProgramGroup() {
+// Sends count commands, each in a conversation of its own. raiseBackdrop: the program manager
+// comes forward on creating the group and adding the program's item (commands 1 and 3); the
+// backdrop takes the front again after each.
+void SendProgmanCommands(const char (*commands)[ProgramGroupCommandSize], int count,
+                         bool raiseBackdrop) {
     DWORD instance = 0;
     if (DdeInitializeA(&instance, DdeClientCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR)
         return;
-    static char commands[MaxProgramGroupCommands][ProgramGroupCommandSize];
-    int count = BuildProgramGroupCommands(commands);
     for (int i = 0; i < count; ++i) {
         if (commands[i][0] == '\0') continue; // its names cannot be carried
         SendProgmanCommand(instance, commands[i]);
-        // The program manager comes forward on creating the group and adding the program's
-        // item; the backdrop takes the front again.
-        if (i == 0 || i == 2) SetActiveWindow(BackdropWindow);
+        if (raiseBackdrop && (i == 0 || i == 2)) SetActiveWindow(BackdropWindow);
     }
     DdeUninitialize(instance);
+}
+
+// The command texts, 5000 bytes kept off the stack.
+char Commands[MaxProgramGroupCommands][ProgramGroupCommandSize];
+
+} // namespace
+
+void CreateProgramGroup() {
+    SendProgmanCommands(Commands, BuildProgramGroupCommands(Commands), true);
+}
+
+void RemoveProgramItems() {
+    SendProgmanCommands(Commands, BuildProgramItemRemovalCommands(Commands), false);
 }

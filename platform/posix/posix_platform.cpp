@@ -216,6 +216,25 @@ bool PlatformMakeDirectory(const char* path) {
     return !host.empty() && mkdir(host.c_str(), 0755) == 0;
 }
 
+int PlatformDeleteFile(const char* path) {
+    std::string host = PosixHostPath(path);
+    struct stat st;
+    if (host.empty() || lstat(host.c_str(), &st) != 0) return DeleteNotFound;
+    // As on Windows: a directory is no file, and a file without write permission stands for
+    // one with the read-only attribute, which DeleteFileA refuses too.
+    if (S_ISDIR(st.st_mode)) return DeleteRefused;
+    if (S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return DeleteRefused;
+    return unlink(host.c_str()) == 0 ? DeleteDone : DeleteRefused;
+}
+
+bool PlatformRemoveDirectory(const char* path) {
+    std::string host = PosixHostPath(path);
+    struct stat st;
+    if (host.empty() || lstat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    return rmdir(host.c_str()) == 0;
+}
+
 bool PlatformDiskFreeSpace(const char* root, uint32_t* sectorsPerCluster, uint32_t* bytesPerSector,
                            uint32_t* freeClusters) {
     std::string host = PosixHostPath(root);

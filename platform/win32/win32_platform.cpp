@@ -68,6 +68,15 @@ bool PlatformDeleteFile(const char* path) { return DeleteFileA(path) != 0; }
 bool PlatformEnterDirectory(const char* path) { return SetCurrentDirectoryA(path) != 0; }
 bool PlatformMakeDirectory(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
 
+int PlatformDeleteFile(const char* path) {
+    if (DeleteFileA(path)) return DeleteDone;
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? DeleteNotFound
+                                                                          : DeleteRefused;
+}
+
+bool PlatformRemoveDirectory(const char* path) { return RemoveDirectoryA(path) != 0; }
+
 bool PlatformDiskFreeSpace(const char* root, uint32_t* sectorsPerCluster, uint32_t* bytesPerSector,
                            uint32_t* freeClusters) {
     DWORD spc = 0, bps = 0, free = 0, total = 0;

@@ -106,6 +106,33 @@ install = false
                      "5 files: 5 intact, 0 damaged\n");
 }
 
+TEST_F(CliPack, BuiltinUninstallerBecomesTheLastRecordUnlessOneIsNamedAlready) {
+    WriteHostFile(root_ / "m.toml", "program = \"SPACE.EXE\"\ntitle = \"Space Game\"\n"
+                                    "uninstaller = \"builtin\"\n[[file]]\n"
+                                    "source = \"src/SPACE.EXE\"\nname = \"SPACE.EXE\"\n");
+    // Found beside the packer, in any letter case, when no file is given.
+    fs::create_directories(root_ / "bin");
+    fs::copy_file(DISKSETUP_CLI, root_ / "bin/disksetup");
+    fs::copy_file(root_ / "src/UNINST.EXE", root_ / "bin/Uninstal.Exe");
+    CommandResult r = RunCommand(ShellQuote((root_ / "bin/disksetup").string()) + " pack " +
+                                 ShellQuote((root_ / "m.toml").string()) + " -o " +
+                                 ShellQuote((root_ / "out").string()));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = Test(Disk("out", 1));
+    EXPECT_EQ(r.out, "ok       SPACE.EXE (9000 bytes)\n"
+                     "ok       uninstal.exe (3000 bytes)\n"
+                     "2 files: 2 intact, 0 damaged\n");
+    WriteHostFile(root_ / "own.toml", Text(ReadHostFile(root_ / "m.toml")) +
+                                          "[[file]]\nsource = \"src/UNINST.EXE\"\n"
+                                          "name = \"UNINSTAL.EXE\"\n");
+    r = RunDisksetup("pack " + ShellQuote((root_ / "own.toml").string()) +
+                     " --builtin-uninstaller " + ShellQuote((root_ / "src/UNINST.EXE").string()) +
+                     " -o " + ShellQuote((root_ / "own").string()));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(Contains(r.err, "is already the uninstaller; the built-in one cannot be added too"))
+        << r.err;
+}
+
 TEST_F(CliPack, MultiDiskPackageTestsIntactAndPacksTheSameTwice) {
     ASSERT_EQ(PackDir("one", 4000).exitCode, 0);
     ASSERT_EQ(PackDir("two", 4000).exitCode, 0);

@@ -17,6 +17,15 @@ CliFixture::CliFixture() {
     setenv("XDG_DATA_HOME", Host("data-home").c_str(), 1);
 }
 
+std::map<std::string, std::string> TreeBelow(const fs::path& root) {
+    std::map<std::string, std::string> tree;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        std::string relative = fs::relative(entry.path(), root).string();
+        tree[relative] = entry.is_directory() ? "/" : Text(ReadHostFile(entry.path()));
+    }
+    return tree;
+}
+
 fs::path CliFixture::Host(const std::string& relative) const {
     return fs::path(Sandbox::Host(box_.Root())) / relative;
 }

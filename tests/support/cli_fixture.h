@@ -9,11 +9,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 
 // Every regular file below root, as relative paths.
 std::set<std::string> FilesBelow(const std::filesystem::path& root);
+// Everything below root, as relative paths: a file maps to its bytes, a directory to "/".
+std::map<std::string, std::string> TreeBelow(const std::filesystem::path& root);
 
 class CliFixture : public ::testing::Test {
   protected:

@@ -1,6 +1,7 @@
-// The demo package's uninstaller: reads its data file (the package's catalogue, under its own
-// name with ".bin") and says which application it belongs to. Removing files is not part of
-// the demo.
+// An author's own uninstaller, as a package may still bring one instead of the kit's: reads its
+// data file (the package's catalogue, under its own name with ".bin") and says which
+// application it belongs to, and removes nothing. The end-to-end tests' "lander" package ships
+// it; the demo ships the kit's UNINSTAL.EXE.
 #include "package/catalogue.h"
 
 #include <windows.h>

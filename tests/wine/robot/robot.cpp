@@ -3,6 +3,9 @@
 // and writes a transcript of everything it saw. Exit code 0 when every step passed.
 //
 //   robot SCENARIO SETUP-EXE ARTIFACT-DIR   run a scenario (all paths as Windows paths)
+//
+// A scenario may go on with another program once SETUP.EXE has ended (run PATH), such as the
+// uninstaller it installed.
 //   robot --probe                           exit 0 at once (can this prefix run us?)
 //
 // Screenshots are taken by the host: the robot writes ARTIFACT-DIR\shot.request holding
@@ -40,6 +43,7 @@ struct Robot {
     std::map<int, DialogTemplate> templates;
     PROCESS_INFORMATION first = {};
     PROCESS_INFORMATION second = {};
+    HANDLE heldFile = INVALID_HANDLE_VALUE; // hold-file: open without sharing until release-file
     DWORD timeoutMs = 10000;
 
     DWORD startTick = GetTickCount();
@@ -161,6 +165,42 @@ PROCESS_INFORMATION StartSetup() {
                         nullptr, directory.c_str(), &startup, &process))
         Fail("cannot start " + R.setupPath + ": error " + std::to_string(GetLastError()));
     return process;
+}
+
+// run PATH: once the program started before has ended, starts PATH (an installed uninstaller,
+// say) in its own directory as the program that the following steps watch, with its dialog
+// templates.
+void RunProgram(const Step& step) {
+    Need(step, 1);
+    if (Running(R.first)) Fail("the program started before still runs");
+    R.setupPath = step.words[1];
+    R.templates = ReadDialogTemplates(R.setupPath);
+    R.first = StartSetup();
+}
+
+// hold-file PATH: opens PATH without sharing it, as a running program holds its file open, so
+// that nobody else can open or delete it until release-file.
+void HoldFile(const Step& step) {
+    Need(step, 1);
+    if (R.heldFile != INVALID_HANDLE_VALUE) Fail("a file is held already");
+    R.heldFile = CreateFileA(step.words[1].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (R.heldFile == INVALID_HANDLE_VALUE)
+        Fail("cannot open " + step.words[1] + ": error " + std::to_string(GetLastError()));
+}
+
+void ReleaseFile() {
+    if (R.heldFile != INVALID_HANDLE_VALUE) CloseHandle(R.heldFile);
+    R.heldFile = INVALID_HANDLE_VALUE;
+}
+
+// expect-window CAPTION: a visible top-level dialog of the program has this caption (whether a
+// box covers it or not).
+void ExpectWindow(const Step& step) {
+    Need(step, 1);
+    DWORD id = FirstId();
+    WaitFor([&] { return ShowsTopLevelDialog(id, step.words[1]); },
+            [&] { return "a window " + Quote(step.words[1]); });
 }
 
 DWORD WaitForExit(const PROCESS_INFORMATION& process, const std::string& name) {
@@ -611,6 +651,16 @@ void RunStep(const Step& step) {
         R.first = StartSetup();
     else if (command == "start-second")
         R.second = StartSetup();
+    else if (command == "run")
+        RunProgram(step);
+    else if (command == "hold-file")
+        HoldFile(step);
+    else if (command == "release-file")
+        ReleaseFile();
+    else if (command == "expect-window")
+        ExpectWindow(step);
+    else if (command == "move-box-away")
+        MoveBoxAway();
     else if (command == "expect-dialog")
         ExpectDialog(step);
     else if (command == "expect-caption")

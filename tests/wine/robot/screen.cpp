@@ -225,6 +225,14 @@ bool FindActiveDialog(DWORD processId, Dialog& dialog) {
     return false;
 }
 
+bool ShowsTopLevelDialog(DWORD processId, const std::string& caption) {
+    for (HWND window : ProcessWindows(processId))
+        if (ClassName(window) == DialogClass && IsWindowVisible(window) &&
+            WindowText(window) == caption)
+            return true;
+    return false;
+}
+
 bool MatchesTemplate(const Dialog& dialog, const DialogTemplate& dialogTemplate) {
     if (dialog.caption != dialogTemplate.caption) return false;
     if (dialog.controls.size() != dialogTemplate.ids.size()) return false;

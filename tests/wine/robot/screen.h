@@ -48,6 +48,9 @@ int CountBackdrops();
 // The dialog a user would act on: a visible, enabled top-level dialog of the process (message
 // box, modal dialog), else a visible dialog child of the backdrop. False when there is none.
 bool FindActiveDialog(DWORD processId, Dialog& dialog);
+// Whether the process shows a top-level dialog with this caption, enabled or not (a box may
+// cover it).
+bool ShowsTopLevelDialog(DWORD processId, const std::string& caption);
 // The text of a window of another process (WM_GETTEXT works for edit controls too).
 std::string WindowText(HWND window);
 

@@ -1,0 +1,152 @@
+// disksetup uninstall: the uninstaller's removal without its windows. Drive C: is a host
+// directory or a Wine prefix's drive_c; the installed uninstaller's data file says what to
+// remove; the program-manager commands are printed instead of sent.
+#include "cli/cli.h"
+#include "cli/commands.h"
+#include "cli/install_answers.h"
+#include "cli/system_drive.h"
+
+#include "install/program_group.h"
+#include "package/catalogue.h"
+#include "package/paths.h"
+#include "platform/posix/posix_platform.h"
+#include "uninstall/removal.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool HasExtension(const fs::path& p, const char* extension) {
+    return strcasecmp(p.extension().c_str(), extension) == 0;
+}
+
+// The uninstallers in host directory dir: each NAME.exe that has its data file NAME.bin
+// beside it (any letter case), by file name.
+std::vector<std::string> UninstallersIn(const fs::path& dir) {
+    std::vector<fs::path> files;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(dir, error))
+        if (entry.is_regular_file()) files.push_back(entry.path());
+    std::vector<std::string> found;
+    for (const fs::path& exe : files) {
+        if (!HasExtension(exe, ".exe")) continue;
+        for (const fs::path& data : files)
+            if (HasExtension(data, ".bin") &&
+                strcasecmp(data.stem().c_str(), exe.stem().c_str()) == 0)
+                found.push_back(exe.filename().string());
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// The uninstaller's Windows path for WINPATH: the uninstaller itself (or its data file), or a
+// directory that holds exactly one uninstaller. "" after printing why there is none; *code
+// is then the exit code.
+std::string UninstallerPath(const std::string& winPath, int* code) {
+    *code = ExitBadInput;
+    if (winPath.size() < 3 || winPath[1] != ':' || winPath[2] != '\\' ||
+        winPath.size() >= PathSize - 1) {
+        PrintError(EscapeName(winPath.c_str()) +
+                   " is not a full Windows path (such as C:\\GAMES\\SPACE\\uninstal.exe) of at "
+                   "most 258 characters");
+        *code = ExitUsage;
+        return "";
+    }
+    std::string host = PosixHostPath(winPath.c_str());
+    std::error_code error;
+    if (host.empty() || !fs::is_directory(host, error)) {
+        fs::path given(winPath);
+        if (!HasExtension(given, ".bin")) return winPath;
+        return winPath.substr(0, winPath.size() - 4) + ".exe";
+    }
+    std::vector<std::string> found = UninstallersIn(host);
+    std::string dir = winPath.back() == '\\' ? winPath : winPath + "\\";
+    if (found.size() == 1) return dir + found[0];
+    if (found.empty()) {
+        PrintError("no uninstaller in " + EscapeName(winPath.c_str()) +
+                   " (NAME.exe with its data file NAME.bin)");
+        return "";
+    }
+    std::string names;
+    for (const std::string& name : found)
+        names += " " + EscapeName(name.c_str());
+    PrintError("more than one uninstaller in " + EscapeName(winPath.c_str()) + ":" + names +
+               "; name the one to run");
+    *code = ExitUsage;
+    return "";
+}
+
+// Prints the commands that remove the program items, as the uninstaller would send them.
+void PrintProgramItemRemoval() {
+    char commands[MaxProgramGroupCommands][ProgramGroupCommandSize];
+    int count = BuildProgramItemRemovalCommands(commands);
+    std::printf("program manager commands (not sent):\n");
+    for (int i = 0; i < count; ++i)
+        std::printf("  %s\n", EscapeName(commands[i]).c_str());
+}
+
+// The uninstaller and its data file, then its directory when that is left empty.
+StatusCode RemoveUninstaller(const std::string& uninstaller) {
+    char data[PathSize] = {};
+    CopyText(data, PathSize, uninstaller.c_str());
+    ReplaceExtension(data, PathSize, ".bin");
+    StatusCode status = RemoveOwnFile(data);
+    if (status == StatusOk) status = RemoveOwnFile(uninstaller.c_str());
+    if (status == StatusOk) RemoveOwnDirectory();
+    return status;
+}
+
+void PrintSummary(StatusCode status) {
+    const RemovalCounts& t = RemovalTally;
+    std::printf("%u file%s removed, %u director%s, %u kept, %u not found%s\n", t.removed,
+                t.removed == 1 ? "" : "s", t.directories, t.directories == 1 ? "y" : "ies", t.kept,
+                t.missing, status == StatusOk ? "" : " (incomplete)");
+}
+
+} // namespace
+
+void NoteRemoval(RemovalEvent event, const char* subject) {
+    std::string name = EscapeName(subject);
+    switch (event) {
+    case RemovedFile: std::printf("removed %s\n", name.c_str()); break;
+    case RemovedDirectory: std::printf("removed directory %s\n", name.c_str()); break;
+    case MissingFile: std::printf("not found %s\n", name.c_str()); break;
+    default: std::printf("kept %s\n", StatusText(KeptReasonText(event), subject).c_str()); break;
+    }
+}
+
+int RunUninstall(const UninstallOptions& options) {
+    if (!options.root.empty() && !options.winePrefix.empty()) {
+        PrintError("--root and --wine-prefix exclude each other");
+        return ExitUsage;
+    }
+    if (MapSystemDrive(options.root, options.winePrefix, false).empty()) return ExitBadInput;
+    int code = ExitOk;
+    std::string uninstaller = UninstallerPath(options.path, &code);
+    if (uninstaller.empty()) return code;
+    PlatformOverrideProgramPath(uninstaller.c_str());
+    StatusCode status = LoadCatalogue();
+    if (status != StatusOk) {
+        PrintError(StatusText(status, ErrorSubject));
+        return status == MsgNoMemory ? ExitFailed : ExitBadInput;
+    }
+    StartBoxAnswers(DiskFolders{}, options.yes);
+    if (!ConfirmRemoval(nullptr)) {
+        StopBoxAnswers();
+        std::printf("nothing removed\n");
+        return ReportTransferStop(StatusCancelled);
+    }
+    status = RemoveInstalledFiles();
+    if (status == StatusOk && !InsvPackage) PrintProgramItemRemoval();
+    if (status == StatusOk) status = RemoveUninstaller(uninstaller);
+    StopBoxAnswers();
+    PrintSummary(status);
+    return ReportTransferStop(status);
+}
