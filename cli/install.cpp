@@ -21,6 +21,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+
+namespace fs = std::filesystem;
 
 namespace {
 

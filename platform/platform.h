@@ -47,8 +47,6 @@ PlatformFile PlatformCreateNew(const char* path);
 // the move has reached the disk (MoveFileExA with MOVEFILE_REPLACE_EXISTING and
 // MOVEFILE_WRITE_THROUGH). On failure both files are left as they were.
 bool PlatformReplaceFile(const char* from, const char* to);
-// Deletes a file (DeleteFileA).
-bool PlatformDeleteFile(const char* path);
 
 // ---- directories ----------------------------------------------------------------------
 // Makes the directory the process's current directory (SetCurrentDirectoryA). This is also

@@ -131,13 +131,6 @@ bool PlatformReplaceFile(const char* from, const char* to) {
     return true;
 }
 
-bool PlatformDeleteFile(const char* path) {
-    std::string host = PosixHostPath(path);
-    if (host.empty() || unlink(host.c_str()) != 0) return false;
-    FinishedWith(host);
-    return true;
-}
-
 void PosixRemoveUnfinishedFile() {
     if (UnfinishedFile[0] != '\0') unlink(UnfinishedFile);
     UnfinishedFile[0] = '\0';
@@ -225,7 +218,9 @@ int PlatformDeleteFile(const char* path) {
     if (S_ISDIR(st.st_mode)) return DeleteRefused;
     if (S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         return DeleteRefused;
-    return unlink(host.c_str()) == 0 ? DeleteDone : DeleteRefused;
+    if (unlink(host.c_str()) != 0) return DeleteRefused;
+    FinishedWith(host);
+    return DeleteDone;
 }
 
 bool PlatformRemoveDirectory(const char* path) {

@@ -63,8 +63,6 @@ bool PlatformReplaceFile(const char* from, const char* to) {
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-bool PlatformDeleteFile(const char* path) { return DeleteFileA(path) != 0; }
-
 bool PlatformEnterDirectory(const char* path) { return SetCurrentDirectoryA(path) != 0; }
 bool PlatformMakeDirectory(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
 
