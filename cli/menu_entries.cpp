@@ -108,6 +108,19 @@ std::string ProgramIcon(const std::string& program) {
     return std::string(png.begin(), png.end());
 }
 
+// The folder of group's icons below dataHome.
+fs::path IconFolder(const std::string& dataHome, const std::string& group) {
+    return fs::path(dataHome) / "icons" / "disksetup" / SafeFileName(group);
+}
+
+// The value of key in an entry's text, "" when it has none.
+std::string EntryKey(const std::string& entry, const std::string& key) {
+    size_t at = entry.find("\n" + key + "=");
+    if (at == std::string::npos) return "";
+    at += key.size() + 2;
+    return entry.substr(at, entry.find('\n', at) - at);
+}
+
 } // namespace
 
 std::string ProgramGroupName() {
@@ -116,18 +129,22 @@ std::string ProgramGroupName() {
     return group;
 }
 
-std::vector<MenuItem> InstalledProgramItems() {
+std::vector<MenuItem> ProgramItems(const std::string& installDir, const std::string& uninstallerName) {
     if (InsvPackage) return {};
-    std::string directory = InstallDir;
+    std::string directory = installDir;
     while (directory.size() > 3 && directory.back() == '\\') directory.pop_back();
     std::vector<MenuItem> items;
     items.push_back({Header.Title, directory + "\\" + CatalogueProgramName(), directory});
-    if (UninstallerName[0] != '\0') {
+    if (!uninstallerName.empty()) {
         char name[512] = {};
         FormatMessageText(name, sizeof name, StrUninstallItem, Header.Title);
-        items.push_back({name, directory + "\\" + UninstallerName, directory});
+        items.push_back({name, directory + "\\" + uninstallerName, directory});
     }
     return items;
+}
+
+std::vector<MenuItem> InstalledProgramItems() {
+    return ProgramItems(InstallDir, UninstallerName);
 }
 
 std::string DataHome() {
@@ -175,7 +192,7 @@ std::vector<fs::path> WriteMenuEntries(const std::vector<MenuItem>& items, const
                                        const std::string& dataHome, const std::string& prefix) {
     std::vector<fs::path> written;
     fs::path folder = MenuFolder(dataHome, group);
-    fs::path icons = fs::path(dataHome) / "icons" / "disksetup" / SafeFileName(group);
+    fs::path icons = IconFolder(dataHome, group);
     std::error_code error;
     fs::create_directories(folder, error);
     if (error) {
@@ -201,4 +218,27 @@ std::vector<fs::path> WriteMenuEntries(const std::vector<MenuItem>& items, const
         }
     }
     return written;
+}
+
+std::vector<fs::path> RemoveMenuEntries(const std::vector<MenuItem>& items, const std::string& group,
+                                        const std::string& dataHome, const std::string& prefix) {
+    std::vector<fs::path> removed;
+    fs::path folder = MenuFolder(dataHome, group), icons = IconFolder(dataHome, group);
+    for (const MenuItem& item : items) {
+        std::string stem = SafeFileName(item.name);
+        fs::path entry = folder / (stem + ".desktop");
+        std::ifstream in(entry, std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), {});
+        std::string ours = DesktopEntryText(item, prefix, "", "");
+        if (text.empty() || EntryKey(text, "Exec") != EntryKey(ours, "Exec")) continue;
+        std::error_code error;
+        if (!fs::remove(entry, error)) continue;
+        removed.push_back(entry);
+        fs::path icon = icons / (stem + ".png");
+        if (EntryKey(text, "Icon") == icon.string()) fs::remove(icon, error);
+    }
+    std::error_code error;
+    for (const fs::path& empty : {folder, icons})
+        if (fs::is_empty(empty, error)) fs::remove(empty, error);
+    return removed;
 }

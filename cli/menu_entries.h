@@ -18,6 +18,9 @@ struct MenuItem {
 // was placed. No items for an INSV package.
 std::string ProgramGroupName();
 std::vector<MenuItem> InstalledProgramItems();
+// The same items for the package installed in directory (a Windows path) whose uninstaller
+// there is named uninstallerName ("" for none).
+std::vector<MenuItem> ProgramItems(const std::string& directory, const std::string& uninstallerName);
 
 // $XDG_DATA_HOME, else $HOME/.local/share; "" when neither is set.
 std::string DataHome();
@@ -41,3 +44,12 @@ std::vector<std::filesystem::path> WriteMenuEntries(const std::vector<MenuItem>&
                                                     const std::string& group,
                                                     const std::string& dataHome,
                                                     const std::string& prefix);
+
+// Removes the entries of items that WriteMenuEntries wrote for the same prefix (an entry at
+// the item's place whose Exec line starts another program or prefix is not ours and stays),
+// their icons, and the group's folders when that leaves them empty. Returns the entries
+// removed.
+std::vector<std::filesystem::path> RemoveMenuEntries(const std::vector<MenuItem>& items,
+                                                     const std::string& group,
+                                                     const std::string& dataHome,
+                                                     const std::string& prefix);

@@ -4,6 +4,7 @@
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/install_answers.h"
+#include "cli/menu_entries.h"
 #include "cli/system_drive.h"
 
 #include "install/program_group.h"
@@ -89,7 +90,20 @@ void PrintProgramItemRemoval() {
     int count = BuildProgramItemRemovalCommands(commands);
     std::printf("program manager commands (not sent):\n");
     for (int i = 0; i < count; ++i)
-        std::printf("  %s\n", EscapeName(commands[i]).c_str());
+        if (commands[i][0] != '\0') std::printf("  %s\n", EscapeName(commands[i]).c_str());
+}
+
+// For a Wine prefix (driveC its drive_c): the desktop's menu entries that the installation of
+// this package wrote for the uninstaller's directory, and only those.
+void RemoveMenu(const std::string& driveC, const std::string& uninstaller) {
+    std::string dataHome = DataHome();
+    if (dataHome.empty()) return;
+    size_t slash = uninstaller.find_last_of('\\');
+    std::vector<MenuItem> items =
+        ProgramItems(uninstaller.substr(0, slash), uninstaller.substr(slash + 1));
+    std::string prefix = fs::path(driveC).parent_path().string();
+    for (const fs::path& entry : RemoveMenuEntries(items, ProgramGroupName(), dataHome, prefix))
+        std::printf("removed menu entry %s\n", EscapeName(entry.c_str()).c_str());
 }
 
 // The uninstaller and its data file, then its directory when that is left empty.
@@ -127,7 +141,8 @@ int RunUninstall(const UninstallOptions& options) {
         PrintError("--root and --wine-prefix exclude each other");
         return ExitUsage;
     }
-    if (MapSystemDrive(options.root, options.winePrefix, false).empty()) return ExitBadInput;
+    std::string driveC = MapSystemDrive(options.root, options.winePrefix, false);
+    if (driveC.empty()) return ExitBadInput;
     int code = ExitOk;
     std::string uninstaller = UninstallerPath(options.path, &code);
     if (uninstaller.empty()) return code;
@@ -145,6 +160,7 @@ int RunUninstall(const UninstallOptions& options) {
     }
     status = RemoveInstalledFiles();
     if (status == StatusOk && !InsvPackage) PrintProgramItemRemoval();
+    if (status == StatusOk && !InsvPackage && options.root.empty()) RemoveMenu(driveC, uninstaller);
     if (status == StatusOk) status = RemoveUninstaller(uninstaller);
     StopBoxAnswers();
     PrintSummary(status);

@@ -146,6 +146,22 @@ TEST_F(CliMenu, HostileTitlesStayInsideTheMenuFolder) {
     EXPECT_TRUE(fs::exists(Folder() / "a_b__c_d.desktop"));
 }
 
+TEST_F(CliMenu, UninstallRemovesTheEntriesItsInstallationWroteAndNoOthers) {
+    Install("Space Game");
+    std::string foreign = "[Desktop Entry]\nType=Application\nName=Other\nExec=other\n";
+    // An entry at an item's place that starts something else is not ours.
+    WriteHostFile(Folder() / "Uninstall Space Game.desktop", foreign);
+    WriteHostFile(Folder() / "Notes.desktop", foreign);
+    CommandResult r = Run("uninstall --wine-prefix " + Quoted("a prefix") +
+                          " 'C:\\windows\\SPACE\\uninstal.exe' --yes");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("removed menu entry "), std::string::npos) << r.out;
+    std::set<std::string> left;
+    for (const auto& file : fs::recursive_directory_iterator(Host("data-home")))
+        if (file.is_regular_file()) left.insert(file.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"Uninstall Space Game.desktop", "Notes.desktop"}));
+}
+
 // Started under another name (a link, a path), the command still calls itself disksetup and
 // shows how each subcommand is used.
 TEST_F(CliMenu, HelpAndVersionNameTheCommandAndGiveExamples) {
