@@ -1,7 +1,8 @@
-// Whole-install speed: packs the corpus into packages of about 1, 20 and 100 MB with
-// `disksetup pack --dir`, installs each with `disksetup install --yes`, and reports the
-// install's throughput beside the decoder's own on the same bytes, and its peak resident
-// memory.
+// The disksetup command as a whole. Install speed: packs the corpus into packages of about 1,
+// 20 and 100 MB with `disksetup pack --dir`, installs each with `disksetup install --yes`, and
+// reports the install's throughput beside the decoder's own on the same bytes, and its peak
+// resident memory. Encoder memory: `disksetup compress` over a 1 MB and a 1 GB input (sparse
+// files of zero bytes, which cost no disk space), its peak resident memory and speed.
 #include "lzhuf/encoder.h"
 
 #include "bench/bench_corpus.h"
@@ -126,6 +127,32 @@ void MeasurePackage(const std::vector<Part>& parts, const Package& package, cons
     fs::remove_all(work);
 }
 
+// A sparse file of size zero bytes.
+void MakeSparseFile(const fs::path& path, uintmax_t size) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc).close();
+    fs::resize_file(path, size);
+}
+
+void MeasureCompressMemory(const fs::path& work) {
+    fs::create_directories(work);
+    struct Input {
+        const char* name;
+        uintmax_t size;
+    };
+    for (Input input : {Input{"1 MB", uintmax_t{1} << 20}, Input{"1 GB", uintmax_t{1} << 30}}) {
+        fs::path file = work / "zeros", stream = work / "zeros.lzh";
+        MakeSparseFile(file, input.size);
+        Outcome run = RunProgram({DISKSETUP_CLI, "compress", file.string(), stream.string()}, work / "peak.txt");
+        if (!run.ok) {
+            std::printf("compress %s: FAILED\n", input.name);
+            continue;
+        }
+        std::printf("compress %s: encode MB/s: %.1f\n", input.name, MegabytesPerSecond(input.size, run.seconds));
+        std::printf("compress %s: peak resident KB: %ld\n", input.name, run.peakKilobytes);
+    }
+    fs::remove_all(work);
+}
+
 } // namespace
 
 int main() {
@@ -133,7 +160,8 @@ int main() {
     parts.erase(std::remove_if(parts.begin(), parts.end(), [](const Part& p) { return p.bytes.empty(); }), parts.end());
     double decode = DecoderMegabytesPerSecond(parts);
     std::printf("install: decode MB/s (ours, in memory, same corpus): %.1f\n", decode);
-    fs::path base = fs::temp_directory_path() / ("ds-install-bench-" + std::to_string(getpid()));
+    fs::path base = fs::path(BENCH_WORK_DIR) / ("ds-command-bench-" + std::to_string(getpid()));
+    MeasureCompressMemory(base / "compress");
     for (const Package& package : Packages) MeasurePackage(parts, package, base / package.name, decode);
     fs::remove_all(base);
     return 0;

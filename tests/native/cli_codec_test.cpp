@@ -67,6 +67,12 @@ TEST_F(CliCodec, MissingInputAndUnwritableOutput) {
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_EQ(missing.err, "disksetup: " + Host("none.lzh") + " is missing!\n");
     EXPECT_EQ(Codec("compress", Host("none"), Host("out")).exitCode, 2);
+    // The stream's size comes from the input's; a directory has none, and no stream is left.
+    box_.MakeDirectory(box_.Path("dir"));
+    CommandResult directory = Codec("compress", Host("dir"), Host("dir.lzh"));
+    EXPECT_EQ(directory.exitCode, 2);
+    EXPECT_NE(directory.err.find("its size cannot be taken"), std::string::npos) << directory.err;
+    EXPECT_FALSE(box_.Exists(box_.Path("dir.lzh")));
 
     WriteHost("in.lzh", EncodeStoredStream(TextBytes(100000, 2).data(), 100000));
     CommandResult full = Codec("expand", Host("in.lzh"), "/dev/full");
