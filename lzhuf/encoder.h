@@ -64,7 +64,7 @@ private:
 enum class EncodeEffort { Default, Best };
 
 // Encodes the size bytes that input delivers as a whole stored stream into output, holding
-// no more than a fixed few hundred KB whatever the size. The result depends only on the
+// under a megabyte of its own whatever the size. The result depends only on the
 // input bytes and the effort. Returns the stream's length in bytes. Throws std::length_error,
 // naming the size, when size exceeds MaxEncodableSize (before anything is read or written),
 // and std::runtime_error naming both numbers when the input ends short of size or holds more.
