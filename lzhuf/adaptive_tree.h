@@ -57,12 +57,14 @@ inline size_t LastBelow(size_t lo, uint16_t k) {
     }
 }
 
-// Counts one more occurrence of symbol s (0 to 313), rebuilding first when the root has
-// reached MaxFrequency, and moves nodes up so the frequencies stay in order. Inline, as it
-// runs once per symbol in both directions of the codec.
-__attribute__((always_inline)) inline void UpdateTree(int s) {
-    if (FreqTable[RootNode] == MaxFrequency) RebuildTree();
-    size_t n = static_cast<uint16_t>(ParentTable[s + NodeCount]);
+// Counts one more occurrence of symbol s (0 to 313), whose leaf is node n, rebuilding first
+// when the root has reached MaxFrequency, and moves nodes up so the frequencies stay in order.
+// Inline, as it runs once per symbol in both directions of the codec.
+__attribute__((always_inline)) inline void UpdateTreeAt(size_t n, int s) {
+    if (FreqTable[RootNode] == MaxFrequency) {
+        RebuildTree();
+        n = static_cast<uint16_t>(ParentTable[s + NodeCount]);
+    }
     do {
         uint16_t k = static_cast<uint16_t>(FreqTable[n] + 1);
         FreqTable[n] = k;
@@ -74,4 +76,8 @@ __attribute__((always_inline)) inline void UpdateTree(int s) {
         }
         n = static_cast<uint16_t>(ParentTable[n]);
     } while (n != 0);
+}
+
+__attribute__((always_inline)) inline void UpdateTree(int s) {
+    UpdateTreeAt(static_cast<uint16_t>(ParentTable[s + NodeCount]), s);
 }
