@@ -6,6 +6,19 @@
 uint16_t FreqTable[NodeCount + SentinelCount];
 int16_t ChildTable[NodeCount];
 int16_t ParentTable[NodeCount + SymbolCount];
+uint16_t PrefixTable[1u << PrefixBits];
+
+void FillPrefixes(size_t q, unsigned code, unsigned depth) {
+    size_t child = static_cast<uint16_t>(ChildTable[q]);
+    if (depth == PrefixBits || child >= NodeCount) {
+        unsigned spread = PrefixBits - depth;
+        uint16_t entry = static_cast<uint16_t>(q | depth << PrefixDepthShift);
+        for (unsigned v = code << spread; v < (code + 1) << spread; ++v) PrefixTable[v] = entry;
+        return;
+    }
+    FillPrefixes(child, code << 1, depth + 1);
+    FillPrefixes(child + 1, code << 1 | 1, depth + 1);
+}
 
 void InitTree() {
     for (int i = 0; i < SymbolCount; ++i) {
@@ -20,6 +33,7 @@ void InitTree() {
     }
     for (int i = NodeCount; i < NodeCount + SentinelCount; ++i) FreqTable[i] = 0xFFFF;
     ParentTable[RootNode] = 0;
+    FillPrefixes(RootNode, 0, 0);
 }
 
 namespace {
@@ -68,4 +82,5 @@ void RebuildTree() {
     CollectLeaves();
     BuildInternalNodes();
     LinkParents();
+    FillPrefixes(RootNode, 0, 0);
 }

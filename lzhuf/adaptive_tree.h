@@ -23,6 +23,29 @@ extern int16_t ChildTable[NodeCount];
 // that holds symbol s.
 extern int16_t ParentTable[NodeCount + SymbolCount];
 
+// The first eight levels of the tree at once, for the decoder's walk: entry v (the next eight
+// bits of a code) holds, in its low 10 bits, the node those bits lead to from the root, either
+// a leaf reached within them or the node at depth 8, and above them the depth of that node
+// (the bits it took). A node's place, and so its code, stays while nodes are exchanged; only
+// the contents of the two exchanged nodes change, so only the entries whose bits pass through
+// them are refilled, and none when they lie at depth 8 or deeper.
+constexpr unsigned PrefixBits = 8;
+constexpr unsigned PrefixDepthShift = 10;
+extern uint16_t PrefixTable[1u << PrefixBits];
+
+// Refills the entries below node q, whose code is code (depth bits long).
+void FillPrefixes(size_t q, unsigned code, unsigned depth);
+
+// Refills the entries that pass through node q after its contents changed.
+inline void RefreshPrefixes(size_t q) {
+    unsigned code = 0, depth = 0;
+    for (size_t k = q; k != RootNode; k = static_cast<uint16_t>(ParentTable[k])) {
+        code |= static_cast<unsigned>(k & 1) << depth;
+        if (++depth >= PrefixBits) return;
+    }
+    FillPrefixes(q, code, depth);
+}
+
 // Every symbol with frequency 1, paired bottom-up into a balanced start tree.
 void InitTree();
 // Halves every leaf's frequency (rounding up) and rebuilds the internal nodes from them.
@@ -41,6 +64,8 @@ inline void SwapNodes(size_t n, size_t l, uint16_t k) {
     ParentTable[j] = static_cast<int16_t>(n);
     if (j < NodeCount) ParentTable[j + 1] = static_cast<int16_t>(n);
     ChildTable[n] = static_cast<int16_t>(j);
+    RefreshPrefixes(n);
+    RefreshPrefixes(l);
 }
 
 // The highest node at or above lo whose frequency is below k, given that lo's is: the end of

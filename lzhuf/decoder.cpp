@@ -80,11 +80,18 @@ inline int TakeBits(uint64_t& buffer, uint32_t& count, unsigned bits) {
     return value;
 }
 
-// The walk from the root to a leaf, one bit per level (a code may be longer than 16 bits).
-// With 16 bits or more held, eight levels go without a look at the input. The leaf's node
-// goes to *leaf, which saves the update a lookup.
+// The walk from the root to a leaf (a code may be longer than 16 bits): the first eight levels
+// in one look at PrefixTable, then one bit per level, with 16 bits or more held eight levels
+// without a look at the input. The leaf's node goes to *leaf, which saves the update a lookup.
 __attribute__((always_inline)) inline int WalkToLeaf(uint64_t& buffer, uint32_t& count, size_t* leaf) {
-    size_t n = static_cast<uint16_t>(ChildTable[RootNode]);
+    if (count <= 8 && !Refill(buffer, count)) return -2;
+    unsigned entry = PrefixTable[buffer >> (64 - PrefixBits)];
+    unsigned depth = entry >> PrefixDepthShift;
+    *leaf = entry & ((1u << PrefixDepthShift) - 1);
+    size_t n = static_cast<uint16_t>(ChildTable[*leaf]);
+    buffer <<= depth;
+    count -= depth;
+    if (n >= NodeCount) return static_cast<int>(n);
     for (;;) {
         if (count <= 8 && !Refill(buffer, count)) return -2;
         if (count < 16) {
