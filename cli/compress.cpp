@@ -155,9 +155,10 @@ int RunCompress(const CodecOptions& options) {
     }
     std::fclose(in);
     if (code != ExitOk) {
-        // A stream cut short is of no use to anyone.
+        // A stream cut short is of no use to anyone; a device or pipe named as the output
+        // stays, of course.
         out.Close();
-        std::remove(options.output.c_str());
+        if (std::filesystem::is_regular_file(options.output, error)) std::filesystem::remove(options.output, error);
     }
     return code;
 }

@@ -78,6 +78,11 @@ TEST_F(CliCodec, MissingInputAndUnwritableOutput) {
     CommandResult full = Codec("expand", Host("in.lzh"), "/dev/full");
     EXPECT_EQ(full.exitCode, 3);
     EXPECT_NE(full.err.find("/dev/full: write error!"), std::string::npos) << full.err;
+    // A stream that cannot be written whole is a write error; a device as output stays.
+    CommandResult fullCompress = Codec("compress", Host("in.lzh"), "/dev/full");
+    EXPECT_EQ(fullCompress.exitCode, 3);
+    EXPECT_NE(fullCompress.err.find("/dev/full: write error!"), std::string::npos) << fullCompress.err;
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
     CommandResult noDir = Codec("compress", Host("in.lzh"), Host("no/such/dir/out"));
     EXPECT_EQ(noDir.exitCode, 3);
     EXPECT_NE(noDir.err.find("write error!"), std::string::npos) << noDir.err;
