@@ -32,18 +32,31 @@ extern int16_t ParentTable[NodeCount + SymbolCount];
 constexpr unsigned PrefixBits = 8;
 constexpr unsigned PrefixDepthShift = 10;
 extern uint16_t PrefixTable[1u << PrefixBits];
+// The depth and code of each node that lies above depth 8; PrefixBits or more for the others.
+// Kept with PrefixTable, so that an exchange deep in the tree costs a look at two entries.
+extern uint8_t PrefixDepth[NodeCount];
+extern uint8_t PrefixCode[NodeCount];
 
-// Refills the entries below node q, whose code is code (depth bits long).
+// Refills the entries below node q, whose code is code (depth bits long), and records the
+// depths of the nodes above depth 8 below it.
 void FillPrefixes(size_t q, unsigned code, unsigned depth);
+// Records that the nodes at and below q, which a subtree brought there, lie at depth 8 or
+// deeper; stops at nodes already known to.
+void ForgetPrefixDepths(size_t q);
 
-// Refills the entries that pass through node q after its contents changed.
+// After node q's contents changed: refills the entries that pass through it, or, for a node at
+// depth 8 or deeper, records that what it now holds lies deep too.
 inline void RefreshPrefixes(size_t q) {
-    unsigned code = 0, depth = 0;
-    for (size_t k = q; k != RootNode; k = static_cast<uint16_t>(ParentTable[k])) {
-        code |= static_cast<unsigned>(k & 1) << depth;
-        if (++depth >= PrefixBits) return;
+    unsigned depth = PrefixDepth[q];
+    if (depth < PrefixBits) {
+        FillPrefixes(q, PrefixCode[q], depth);
+        return;
     }
-    FillPrefixes(q, code, depth);
+    size_t child = static_cast<uint16_t>(ChildTable[q]);
+    if (child < NodeCount && PrefixDepth[child] < PrefixBits) {
+        ForgetPrefixDepths(child);
+        ForgetPrefixDepths(child + 1);
+    }
 }
 
 // Every symbol with frequency 1, paired bottom-up into a balanced start tree.
