@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-uint16_t FreqTable[NodeCount + SentinelCount];
+uint16_t FreqTable[DummyNode + 2];
 int16_t ChildTable[NodeCount];
-int16_t ParentTable[NodeCount + SymbolCount];
+int16_t ParentTable[DummyNode + 1];
 uint16_t PrefixTable[1u << PrefixBits];
 uint8_t PrefixDepth[NodeCount];
 uint8_t PrefixCode[NodeCount];
@@ -59,8 +59,9 @@ void InitTree() {
         ChildTable[j] = static_cast<int16_t>(i);
         ParentTable[i] = ParentTable[i + 1] = static_cast<int16_t>(j);
     }
-    for (int i = NodeCount; i < NodeCount + SentinelCount; ++i) FreqTable[i] = 0xFFFF;
-    ParentTable[RootNode] = 0;
+    for (size_t i = NodeCount; i < DummyNode + 2; ++i) FreqTable[i] = 0xFFFF;
+    ParentTable[RootNode] = static_cast<int16_t>(DummyNode);
+    ParentTable[DummyNode] = static_cast<int16_t>(DummyNode);
     FillAllPrefixes();
 }
 

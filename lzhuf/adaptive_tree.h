@@ -11,17 +11,20 @@
 #include <cstddef>
 #include <cstdint>
 
-// Frequency of each node 0 to 626, non-decreasing with the index; entries 627 on are 0xFFFF
-// sentinels that stop the upward scan of UpdateTree (eight of them, as it looks at eight
-// entries at a time).
-constexpr int SentinelCount = 8;
-extern uint16_t FreqTable[NodeCount + SentinelCount];
+// The root's parent: a node of its own, past the symbols' entries of ParentTable, that is its
+// own parent and whose frequency never causes an exchange. The update climbs a few levels
+// between looks at whether it has passed the root; the levels it climbs past it count here.
+constexpr size_t DummyNode = NodeCount + SymbolCount; // 941
+// Frequency of each node 0 to 626, non-decreasing with the index; the entries after them are
+// 0xFFFF sentinels that stop the upward scan of UpdateTree (which looks at eight entries at a
+// time), except DummyNode's own.
+extern uint16_t FreqTable[DummyNode + 2];
 // For an internal node the index of its first child (the second is the next index); for a
 // leaf, NodeCount + its symbol.
 extern int16_t ChildTable[NodeCount];
-// Entries 0 to 626: the parent of each node (the root's entry is 0). Entry 627 + s: the node
-// that holds symbol s.
-extern int16_t ParentTable[NodeCount + SymbolCount];
+// Entries 0 to 626: the parent of each node (the root's is DummyNode). Entry 627 + s: the node
+// that holds symbol s. Entry DummyNode: DummyNode.
+extern int16_t ParentTable[DummyNode + 1];
 
 // The first eight levels of the tree at once, for the decoder's walk: entry v (the next eight
 // bits of a code) holds, in its low 10 bits, the node those bits lead to from the root, either
@@ -97,23 +100,28 @@ inline size_t LastBelow(size_t lo, uint16_t k) {
 
 // Counts one more occurrence of symbol s (0 to 313), whose leaf is node n, rebuilding first
 // when the root has reached MaxFrequency, and moves nodes up so the frequencies stay in order.
-// Inline, as it runs once per symbol in both directions of the codec.
+// Inline, as it runs once per symbol in both directions of the codec. It climbs three levels
+// between looks at whether it has passed the root: the look whose answer varies with the
+// code's length comes a third as often, which costs less than the levels climbed in vain.
 __attribute__((always_inline)) inline void UpdateTreeAt(size_t n, int s) {
     if (FreqTable[RootNode] == MaxFrequency) {
         RebuildTree();
         n = static_cast<uint16_t>(ParentTable[s + NodeCount]);
     }
     do {
-        uint16_t k = static_cast<uint16_t>(FreqTable[n] + 1);
-        FreqTable[n] = k;
-        if (k > FreqTable[n + 1]) {
-            size_t l = n + 1;
-            if (k > FreqTable[l + 1]) l = LastBelow(l + 1, k);
-            SwapNodes(n, l, k);
-            n = l;
+#pragma GCC unroll 3
+        for (int level = 0; level < 3; ++level) {
+            uint16_t k = static_cast<uint16_t>(FreqTable[n] + 1);
+            FreqTable[n] = k;
+            if (k > FreqTable[n + 1]) {
+                size_t l = n + 1;
+                if (k > FreqTable[l + 1]) l = LastBelow(l + 1, k);
+                SwapNodes(n, l, k);
+                n = l;
+            }
+            n = static_cast<uint16_t>(ParentTable[n]);
         }
-        n = static_cast<uint16_t>(ParentTable[n]);
-    } while (n != 0);
+    } while (n != DummyNode);
 }
 
 __attribute__((always_inline)) inline void UpdateTree(int s) {
