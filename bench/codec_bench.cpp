@@ -29,6 +29,8 @@ void MeasurePart(const Part& part, uint64_t* totalIn, double* oursTotal, double*
     double encodeBest = BestSeconds([&] { best = EncodeStoredStreamBest(part.bytes.data(), part.bytes.size()); });
     std::printf("%s: compressed / input (best): %.4f\n", part.name.c_str(), double(best.size()) / size);
     std::printf("%s: encode MB/s (best): %.1f\n", part.name.c_str(), MegabytesPerSecond(size, encodeBest));
+    std::printf("%s: best / default size: %.4f (%+.2f %%)\n", part.name.c_str(), double(best.size()) / stream.size(),
+                100.0 * (double(best.size()) / stream.size() - 1));
     if (DecodeOurs(best) != size) std::printf("%s: MISMATCH in the best stream\n", part.name.c_str());
     std::printf("%s: decode MB/s (ours): %.1f\n", part.name.c_str(), MegabytesPerSecond(size, decodeOurs));
     std::printf("%s: decode MB/s (liblhasa -lh1-): %.1f\n", part.name.c_str(), MegabytesPerSecond(size, decodeLhasa));

@@ -1,12 +1,14 @@
-// Whole-install speed: packs the corpus into packages of about 1, 20 and 100 MB with
-// `disksetup pack --dir`, installs each with `disksetup install --yes`, and reports the
-// install's throughput beside the decoder's own on the same bytes, and its peak resident
-// memory.
+// The disksetup command as a whole. Install speed: packs the corpus into packages of about 1,
+// 20 and 100 MB with `disksetup pack --dir`, installs each with `disksetup install --yes`, and
+// reports the install's throughput beside the decoder's own on the same bytes, and its peak
+// resident memory. Encoder memory: `disksetup compress` over a 1 MB and a 1 GB input (sparse
+// files of zero bytes, which cost no disk space), its peak resident memory and speed.
 #include "lzhuf/encoder.h"
 
 #include "bench/bench_corpus.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,20 +34,20 @@ constexpr const char* TimeProgram = "/usr/bin/time";
 
 struct Outcome {
     bool ok = false;
-    double seconds = 0;
+    double seconds = 0;      // processor time, user and system, of the program and its children
     long peakKilobytes = -1; // the program's maximum resident set; -1 when unknown
 };
 
-// Runs a program with its output discarded and no terminal, and times it. A child forked from
-// this process would count this process's memory as its own peak, so the peak comes from
-// /usr/bin/time (a small process in between) when the host has it.
+// Runs a program with its output discarded and no terminal, and times it in processor time, as
+// the decoder's own figures are, so that other programs on the machine do not count. A child
+// forked from this process would count this process's memory as its own peak, so the peak
+// comes from /usr/bin/time (a small process in between) when the host has it.
 Outcome RunProgram(std::vector<std::string> args, const fs::path& peakFile = {}) {
     bool measurePeak = !peakFile.empty() && access(TimeProgram, X_OK) == 0;
     if (measurePeak) args.insert(args.begin(), {TimeProgram, "-f", "%M", "-o", peakFile.string()});
     std::vector<char*> argv;
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    auto start = std::chrono::steady_clock::now();
     pid_t pid = fork();
     if (pid == 0) {
         int null = open("/dev/null", O_RDWR);
@@ -57,10 +59,11 @@ Outcome RunProgram(std::vector<std::string> args, const fs::path& peakFile = {})
     }
     Outcome outcome;
     int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid) return outcome;
-    std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    rusage usage{}; // the child's, with the children it waited for (the program under /usr/bin/time)
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid) return outcome;
     outcome.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    outcome.seconds = took.count();
+    outcome.seconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
+                      usage.ru_stime.tv_usec / 1e6;
     if (measurePeak && !(std::ifstream(peakFile) >> outcome.peakKilobytes)) outcome.peakKilobytes = -1;
     return outcome;
 }
@@ -117,11 +120,37 @@ void MeasurePackage(const std::vector<Part>& parts, const Package& package, cons
         std::printf("install %s: FAILED (%s)\n", name, packed.ok ? "install" : "pack");
     } else {
         double speed = MegabytesPerSecond(bytes, best.seconds);
-        std::printf("install %s: seconds: %.3f\n", name, best.seconds);
+        std::printf("install %s: processor seconds: %.3f\n", name, best.seconds);
         std::printf("install %s: install MB/s: %.1f\n", name, speed);
         std::printf("install %s: install / decoder speed: %.2f\n", name, speed / decode);
         if (best.peakKilobytes >= 0) std::printf("install %s: peak resident KB: %ld\n", name, best.peakKilobytes);
         else std::printf("install %s: peak resident KB: unknown (no %s)\n", name, TimeProgram);
+    }
+    fs::remove_all(work);
+}
+
+// A sparse file of size zero bytes.
+void MakeSparseFile(const fs::path& path, uintmax_t size) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc).close();
+    fs::resize_file(path, size);
+}
+
+void MeasureCompressMemory(const fs::path& work) {
+    fs::create_directories(work);
+    struct Input {
+        const char* name;
+        uintmax_t size;
+    };
+    for (Input input : {Input{"1 MB", uintmax_t{1} << 20}, Input{"1 GB", uintmax_t{1} << 30}}) {
+        fs::path file = work / "zeros", stream = work / "zeros.lzh";
+        MakeSparseFile(file, input.size);
+        Outcome run = RunProgram({DISKSETUP_CLI, "compress", file.string(), stream.string()}, work / "peak.txt");
+        if (!run.ok) {
+            std::printf("compress %s: FAILED\n", input.name);
+            continue;
+        }
+        std::printf("compress %s: encode MB/s: %.1f\n", input.name, MegabytesPerSecond(input.size, run.seconds));
+        std::printf("compress %s: peak resident KB: %ld\n", input.name, run.peakKilobytes);
     }
     fs::remove_all(work);
 }
@@ -133,7 +162,8 @@ int main() {
     parts.erase(std::remove_if(parts.begin(), parts.end(), [](const Part& p) { return p.bytes.empty(); }), parts.end());
     double decode = DecoderMegabytesPerSecond(parts);
     std::printf("install: decode MB/s (ours, in memory, same corpus): %.1f\n", decode);
-    fs::path base = fs::temp_directory_path() / ("ds-install-bench-" + std::to_string(getpid()));
+    fs::path base = fs::path(BENCH_WORK_DIR) / ("ds-command-bench-" + std::to_string(getpid()));
+    MeasureCompressMemory(base / "compress");
     for (const Package& package : Packages) MeasurePackage(parts, package, base / package.name, decode);
     fs::remove_all(base);
     return 0;

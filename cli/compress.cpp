@@ -11,7 +11,10 @@
 #include "package/paths.h"
 #include "package/volume.h"
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -34,17 +37,6 @@ int ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) {
     return ExitOk;
 }
 
-int WriteWhole(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        PrintError(StatusText(MsgWriteError, path));
-        return ExitFailed;
-    }
-    return ExitOk;
-}
-
 // The engine's boxes during an expansion: each is kept, and answered Cancel (OK when that is
 // all it offers), since nobody is there to retry.
 std::vector<std::string> BoxTexts;
@@ -55,6 +47,28 @@ int NoteBox(PlatformWindow, const char* text, const char*, uint32_t type) {
 }
 
 std::FILE* OutputFile;
+
+struct WriteFailure {};
+
+// The compressed stream's file, written as the encoder hands over its blocks.
+struct FileStreamOutput : EncoderOutput {
+    explicit FileStreamOutput(const std::string& path) : file(std::fopen(path.c_str(), "wb")) {}
+    ~FileStreamOutput() override { Close(); }
+    void Write(const uint8_t* data, size_t count) override {
+        if (std::fwrite(data, 1, count, file) != count) throw WriteFailure{};
+    }
+    void Restart() override {
+        if (std::fflush(file) != 0 || ftruncate(fileno(file), 0) != 0 || std::fseek(file, 0, SEEK_SET) != 0)
+            throw WriteFailure{};
+    }
+    // Returns whether everything reached the file.
+    bool Close() {
+        bool ok = file && std::fclose(file) == 0;
+        file = nullptr;
+        return ok;
+    }
+    std::FILE* file;
+};
 
 int32_t WriteToOutputFile(const uint8_t* data, uint32_t count) {
     size_t written = std::fwrite(data, 1, count, OutputFile);
@@ -105,16 +119,48 @@ int ReportExpandFailure(const std::vector<uint8_t>& stream, const std::string& i
 } // namespace
 
 int RunCompress(const CodecOptions& options) {
-    std::vector<uint8_t> bytes;
-    int code = ReadWhole(options.input, &bytes);
-    if (code != ExitOk) return code;
-    if (bytes.size() > MaxEncodableSize) {
-        PrintError(EscapeName(options.input.c_str()) + ": " + std::to_string(bytes.size()) +
-                   " bytes is more than a stored stream can describe (" + std::to_string(MaxEncodableSize) + ")");
+    std::FILE* in = std::fopen(options.input.c_str(), "rb");
+    if (!in) {
+        PrintError(StatusText(MsgMissing, options.input));
         return ExitBadInput;
     }
-    return WriteWhole(options.output, options.best ? EncodeStoredStreamBest(bytes.data(), bytes.size())
-                                                   : EncodeStoredStream(bytes.data(), bytes.size()));
+    // The stream starts with the size, so it is taken from the file before its bytes.
+    std::error_code error;
+    uintmax_t size = std::filesystem::file_size(options.input, error);
+    if (error || size > MaxEncodableSize) {
+        std::fclose(in);
+        PrintError(EscapeName(options.input.c_str()) + ": " +
+                   (error ? "its size cannot be taken (" + error.message() + ")"
+                          : std::to_string(size) + " bytes is more than a stored stream can describe (" +
+                                std::to_string(MaxEncodableSize) + ")"));
+        return ExitBadInput;
+    }
+    FileStreamOutput out(options.output);
+    if (!out.file) {
+        std::fclose(in);
+        PrintError(StatusText(MsgWriteError, options.output));
+        return ExitFailed;
+    }
+    FileEncoderInput input(in);
+    int code = ExitOk;
+    try {
+        EncodeStream(input, size, out, options.best ? EncodeEffort::Best : EncodeEffort::Default);
+        if (!out.Close()) throw WriteFailure{};
+    } catch (const WriteFailure&) {
+        PrintError(StatusText(MsgWriteError, options.output));
+        code = ExitFailed;
+    } catch (const std::runtime_error& e) {
+        PrintError(StatusText(MsgReadError, options.input) + " (" + e.what() + ")");
+        code = ExitFailed;
+    }
+    std::fclose(in);
+    if (code != ExitOk) {
+        // A stream cut short is of no use to anyone; a device or pipe named as the output
+        // stays, of course.
+        out.Close();
+        if (std::filesystem::is_regular_file(options.output, error)) std::filesystem::remove(options.output, error);
+    }
+    return code;
 }
 
 int RunExpand(const CodecOptions& options) {

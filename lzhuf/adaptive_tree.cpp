@@ -3,9 +3,50 @@
 
 #include <cstring>
 
-uint16_t FreqTable[NodeCount + SentinelCount];
+uint16_t FreqTable[DummyNode + 2];
 int16_t ChildTable[NodeCount];
-int16_t ParentTable[NodeCount + SymbolCount];
+int16_t ParentTable[DummyNode + 1];
+uint16_t PrefixTable[1u << PrefixBits];
+uint8_t PrefixDepth[NodeCount];
+uint8_t PrefixCode[NodeCount];
+
+void FillPrefixes(size_t q, unsigned code, unsigned depth) {
+    PrefixDepth[q] = static_cast<uint8_t>(depth);
+    PrefixCode[q] = static_cast<uint8_t>(code);
+    size_t child = static_cast<uint16_t>(ChildTable[q]);
+    if (depth == PrefixBits || child >= NodeCount) {
+        unsigned spread = PrefixBits - depth;
+        uint16_t entry = static_cast<uint16_t>(q | depth << PrefixDepthShift);
+        for (unsigned v = code << spread; v < (code + 1) << spread; ++v) PrefixTable[v] = entry;
+        if (child < NodeCount) {
+            ForgetPrefixDepths(child);
+            ForgetPrefixDepths(child + 1);
+        }
+        return;
+    }
+    FillPrefixes(child, code << 1, depth + 1);
+    FillPrefixes(child + 1, code << 1 | 1, depth + 1);
+}
+
+void ForgetPrefixDepths(size_t q) {
+    if (PrefixDepth[q] >= PrefixBits) return;
+    PrefixDepth[q] = PrefixBits;
+    size_t child = static_cast<uint16_t>(ChildTable[q]);
+    if (child < NodeCount) {
+        ForgetPrefixDepths(child);
+        ForgetPrefixDepths(child + 1);
+    }
+}
+
+namespace {
+
+// The whole table and every depth, after the tree was built anew.
+void FillAllPrefixes() {
+    std::memset(PrefixDepth, PrefixBits, sizeof PrefixDepth);
+    FillPrefixes(RootNode, 0, 0);
+}
+
+} // namespace
 
 void InitTree() {
     for (int i = 0; i < SymbolCount; ++i) {
@@ -18,8 +59,10 @@ void InitTree() {
         ChildTable[j] = static_cast<int16_t>(i);
         ParentTable[i] = ParentTable[i + 1] = static_cast<int16_t>(j);
     }
-    for (int i = NodeCount; i < NodeCount + SentinelCount; ++i) FreqTable[i] = 0xFFFF;
-    ParentTable[RootNode] = 0;
+    for (size_t i = NodeCount; i < DummyNode + 2; ++i) FreqTable[i] = 0xFFFF;
+    ParentTable[RootNode] = static_cast<int16_t>(DummyNode);
+    ParentTable[DummyNode] = static_cast<int16_t>(DummyNode);
+    FillAllPrefixes();
 }
 
 namespace {
@@ -68,4 +111,5 @@ void RebuildTree() {
     CollectLeaves();
     BuildInternalNodes();
     LinkParents();
+    FillAllPrefixes();
 }

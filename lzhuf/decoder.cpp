@@ -80,14 +80,23 @@ inline int TakeBits(uint64_t& buffer, uint32_t& count, unsigned bits) {
     return value;
 }
 
-// The walk from the root to a leaf, one bit per level (a code may be longer than 16 bits).
-// With 16 bits or more held, eight levels go without a look at the input.
-__attribute__((always_inline)) inline int WalkToLeaf(uint64_t& buffer, uint32_t& count) {
-    size_t n = static_cast<uint16_t>(ChildTable[RootNode]);
+// The walk from the root to a leaf (a code may be longer than 16 bits): the first eight levels
+// in one look at PrefixTable, then one bit per level, with 16 bits or more held eight levels
+// without a look at the input. The leaf's node goes to *leaf, which saves the update a lookup.
+__attribute__((always_inline)) inline int WalkToLeaf(uint64_t& buffer, uint32_t& count, size_t* leaf) {
+    if (count <= 8 && !Refill(buffer, count)) return -2;
+    unsigned entry = PrefixTable[buffer >> (64 - PrefixBits)];
+    unsigned depth = entry >> PrefixDepthShift;
+    *leaf = entry & ((1u << PrefixDepthShift) - 1);
+    size_t n = static_cast<uint16_t>(ChildTable[*leaf]);
+    buffer <<= depth;
+    count -= depth;
+    if (n >= NodeCount) return static_cast<int>(n);
     for (;;) {
         if (count <= 8 && !Refill(buffer, count)) return -2;
         if (count < 16) {
-            n = static_cast<uint16_t>(ChildTable[n + (buffer >> 63)]);
+            *leaf = n + (buffer >> 63);
+            n = static_cast<uint16_t>(ChildTable[*leaf]);
             buffer <<= 1;
             --count;
             if (n >= NodeCount) return static_cast<int>(n);
@@ -95,7 +104,8 @@ __attribute__((always_inline)) inline int WalkToLeaf(uint64_t& buffer, uint32_t&
         }
 #pragma GCC unroll 8
         for (uint32_t level = 1; level <= 8; ++level) {
-            n = static_cast<uint16_t>(ChildTable[n + (buffer >> 63)]);
+            *leaf = n + (buffer >> 63);
+            n = static_cast<uint16_t>(ChildTable[*leaf]);
             buffer <<= 1;
             if (n >= NodeCount) {
                 count -= level;
@@ -109,10 +119,11 @@ __attribute__((always_inline)) inline int WalkToLeaf(uint64_t& buffer, uint32_t&
 // The symbol's walk, then the update of the tree. The bit input lives in the caller's
 // registers.
 __attribute__((always_inline)) inline int TakeSymbol(uint64_t& buffer, uint32_t& count) {
-    int n = WalkToLeaf(buffer, count);
+    size_t leaf = 0;
+    int n = WalkToLeaf(buffer, count, &leaf);
     if (n < 0) return -2;
     int symbol = n - NodeCount;
-    UpdateTree(symbol);
+    UpdateTreeAt(leaf, symbol);
     return symbol;
 }
 

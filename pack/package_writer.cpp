@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -137,28 +138,48 @@ std::string ToAnsi(const std::string& text, const std::string& what) {
     return out;
 }
 
-// Flags, version and size of one file, from its manifest entry and its bytes.
-PendingRecord DescribeFile(const ManifestFile& file, size_t index,
-                           const std::vector<uint8_t>& bytes) {
+// Flags, version and size of one file, from its manifest entry and its size; a shared file
+// without a version in the manifest is read for its PE version resource.
+PendingRecord DescribeFile(const ManifestFile& file, size_t index, uint64_t size) {
     std::string what = "file " + std::to_string(index + 1) + " (" + file.source + ")";
     PendingRecord record;
     std::string name = file.name;
     std::replace(name.begin(), name.end(), '/', '\\');
     record.name = ToAnsi(name, what + " name " + Quoted(file.name));
     CheckLength(record.name, MaxNameLength, what + " name " + Quoted(file.name));
-    record.sizeKb = SizeKbOf(bytes.size(), what);
+    record.sizeKb = SizeKbOf(size, what);
     record.flags =
         static_cast<uint16_t>((file.install ? 0 : FlagNotInstalled) | (file.shared ? 0x0002 : 0));
     if (file.shared) {
         if (file.version) {
             record.version = *file.version;
-        } else if (!ReadPeFileVersion(bytes.data(), bytes.size(), &record.version.ms,
-                                      &record.version.ls)) {
-            throw PackError(what + " is shared but has no PE version resource; give its version "
-                                   "(version = \"1.2.3.4\")");
+        } else {
+            std::vector<uint8_t> bytes = ReadHostFile(file.source, "file " + std::to_string(index + 1));
+            if (!ReadPeFileVersion(bytes.data(), bytes.size(), &record.version.ms, &record.version.ls))
+                throw PackError(what + " is shared but has no PE version resource; give its version "
+                                       "(version = \"1.2.3.4\")");
         }
     }
     return record;
+}
+
+// Compresses a host file read a block at a time; the stream's size prefix is the file's size,
+// and a file that is not that size by the time it has been read is refused.
+std::vector<uint8_t> CompressHostFile(const std::string& path, const std::string& what, bool best) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+    if (!file) throw PackError(what + ": " + path + " cannot be opened");
+    std::error_code error;
+    uintmax_t size = fs::file_size(path, error);
+    if (error) throw PackError(what + ": " + path + " is not a readable file");
+    std::vector<uint8_t> stream;
+    VectorEncoderOutput output(stream);
+    FileEncoderInput input(file.get());
+    try {
+        EncodeStream(input, size, output, best ? EncodeEffort::Best : EncodeEffort::Default);
+    } catch (const std::runtime_error& e) {
+        throw PackError(what + ": " + path + " cannot be read (" + e.what() + ")");
+    }
+    return stream;
 }
 
 void CheckDistinctNames(const std::vector<PendingRecord>& records) {
@@ -248,16 +269,15 @@ PackageImage BuildPackage(const PackManifest& manifest) {
     CheckFirstDiskRoom(manifest, image.setupProgram.size());
     std::vector<PendingRecord> records;
     for (size_t i = 0; i < manifest.files.size(); ++i) {
-        // Refuse a file too large for SizeKb before reading it whole.
+        // Refuse a file too large for SizeKb before compressing it.
         std::error_code error;
         uintmax_t size = fs::file_size(manifest.files[i].source, error);
         if (!error)
             SizeKbOf(size, "file " + std::to_string(i + 1) + " (" + manifest.files[i].source + ")");
-        std::vector<uint8_t> bytes =
-            ReadHostFile(manifest.files[i].source, "file " + std::to_string(i + 1));
-        records.push_back(DescribeFile(manifest.files[i], i, bytes));
-        records.back().stream = manifest.best ? EncodeStoredStreamBest(bytes.data(), bytes.size())
-                                              : EncodeStoredStream(bytes.data(), bytes.size());
+        std::vector<uint8_t> stream =
+            CompressHostFile(manifest.files[i].source, "file " + std::to_string(i + 1), manifest.best);
+        records.push_back(DescribeFile(manifest.files[i], i, ReadU32(stream.data())));
+        records.back().stream = std::move(stream);
     }
     CheckDistinctNames(records);
 

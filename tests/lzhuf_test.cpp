@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -212,6 +213,50 @@ TEST(LzhufEncoder, BestStreamsOfTheCorpusExpandAndAreNoLarger) {
     EXPECT_LT(EncodeStoredStreamBest(text.data(), text.size()).size(),
               EncodeStoredStream(text.data(), text.size()).size());
     EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+// An input that gives its bytes a few hundred at a time, as a pipe or a slow disk does.
+class TricklingInput : public EncoderInput {
+public:
+    explicit TricklingInput(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
+    size_t Read(uint8_t* buffer, size_t count) override {
+        size_t n = std::min({count, bytes_.size() - at_, size_t{777}});
+        std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(at_), n, buffer);
+        at_ += n;
+        return n;
+    }
+    void Rewind() override { at_ = 0; }
+
+private:
+    const std::vector<uint8_t>& bytes_;
+    size_t at_ = 0;
+};
+
+// Streams read in pieces through the encoder's sliding window (several of its read blocks)
+// are the streams of the whole input in memory, in both efforts; an input shorter or longer
+// than the size it was given is refused with both numbers.
+TEST(LzhufEncoder, StreamedInputGivesTheInMemoryStreamAndMustBeItsSize) {
+    std::vector<uint8_t> text = TextBytes(300000, 8);
+    for (EncodeEffort effort : {EncodeEffort::Default, EncodeEffort::Best}) {
+        std::vector<uint8_t> streamed;
+        TricklingInput input(text);
+        VectorEncoderOutput output(streamed);
+        uint64_t length = EncodeStream(input, text.size(), output, effort);
+        EXPECT_EQ(length, streamed.size());
+        EXPECT_TRUE(streamed == (effort == EncodeEffort::Best ? EncodeStoredStreamBest(text.data(), text.size())
+                                                               : EncodeStoredStream(text.data(), text.size())));
+    }
+    std::vector<uint8_t> sink;
+    VectorEncoderOutput output(sink);
+    TricklingInput shorter(text);
+    try {
+        EncodeStream(shorter, text.size() + 1, output, EncodeEffort::Default);
+        ADD_FAILURE() << "a short input was taken";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "the input ended after 300000 of its 300001 bytes");
+    }
+    TricklingInput longer(text);
+    EXPECT_THROW(EncodeStream(longer, text.size() - 1, output, EncodeEffort::Default), std::runtime_error);
 }
 
 TEST(LzhufEncoder, CodesLongerThan16BitsRoundTrip) {

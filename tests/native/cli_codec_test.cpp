@@ -67,11 +67,22 @@ TEST_F(CliCodec, MissingInputAndUnwritableOutput) {
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_EQ(missing.err, "disksetup: " + Host("none.lzh") + " is missing!\n");
     EXPECT_EQ(Codec("compress", Host("none"), Host("out")).exitCode, 2);
+    // The stream's size comes from the input's; a directory has none, and no stream is left.
+    box_.MakeDirectory(box_.Path("dir"));
+    CommandResult directory = Codec("compress", Host("dir"), Host("dir.lzh"));
+    EXPECT_EQ(directory.exitCode, 2);
+    EXPECT_NE(directory.err.find("its size cannot be taken"), std::string::npos) << directory.err;
+    EXPECT_FALSE(box_.Exists(box_.Path("dir.lzh")));
 
     WriteHost("in.lzh", EncodeStoredStream(TextBytes(100000, 2).data(), 100000));
     CommandResult full = Codec("expand", Host("in.lzh"), "/dev/full");
     EXPECT_EQ(full.exitCode, 3);
     EXPECT_NE(full.err.find("/dev/full: write error!"), std::string::npos) << full.err;
+    // A stream that cannot be written whole is a write error; a device as output stays.
+    CommandResult fullCompress = Codec("compress", Host("in.lzh"), "/dev/full");
+    EXPECT_EQ(fullCompress.exitCode, 3);
+    EXPECT_NE(fullCompress.err.find("/dev/full: write error!"), std::string::npos) << fullCompress.err;
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
     CommandResult noDir = Codec("compress", Host("in.lzh"), Host("no/such/dir/out"));
     EXPECT_EQ(noDir.exitCode, 3);
     EXPECT_NE(noDir.err.find("write error!"), std::string::npos) << noDir.err;
