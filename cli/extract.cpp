@@ -95,7 +95,7 @@ int RunExtract(const ExtractOptions& options) {
         return ExitFailed;
     }
     PosixMapDrive(OutputDrive, fs::absolute(options.output).lexically_normal().string());
-    StartBoxAnswers(folders, false);
+    StartBoxAnswers(folders, BoxPolicy::Ask);
     StatusCode status = PrepareVolumeReader();
     uint32_t written = 0, refused = 0;
     if (status == StatusOk) status = ExtractAll(options.all, &written, &refused);

@@ -154,7 +154,7 @@ int RunInstall(const InstallOptions& options) {
     ResetUninstallerName();
     if (!ChooseDestination(options.dest)) return ExitUsage;
     if (!EnoughSpace()) return ExitFailed;
-    StartBoxAnswers(folders, options.yes);
+    StartBoxAnswers(folders, options.yes ? BoxPolicy::Yes : BoxPolicy::Ask);
     // The menu entries start the program through Wine, so only a Wine prefix gets them.
     std::string menuPrefix;
     if (options.root.empty() && !options.noMenu)

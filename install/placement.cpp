@@ -94,7 +94,6 @@ UninstallerSlot NameUninstaller(const char* directory) {
 
 // Primes the reader and the writer for record and expands it into the open file.
 StatusCode Expand(const uint8_t* record, uint8_t* buffer, PlatformFile file) {
-    CurrentRecord = record;
     StartRecordStream(record);
     StartOutput(buffer, file);
     return DecodeFile();
