@@ -112,7 +112,7 @@ TEST(StringTable, EveryStringLoadsExactly) {
         const char* text;
     };
     const Entry table[] = {
-#define SETUP_STRING(id, text) {id, text},
+#define SETUP_STRING(id, name, text) {id, text},
 #include "resources/strings.def"
 #undef SETUP_STRING
     };

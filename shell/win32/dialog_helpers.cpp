@@ -2,15 +2,11 @@
 #include "shell/win32/dialog_helpers.h"
 
 #include "package/catalogue.h"
+#include "resources/resource_ids.h"
 #include "shell/messages.h"
 #include "shell/win32/shell_state.h"
 
 #include <cstdio>
-
-namespace {
-// The hidden static frame that marks where PaintSunkenFrame draws.
-constexpr int SeparatorItem = 1000;
-} // namespace
 
 bool IsDialogColourMessage(UINT message) {
     return message == WM_CTLCOLORMSGBOX || message == WM_CTLCOLORBTN || message == WM_CTLCOLORDLG ||
@@ -46,7 +42,7 @@ void PaintSunkenRect(HDC deviceContext, int x, int y, int w, int h) {
 }
 
 void PaintSunkenFrame(HWND dialog, HDC deviceContext) {
-    HWND marker = GetDlgItem(dialog, SeparatorItem);
+    HWND marker = GetDlgItem(dialog, ItemSeparator);
     if (marker == nullptr) return;
     RECT place;
     GetWindowRect(marker, &place);

@@ -7,15 +7,13 @@
 
 namespace {
 
-constexpr int WelcomeItem = 110;
-
 // Fills in the Title and enables the driver button only after an earlier installation.
 INT_PTR MainMenuInit(HWND dialog) {
-    FormatItemWithTitle(dialog, WelcomeItem);
+    FormatItemWithTitle(dialog, ItemMenuWelcome);
     FormatItemWithTitle(dialog, MenuInstall);
     EnableWindow(GetDlgItem(dialog, MenuGraphicsDriver), GraphicsFlagsStored ? TRUE : FALSE);
     PlaceDialog(dialog);
-    return TRUE; // the focus goes to the first tab stop, the default button 101
+    return TRUE; // the focus goes to the first tab stop, the default button MenuInstall
 }
 
 void MainMenuCommand(HWND dialog, WPARAM wParam) {

@@ -547,8 +547,8 @@ void MoveBoxAway() {
 }
 
 // expect-progress TEXT [SHOT]: the progress dialog (a child of the backdrop, read also while a
-// box covers it) shows TEXT ("0%", "100%") in control 103, and a screenshot shows in the middle
-// row of the bar (control 102) as many runs of the active caption colour as TEXT asks for.
+// box covers it) shows TEXT ("0%", "100%") in ItemPercent, and a screenshot shows in the middle
+// row of the bar (ItemProgressBar) as many runs of the active caption colour as TEXT asks for.
 void ExpectProgress(const Step& step) {
     Need(step, 1);
     const std::string& caption = Template(DialogProgress).caption;
@@ -557,13 +557,13 @@ void ExpectProgress(const Step& step) {
     WaitFor(
         [&] {
             dialog = FindWindowExA(backdrop, nullptr, DialogClass, caption.c_str());
-            HWND label = dialog ? GetDlgItem(dialog, 103) : nullptr;
+            HWND label = dialog ? GetDlgItem(dialog, ItemPercent) : nullptr;
             if (label != nullptr) found = WindowText(label);
             return found == step.words[1];
         },
         [&] { return "progress " + Quote(step.words[1]) + ", found " + Quote(found); });
     RECT bar;
-    GetWindowRect(GetDlgItem(dialog, 102), &bar);
+    GetWindowRect(GetDlgItem(dialog, ItemProgressBar), &bar);
     long width = bar.right - bar.left, height = bar.bottom - bar.top;
     MoveBoxAway();
     long expected = ExpectedBlocks(width, height, std::atol(step.words[1].c_str())), runs = -1;
