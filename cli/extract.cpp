@@ -9,7 +9,7 @@
 #include "package/volume.h"
 #include "install/transfer_screen.h"
 #include "package/catalogue.h"
-#include "package/paths.h"
+#include "base/paths.h"
 #include "platform/posix/posix_platform.h"
 
 #include <cstdio>

@@ -16,7 +16,7 @@
 #include "package/volume.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
-#include "package/paths.h"
+#include "base/paths.h"
 #include "platform/posix/posix_platform.h"
 
 #include <cstdio>

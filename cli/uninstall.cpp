@@ -9,7 +9,7 @@
 
 #include "install/program_group.h"
 #include "package/catalogue.h"
-#include "package/paths.h"
+#include "base/paths.h"
 #include "platform/posix/posix_platform.h"
 #include "uninstall/removal.h"
 

@@ -5,8 +5,8 @@
 #include "lzhuf/decoder.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
-#include "package/memory.h"
-#include "package/paths.h"
+#include "base/memory.h"
+#include "base/paths.h"
 #include "package/volume.h"
 
 #include <cstdio>

@@ -7,7 +7,7 @@
 #include "install/target_file.h"
 #include "install/transfer_screen.h"
 #include "package/catalogue.h"
-#include "package/paths.h"
+#include "base/paths.h"
 #include "package/volume.h"
 
 char InstallDir[PathSize];

@@ -2,7 +2,7 @@
 // uninstaller's data file.
 #pragma once
 
-#include "shell/messages.h"
+#include "base/messages.h"
 
 #include <cstdint>
 

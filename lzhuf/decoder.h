@@ -2,7 +2,7 @@
 #pragma once
 
 #include "lzhuf/format.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 #include <cstdint>
 

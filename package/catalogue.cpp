@@ -2,12 +2,15 @@
 #include "package/catalogue.h"
 
 #include "base/problem.h"
-#include "package/memory.h"
-#include "package/paths.h"
+#include "base/memory.h"
+#include "base/paths.h"
 
 #include <cstring>
 
 CatalogueHeader Header;
+// The formatted boxes are captioned with the header's ProgramName, all zero until a header is
+// read; set before any box can be raised.
+[[maybe_unused]] static const char* const CaptionSet = ProgramCaption = Header.ProgramName;
 uint8_t* RecordArea;
 uint32_t RecordAreaSize;
 char SetupDir[PathSize];
@@ -26,13 +29,6 @@ size_t AfterName(const uint8_t* record) {
 }
 
 } // namespace
-
-uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-
-uint32_t ReadU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
 
 uint16_t CatalogueRecordCount() { return ReadU16(Header.RecordCountBytes); }
 

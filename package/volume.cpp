@@ -4,8 +4,8 @@
 
 #include "base/problem.h"
 #include "package/catalogue.h"
-#include "package/memory.h"
-#include "package/paths.h"
+#include "base/memory.h"
+#include "base/paths.h"
 
 #include <cstdio>
 #include <cstring>

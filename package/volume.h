@@ -7,7 +7,7 @@
 
 #include "base/problem.h"
 #include "platform/platform.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 #include <cstdint>
 

@@ -5,15 +5,15 @@
 #include "install/transfer.h"
 #include "package/catalogue.h"
 #include "resources/resource_ids.h"
-#include "shell/win32/dialog_helpers.h"
-#include "shell/win32/dialog_runner.h"
+#include "base/win32/dialog_helpers.h"
+#include "base/win32/dialog_runner.h"
 
 namespace {
 
 INT_PTR DestinationInit(HWND dialog) {
     ProposeInstallDir();
     SetDlgItemTextA(dialog, ItemDirectory, InstallDir);
-    FormatItemWithTitle(dialog, ItemDestinationText);
+    FormatItemWithTitle(dialog, ItemDestinationText, Header.Title);
     SetItemKb(dialog, ItemRequiredKb, RequiredKb);
     SetItemKb(dialog, ItemFreeKb, FreeSpaceKb(InstallDir));
     PlaceDialog(dialog);

@@ -3,13 +3,13 @@
 
 #include "package/catalogue.h"
 #include "resources/resource_ids.h"
-#include "shell/win32/dialog_helpers.h"
-#include "shell/win32/dialog_runner.h"
+#include "base/win32/dialog_helpers.h"
+#include "base/win32/dialog_runner.h"
 
 namespace {
 
 INT_PTR FinalInit(HWND dialog) {
-    FormatItemWithTitle(dialog, ItemFinalTitle);
+    FormatItemWithTitle(dialog, ItemFinalTitle, Header.Title);
     SetItemString(dialog, ItemHowToStart, InsvPackage ? StrControlPanel : StrDoubleClick);
     PlaceDialog(dialog);
     return TRUE;

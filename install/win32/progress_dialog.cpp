@@ -2,11 +2,12 @@
 #include "install/win32/progress_dialog.h"
 
 #include "install/transfer_screen.h"
+#include "package/catalogue.h"
 #include "package/volume.h"
 #include "resources/resource_ids.h"
-#include "shell/win32/dialog_helpers.h"
-#include "shell/win32/dialog_runner.h"
-#include "shell/win32/shell_state.h"
+#include "base/win32/dialog_helpers.h"
+#include "base/win32/dialog_runner.h"
+#include "base/win32/window_state.h"
 
 #include <cstdio>
 
@@ -99,7 +100,7 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 INT_PTR CALLBACK HaltDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: FormatItemWithTitle(dialog, ItemHaltText); return TRUE;
+    case WM_INITDIALOG: FormatItemWithTitle(dialog, ItemHaltText, Header.Title); return TRUE;
     case WM_COMMAND:
         // Only Yes and No leave it; Esc and the close box are ignored.
         if (LOWORD(wParam) != IDYES && LOWORD(wParam) != IDNO) return FALSE;

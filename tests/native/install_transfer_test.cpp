@@ -5,7 +5,7 @@
 #include "install/target_file.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
-#include "package/paths.h"
+#include "base/paths.h"
 #include "package/volume.h"
 #include "platform/posix/posix_platform.h"
 #include "tests/support/pe_image.h"

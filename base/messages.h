@@ -30,12 +30,16 @@ extern char ErrorSubject[PathSize];
 // Caption of ShowStringMessage and of the disk prompt; "Setup" until start-up loads string 309.
 extern char SetupCaption[64];
 
+// Caption of the formatted boxes: the catalogue's ProgramName once the catalogue sets it, ""
+// before.
+extern const char* ProgramCaption;
+
 // Box with a string-table text under SetupCaption, of the caller's type.
 int ShowStringMessage(PlatformWindow owner, int32_t id, uint32_t type);
 // Box with a string-table text, the system's default title, OK and the warning icon.
 int WarnString(PlatformWindow owner, int32_t id);
 // Box with a string-table text used as a format for one text argument, captioned with the
-// catalogue's ProgramName (empty before a catalogue is loaded), of the caller's type.
+// ProgramCaption, of the caller's type.
 int ShowFormattedMessage(PlatformWindow owner, int32_t id, const char* argument, uint32_t type);
 int WarnFormatted(PlatformWindow owner, int32_t id, const char* argument);       // OK, warning
 int AskRetryCancel(PlatformWindow owner, int32_t id, const char* argument);      // 0x35

@@ -1,10 +1,9 @@
 // Helpers every dialog procedure of SETUP.EXE uses.
-#include "shell/win32/dialog_helpers.h"
+#include "base/win32/dialog_helpers.h"
 
-#include "package/catalogue.h"
 #include "resources/resource_ids.h"
-#include "shell/messages.h"
-#include "shell/win32/shell_state.h"
+#include "base/messages.h"
+#include "base/win32/window_state.h"
 
 #include <cstdio>
 
@@ -57,12 +56,12 @@ void SetItemString(HWND dialog, int item, uint32_t stringId) {
     SetDlgItemTextA(dialog, item, text);
 }
 
-void FormatItemWithTitle(HWND dialog, int item) {
+void FormatItemWithTitle(HWND dialog, int item, const char* title) {
     char format[512] = {};
     char text[512] = {};
     GetDlgItemTextA(dialog, item, format, sizeof format);
     // The template's own text is the format; snprintf cuts the result at the buffer's end.
-    std::snprintf(text, sizeof text, format, Header.Title);
+    std::snprintf(text, sizeof text, format, title);
     SetDlgItemTextA(dialog, item, text);
 }
 
