@@ -83,7 +83,7 @@ int AnswerBox(PlatformWindow, const char* text, const char* caption, uint32_t ty
     // A warning with only OK (a read error naming the record) that nobody saw is printed too.
     bool unseenWarning = (type & 0x0F) == BoxOk && !shown;
     if (answer == AnswerCancel || answer == AnswerAbort || answer == AnswerNo || unseenWarning)
-        State.log.failures.push_back(BoxText(text, problem));
+        State.log.failures.push_back(BoxNote(text, problem));
     return answer;
 }
 
@@ -133,7 +133,8 @@ BoxAnswerLog& BoxAnswers() {
 
 int ReportTransferStop(int status) {
     std::string cut = SizeCutText(LastProblem);
-    if (status == StatusCancelled && !State.log.anyBox && !cut.empty()) PrintError(cut);
+    if (status == StatusCancelled && !State.log.anyBox && !cut.empty())
+        PrintError(EscapeName(LastProblem.name) + ": " + cut);
     for (const std::string& text : State.log.failures)
         PrintError(text);
     if (status == StatusOk) return ExitOk;

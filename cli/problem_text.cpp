@@ -49,19 +49,14 @@ std::string CatalogueProblemText(const Problem& problem) {
     return StatusText(problem.status, PosixHostPath(problem.path)) + CatalogueDetail(problem);
 }
 
-std::string BoxText(const char* text, const Problem& problem) {
-    std::string note = EscapeName(text);
-    if (problem.fault == ProblemFault::StreamOverrun)
-        note += " (its stored data ends before its size of " + Number(problem.expected) +
-                " bytes is reached)";
-    return note;
-}
-
 std::string BoxNote(const char* text, const Problem& problem) {
     if (problem.fault == ProblemFault::VolumeUnreadable)
         return StatusText(problem.status, PosixHostPath(problem.path) + " (the Volume of disk " +
                                               Number(problem.diskWanted) + ")");
-    if (problem.fault != ProblemFault::PieceUnreadable) return BoxText(text, problem);
+    if (problem.fault == ProblemFault::StreamOverrun)
+        return EscapeName(text) + " (its stored data ends before its size of " +
+               Number(problem.expected) + " bytes is reached)";
+    if (problem.fault != ProblemFault::PieceUnreadable) return EscapeName(text);
     return EscapeName(text) + " (reading the piece at offset " + Number(problem.offset) + " of " +
            Number(problem.length) + " bytes from the Volume of disk " +
            Number(problem.diskWanted) + ", " + EscapeName(PosixHostPath(problem.path).c_str()) +
@@ -86,5 +81,6 @@ std::string VolumeEndText(const Problem& problem) {
 
 std::string SizeCutText(const Problem& problem) {
     if (problem.fault != ProblemFault::StreamSizeCut) return "";
-    return EscapeName(problem.name) + ": the stored stream ends inside its 4-byte size";
+    return "the stored stream ends inside its 4-byte size (" + Number(problem.found) +
+           " of its bytes are there)";
 }

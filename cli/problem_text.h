@@ -13,13 +13,11 @@ std::string CatalogueProblemText(const Problem& problem);
 // named by its host path and disk, a damaged stream by the size it claims, and a piece that
 // cannot be read by where it lies. Other boxes are noted as they read.
 std::string BoxNote(const char* text, const Problem& problem);
-// The box's text, with the size a damaged stream claims when the box is about one.
-std::string BoxText(const char* text, const Problem& problem);
 // Why the Volume found for disk problem.diskWanted is not that disk: the number it holds, or
 // that it is too short to hold one.
 std::string WrongVolumeText(const Problem& problem);
 // Where the stream's Volume ended inside a piece, with the Volume's size; "" when it did not.
 std::string VolumeEndText(const Problem& problem);
-// For a stream that ends inside its 4-byte size: "NAME: the stored stream ends inside its
-// 4-byte size"; "" for any other problem.
+// For a stream that ends inside its 4-byte size: "the stored stream ends inside its 4-byte
+// size (N of its bytes are there)"; "" for any other problem.
 std::string SizeCutText(const Problem& problem);

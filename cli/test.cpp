@@ -52,8 +52,10 @@ std::vector<std::string> TestRecord(const uint8_t* record, uint8_t* outputBuffer
                       : overrun || problems.empty() ? VolumeEndText(LastProblem)
                                                     : "";
     if (!end.empty()) problems.push_back(end);
-    if (status != StatusOk && problems.empty())
-        problems.push_back("the stored stream ends inside its 4-byte size");
+    if (status != StatusOk && problems.empty()) {
+        std::string cut = SizeCutText(LastProblem);
+        problems.push_back(cut.empty() ? "the stored stream ends inside its 4-byte size" : cut);
+    }
     return problems;
 }
 
