@@ -5,6 +5,7 @@
 
 char ErrorSubject[PathSize];
 char SetupCaption[64] = "Setup";
+PlatformWindow ProgressWindow;
 const char* ProgramCaption = "";
 
 namespace {

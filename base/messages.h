@@ -27,6 +27,9 @@ constexpr size_t PathSize = 260; // every path buffer: 259 characters and the te
 // record's Name when a volume comes up short.
 extern char ErrorSubject[PathSize];
 
+// Owner of every message box raised while transferring: the progress display, or null.
+extern PlatformWindow ProgressWindow;
+
 // Caption of ShowStringMessage and of the disk prompt; "Setup" until start-up loads string 309.
 extern char SetupCaption[64];
 

@@ -1,7 +1,7 @@
 // The problem record, program-wide.
 #include "base/problem.h"
 
-#include <cstring>
+#include "base/paths.h"
 
 Problem LastProblem;
 
@@ -11,12 +11,11 @@ void ClearProblem() {
     LastProblem.serial = serial;
 }
 
-Problem& NoteProblem(int32_t status, ProblemAbout about, ProblemFault fault, const char* name) {
+Problem& NoteProblem(StatusCode status, ProblemAbout about, ProblemFault fault, const char* name) {
     ++LastProblem.serial;
     LastProblem.status = status;
     LastProblem.about = about;
     LastProblem.fault = fault;
-    std::strncpy(LastProblem.name, name ? name : "", sizeof LastProblem.name - 1);
-    LastProblem.name[sizeof LastProblem.name - 1] = '\0';
+    CopyText(LastProblem.name, PathSize, name ? name : "");
     return LastProblem;
 }

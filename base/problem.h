@@ -3,7 +3,8 @@
 // boxes prints from it.
 #pragma once
 
-#include <cstddef>
+#include "base/messages.h"
+
 #include <cstdint>
 
 // What a problem is about.
@@ -26,11 +27,11 @@ enum class ProblemFault : uint8_t {
 };
 
 struct Problem {
-    int32_t status = 0;                     // the status code shown, or 0 for none
+    StatusCode status = StatusOk;           // the status code shown, or 0 for none
     ProblemAbout about = ProblemAbout::Nothing;
     ProblemFault fault = ProblemFault::None;
-    char name[260] = {};                    // the catalogue's path, or the record's Name
-    char path[260] = {};                    // the file read: the catalogue or the Volume
+    char name[PathSize] = {};               // the catalogue's path, or the record's Name
+    char path[PathSize] = {};               // the file read: the catalogue or the Volume
     uint32_t record = 0;                    // record number, counted from 1; 0 for none
     uint32_t offset = 0;                    // in the file read
     uint32_t length = 0;
@@ -49,4 +50,4 @@ extern Problem LastProblem;
 void ClearProblem();
 // Notes a problem's status, subject and fault; its numbers keep what they hold until the
 // caller sets them (a stream's later fault still names the piece it stood at). name may be null.
-Problem& NoteProblem(int32_t status, ProblemAbout about, ProblemFault fault, const char* name);
+Problem& NoteProblem(StatusCode status, ProblemAbout about, ProblemFault fault, const char* name);

@@ -20,7 +20,6 @@ int32_t InputCount;
 const uint8_t* SegmentCursor;
 uint32_t SegmentLeft;
 const uint8_t* CurrentRecord;
-PlatformWindow ProgressWindow;
 
 namespace {
 

@@ -24,7 +24,6 @@ extern int32_t InputCount;            // bytes of InputBuffer not yet delivered
 extern const uint8_t* SegmentCursor;  // next Segment entry of CurrentRecord
 extern uint32_t SegmentLeft;          // bytes of the current piece not yet read
 extern const uint8_t* CurrentRecord;  // record being placed; its Name names short reads
-extern PlatformWindow ProgressWindow; // owner of every message box raised while transferring
 
 // Starts the stored stream of record: drops buffered bytes, keeps the open Volume and
 // CurrentDisk, so a first piece on the disk in the drive continues with a seek. Forgets the
