@@ -129,9 +129,9 @@ std::string Join(const std::vector<std::string>& paths) {
 int AnswerDiskPrompt(const DiskFolders& folders, unsigned disk, const Problem* wrongVolume,
                      unsigned* lastDisk, std::string* problem) {
     if (*lastDisk == disk) {
-        *problem = wrongVolume != nullptr
-                       ? WrongVolumeText(*wrongVolume)
-                       : "disk " + std::to_string(disk) + " is asked for again: what it should hold is not on it";
+        *problem = wrongVolume != nullptr ? WrongVolumeText(*wrongVolume)
+                                          : "disk " + std::to_string(disk) +
+                                                " is asked for again: what it should hold is not on it";
         *lastDisk = 0;
         return AnswerCancel;
     }

@@ -22,7 +22,9 @@ bool Transferred(const uint8_t* record) {
     return (RecordFlags(record) & FlagNotInstalled) == 0;
 }
 
-bool TransferredShared(const uint8_t* record) { return Transferred(record) && RecordIsShared(record); }
+bool TransferredShared(const uint8_t* record) {
+    return Transferred(record) && RecordIsShared(record);
+}
 bool TransferredOrdinary(const uint8_t* record) {
     return Transferred(record) && !RecordIsShared(record);
 }

@@ -22,10 +22,10 @@ extern const char* StreamName;
 // failed or was cancelled (their message has been shown, except for a stream that ends inside
 // its size, which shows none), or when the stream is damaged: its codes ran past the stored
 // data. A damaged stream is still expanded to its full size (the missing bits read as 0) and
-// written, then the reader reports it (ReportStreamOverrun), naming its record, or else
+// written, then the reader reports it (ReportStreamOverrun) naming its record, or else
 // StreamName or TargetPath; only a stream that needs more than a megabyte of missing bytes
-// stops there instead, short of its size. A match that would run past the size is cut there. Leaves the
-// target open.
+// stops there instead, short of its size. A match that would run past the size is cut there.
+// Leaves the target open.
 StatusCode DecodeFile();
 
 // Internal steps, exposed for the tests. Each returns -2 when the reader failed or was

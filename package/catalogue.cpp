@@ -108,7 +108,8 @@ StatusCode ReadCatalogueBytes(const char* path) {
     PlatformSeek(file, 0, SeekFromStart);
     if (size < static_cast<int32_t>(CatalogueHeaderSize)) {
         status = MsgReadError;
-        Problem& problem = NoteProblem(status, ProblemAbout::Catalogue, ProblemFault::CatalogueShort, path);
+        Problem& problem =
+            NoteProblem(status, ProblemAbout::Catalogue, ProblemFault::CatalogueShort, path);
         problem.found = size < 0 ? 0 : static_cast<uint32_t>(size);
         problem.expected = CatalogueHeaderSize;
     } else {
@@ -136,9 +137,8 @@ void NoteBadRecord(uint32_t bad, uint32_t count) {
     for (uint32_t i = 0; i < bad; ++i) at += ReadU16(RecordArea + at);
     uint32_t length = RecordAreaSize - at >= 2 ? ReadU16(RecordArea + at) : 0;
     bool outside = RecordAreaSize - at < 2 || length > RecordAreaSize - at;
-    Problem& problem = NoteProblem(MsgReadError, ProblemAbout::Catalogue,
-                                   outside ? ProblemFault::RecordOutside : ProblemFault::RecordMalformed,
-                                   nullptr);
+    ProblemFault fault = outside ? ProblemFault::RecordOutside : ProblemFault::RecordMalformed;
+    Problem& problem = NoteProblem(MsgReadError, ProblemAbout::Catalogue, fault, nullptr);
     problem.record = bad + 1;
     problem.offset = CatalogueHeaderSize + at;
     problem.length = outside ? 0 : length;
@@ -176,9 +176,10 @@ void DeriveCatalogueValues() {
 // Names the catalogue at path in the problem the load stopped at (one without details for a
 // status found without any).
 StatusCode CatalogueFailure(StatusCode status, const char* path) {
-    Problem& problem = LastProblem.status != StatusOk
-                           ? LastProblem
-                           : NoteProblem(status, ProblemAbout::Catalogue, ProblemFault::None, nullptr);
+    Problem& problem =
+        LastProblem.status != StatusOk
+            ? LastProblem
+            : NoteProblem(status, ProblemAbout::Catalogue, ProblemFault::None, nullptr);
     CopyText(problem.name, PathSize, path);
     CopyText(problem.path, PathSize, path);
     return status;

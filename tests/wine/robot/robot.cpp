@@ -664,7 +664,8 @@ void ResizeBackdrop(const Step& step) {
     Need(step, 2);
     HWND backdrop = Backdrop();
     int width = Number(step.words[1]), height = Number(step.words[2]);
-    SetWindowPos(backdrop, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(backdrop, nullptr, 0, 0, width, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     WaitFor(
         [&] {
             RECT r;
@@ -680,7 +681,9 @@ void ExpectIconic(const Step& step) {
     bool iconic = YesNo(step.words[1]);
     HWND backdrop = Backdrop();
     WaitFor([&] { return (IsIconic(backdrop) != FALSE) == iconic; },
-            [&] { return std::string("the backdrop ") + (iconic ? "minimised" : "not minimised"); });
+            [&] {
+                return std::string("the backdrop ") + (iconic ? "minimised" : "not minimised");
+            });
 }
 
 // expect-backdrops N
@@ -719,7 +722,8 @@ const std::map<std::string, StepHandler>& StepHandlers() {
         {"click", Click},
         {"answer-box", AnswerBox},
         {"type", TypeText},
-        {"close-backdrop", [](const Step&) { PostMessageA(Backdrop(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"close-backdrop",
+         [](const Step&) { PostMessageA(Backdrop(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
         {"minimise-backdrop", MinimiseBackdrop},
         {"resize-backdrop", ResizeBackdrop},
         {"expect-iconic", ExpectIconic},
