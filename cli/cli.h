@@ -1,7 +1,7 @@
 // What the disksetup subcommands share: exit codes, opening a package, printing names.
 #pragma once
 
-#include "shell/messages.h"
+#include "base/messages.h"
 
 #include <string>
 

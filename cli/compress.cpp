@@ -8,7 +8,7 @@
 #include "lzhuf/format.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
-#include "package/paths.h"
+#include "base/paths.h"
 #include "package/volume.h"
 
 #include <unistd.h>

@@ -3,11 +3,8 @@
 #include "cli/disks.h"
 
 #include "cli/cli.h"
+#include "cli/problem_text.h"
 #include "fat/image_reader.h"
-#include "lzhuf/decoder.h"
-
-#include "package/catalogue.h"
-#include "package/volume.h"
 #include "platform/posix/posix_platform.h"
 
 #include <strings.h>
@@ -120,13 +117,6 @@ DiskSearch FindDisk(const DiskFolders& folders, unsigned disk) {
     return search;
 }
 
-struct AnswerState {
-    DiskFolders folders;
-    std::vector<std::string> notes;
-    unsigned lastPrompt = 0; // disk of the last prompt answered OK in this file, 0 for none
-};
-AnswerState* Answers = nullptr;
-
 std::string Join(const std::vector<std::string>& paths) {
     std::string out;
     for (const std::string& p : paths)
@@ -134,79 +124,14 @@ std::string Join(const std::vector<std::string>& paths) {
     return out;
 }
 
-// Why the Volume under VolumePath is not disk `disk`: the number it holds, or its size.
-std::string WrongVolumeNote(unsigned disk) {
-    std::string host = PosixHostPath(VolumePath);
-    PlatformFile volume = PlatformOpenRead(VolumePath);
-    unsigned char number[2] = {};
-    bool whole = volume != PlatformNoFile && PlatformRead(volume, number, 2) == 2;
-    PlatformClose(volume);
-    std::string what = whole ? "holds disk " + std::to_string(number[0] | number[1] << 8)
-                             : "is too short to hold a disk number";
-    return "disk " + std::to_string(disk) + ": the Volume " + EscapeName(host.c_str()) + " " +
-           what + ", not disk " + std::to_string(disk);
-}
-
-int AnswerPrompt() {
-    std::string problem;
-    int answer = AnswerDiskPrompt(Answers->folders, &Answers->lastPrompt, &problem);
-    if (!problem.empty()) Answers->notes.push_back(problem);
-    return answer;
-}
-
-// Where the reader was when a box about the record's data came up: the piece and its Volume.
-std::string PieceContext() {
-    if (SegmentCursor == nullptr || CurrentRecord == nullptr ||
-        SegmentCursor <= RecordFirstSegment(CurrentRecord))
-        return "";
-    ReaderPiece piece = CurrentPiece();
-    return " (reading the piece at offset " + std::to_string(piece.offset) + " of " +
-           std::to_string(piece.length) + " bytes from the Volume of disk " +
-           std::to_string(piece.disk) + ", " + piece.host + ", " + piece.volumeSize + " bytes)";
-}
-
-int AnswerBox(PlatformWindow, const char* text, const char*, uint32_t type) {
-    // PromptForDisk's is the engine's only OK / Cancel box.
-    if ((type & 0x0F) == BoxOkCancel) return AnswerPrompt();
-    // Name the Volume by its host path and disk rather than by the drive letter A:.
-    std::string note = text;
-    size_t at = note.find(VolumePath);
-    if (VolumePath[0] != '\0' && at != std::string::npos)
-        note.replace(at, std::string(VolumePath).size(),
-                     PosixHostPath(VolumePath) + " (the Volume of disk " +
-                         std::to_string(CurrentDisk) + ")");
-    else if (StreamOverrun())
-        note += OverrunContext();
-    else
-        note += PieceContext();
-    Answers->notes.push_back(EscapeName(note.c_str()));
-    return (type & 0x0F) == BoxOk ? AnswerOk : AnswerCancel;
-}
-
 } // namespace
 
-ReaderPiece CurrentPiece() {
-    const uint8_t* segment = SegmentCursor - SegmentSize;
-    ReaderPiece piece{ReadU16(segment), ReadU32(segment + 2), ReadU32(segment + 6),
-                      PosixHostPath(VolumePath), "?"};
-    // Through the platform, which also reads a Volume inside a disk image.
-    PlatformFile volume = PlatformOpenRead(VolumePath);
-    int32_t size = volume == PlatformNoFile ? -1 : PlatformSeek(volume, 0, SeekFromEnd);
-    PlatformClose(volume);
-    if (size >= 0) piece.volumeSize = std::to_string(size);
-    return piece;
-}
-
-std::string OverrunContext() {
-    if (!StreamOverrun()) return "";
-    return " (its stored data ends before its size of " + std::to_string(StreamClaimedSize()) +
-           " bytes is reached)";
-}
-
-int AnswerDiskPrompt(const DiskFolders& folders, unsigned* lastDisk, std::string* problem) {
-    unsigned disk = CurrentDisk;
+int AnswerDiskPrompt(const DiskFolders& folders, unsigned disk, const Problem* wrongVolume,
+                     unsigned* lastDisk, std::string* problem) {
     if (*lastDisk == disk) {
-        *problem = WrongVolumeNote(disk);
+        *problem = wrongVolume != nullptr ? WrongVolumeText(*wrongVolume)
+                                          : "disk " + std::to_string(disk) +
+                                                " is asked for again: what it should hold is not on it";
         *lastDisk = 0;
         return AnswerCancel;
     }
@@ -263,26 +188,4 @@ std::string MapDiskDrive(const std::string& host) {
     std::string problem = LoadDiskImage(host, &image);
     if (problem.empty()) PosixMapDriveImage('A', host, image);
     return problem;
-}
-
-void StartDiskAnswers(const DiskFolders& folders) {
-    delete Answers;
-    Answers = new AnswerState{folders, {}, 0};
-    PlatformSetMessageBoxHook(&AnswerBox);
-}
-
-void StopDiskAnswers() {
-    PlatformSetMessageBoxHook(nullptr);
-    delete Answers;
-    Answers = nullptr;
-}
-
-void StartFileForDiskAnswers() {
-    if (Answers) Answers->lastPrompt = 0;
-}
-
-std::vector<std::string> TakeDiskNotes() {
-    std::vector<std::string> notes;
-    if (Answers) notes.swap(Answers->notes);
-    return notes;
 }

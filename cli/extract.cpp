@@ -9,7 +9,7 @@
 #include "package/volume.h"
 #include "install/transfer_screen.h"
 #include "package/catalogue.h"
-#include "package/paths.h"
+#include "base/paths.h"
 #include "platform/posix/posix_platform.h"
 
 #include <cstdio>
@@ -41,42 +41,42 @@ bool ExtractionPath(const char* name, char* path, size_t* tooLong) {
     return !host.empty() && host != PosixDriveRoot(OutputDrive);
 }
 
-bool Wanted(const uint8_t* record, bool all) {
-    return all || (RecordFlags(record) & FlagNotInstalled) == 0;
+bool Installed(const uint8_t* record) { return (RecordFlags(record) & FlagNotInstalled) == 0; }
+bool AnyRecord(const uint8_t*) { return true; }
+
+uint32_t Written; // files extracted
+uint32_t Refused; // names that leave no path below the output, skipped
+
+// Expands record to its path below the output drive; a name that gives none is skipped with
+// the reason, which is no failure of the run.
+StatusCode ExtractRecord(const uint8_t* record) {
+    char path[PathSize] = {};
+    size_t tooLong = 0;
+    if (ExtractionPath(RecordName(record), path, &tooLong)) {
+        StatusCode status = PlaceFileAt(record, path);
+        Written += status == StatusOk;
+        return status;
+    }
+    if (tooLong != 0)
+        PrintError(EscapeName(RecordName(record)) + ": the name is " + std::to_string(tooLong) +
+                   " characters, more than the " + std::to_string(PathSize - 4) +
+                   " a path below the output allows; skipped");
+    else
+        PrintError(EscapeName(RecordName(record)) +
+                   ": the name leaves no file name below the output; skipped");
+    ++Refused;
+    return StatusOk;
 }
 
-// Expands every wanted record; returns the first failing status (after which nothing more is
-// extracted) and counts the files written.
-StatusCode ExtractAll(bool all, uint32_t* written, uint32_t* refused) {
-    uint32_t total = 0, done = 0;
-    const uint8_t* record = FirstRecord();
-    for (uint16_t i = 0; i < CatalogueRecordCount(); ++i, record = NextRecord(record))
-        total += Wanted(record, all);
-    StatusCode status = StatusOk;
+// Expands every wanted record through the engine's pass; returns the first failing status
+// (after which nothing more is extracted).
+StatusCode ExtractAll(bool all) {
+    RecordFilter wanted = all ? &AnyRecord : &Installed;
+    StartTransferTally(wanted);
+    Written = Refused = 0;
     BeginTransferScreen();
     UpdateProgress(0);
-    record = FirstRecord();
-    for (uint16_t i = 0; i < CatalogueRecordCount() && status == StatusOk;
-         ++i, record = NextRecord(record)) {
-        if (!Wanted(record, all) || PumpTransferMessages() != 0) continue;
-        char path[PathSize] = {};
-        ShowTransferName(RecordName(record));
-        size_t tooLong = 0;
-        if (ExtractionPath(RecordName(record), path, &tooLong)) {
-            status = PlaceFileAt(record, path);
-            *written += status == StatusOk;
-        } else if (tooLong != 0) {
-            PrintError(EscapeName(RecordName(record)) + ": the name is " +
-                       std::to_string(tooLong) + " characters, more than the " +
-                       std::to_string(PathSize - 4) + " a path below the output allows; skipped");
-            ++*refused;
-        } else {
-            PrintError(EscapeName(RecordName(record)) +
-                       ": the name leaves no file name below the output; skipped");
-            ++*refused;
-        }
-        UpdateProgress(TransferPercent(++done, total));
-    }
+    StatusCode status = RunRecordPass(wanted, &ExtractRecord);
     if (status == StatusOk) status = TransferDialogResult();
     EndTransferScreen();
     return status;
@@ -95,15 +95,14 @@ int RunExtract(const ExtractOptions& options) {
         return ExitFailed;
     }
     PosixMapDrive(OutputDrive, fs::absolute(options.output).lexically_normal().string());
-    StartBoxAnswers(folders, false);
+    StartBoxAnswers(folders, BoxPolicy::Ask);
     StatusCode status = PrepareVolumeReader();
-    uint32_t written = 0, refused = 0;
-    if (status == StatusOk) status = ExtractAll(options.all, &written, &refused);
+    if (status == StatusOk) status = ExtractAll(options.all);
     ReleaseVolumeReader();
     StopBoxAnswers();
     code = ReportTransferStop(status);
-    std::printf("%u file%s extracted to %s\n", written, written == 1 ? "" : "s",
+    std::printf("%u file%s extracted to %s\n", Written, Written == 1 ? "" : "s",
                 EscapeName(options.output.c_str()).c_str());
     if (code != ExitOk) return code;
-    return refused ? ExitBadInput : ExitOk;
+    return Refused ? ExitBadInput : ExitOk;
 }

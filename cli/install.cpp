@@ -16,7 +16,7 @@
 #include "package/volume.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
-#include "package/paths.h"
+#include "base/paths.h"
 #include "platform/posix/posix_platform.h"
 
 #include <cstdio>
@@ -154,7 +154,7 @@ int RunInstall(const InstallOptions& options) {
     ResetUninstallerName();
     if (!ChooseDestination(options.dest)) return ExitUsage;
     if (!EnoughSpace()) return ExitFailed;
-    StartBoxAnswers(folders, options.yes);
+    StartBoxAnswers(folders, options.yes ? BoxPolicy::Yes : BoxPolicy::Ask);
     // The menu entries start the program through Wine, so only a Wine prefix gets them.
     std::string menuPrefix;
     if (options.root.empty() && !options.noMenu)

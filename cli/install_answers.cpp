@@ -1,9 +1,9 @@
-// The answers that disksetup install and extract give to the engine's message boxes.
+// The answers that the disksetup command gives to the engine's message boxes and disk prompts.
 #include "cli/install_answers.h"
 
 #include "cli/cli.h"
 #include "cli/disks.h"
-#include "package/catalogue.h"
+#include "cli/problem_text.h"
 #include "package/volume.h"
 #include "platform/posix/posix_platform.h"
 
@@ -13,18 +13,23 @@ namespace {
 
 struct AnswerState {
     DiskFolders folders;
-    bool yes = false;
-    unsigned lastDisk = 0; // the disk of the last prompt answered OK
+    BoxPolicy policy = BoxPolicy::Ask;
+    unsigned lastDisk = 0; // the disk of the last prompt answered OK (in this file, for Note)
+    uint32_t lastNoted = 0; // the serial of the last problem a box was noted with
+    std::vector<std::string> notes;
     BoxAnswerLog log;
 };
 AnswerState State;
 
-int AnswerTransferDiskPrompt() {
+int AnswerPrompt(uint16_t disk, const Problem* wrongVolume) {
     State.log.anyBox = true;
     std::string problem;
-    int answer = AnswerDiskPrompt(State.folders, &State.lastDisk, &problem);
+    int answer = AnswerDiskPrompt(State.folders, disk, wrongVolume, &State.lastDisk, &problem);
     if (!problem.empty()) {
-        PrintError(problem);
+        if (State.policy == BoxPolicy::Note)
+            State.notes.push_back(problem);
+        else
+            PrintError(problem);
         State.log.diskMissing = true;
     }
     return answer;
@@ -50,13 +55,23 @@ int RefusedAnswer(uint32_t type) {
     }
 }
 
+// The problem the box is about: the one noted last, unless an earlier box already told it.
+Problem BoxProblem() {
+    if (LastProblem.serial == State.lastNoted) return Problem();
+    State.lastNoted = LastProblem.serial;
+    return LastProblem;
+}
+
 int AnswerBox(PlatformWindow, const char* text, const char* caption, uint32_t type) {
-    // The disk prompt, for CurrentDisk, is the only question of the transfer with OK and Cancel.
-    if ((type & 0x0F) == BoxOkCancel) return AnswerTransferDiskPrompt();
     State.log.anyBox = true;
+    Problem problem = BoxProblem();
+    if (State.policy == BoxPolicy::Note) {
+        State.notes.push_back(BoxNote(text, problem));
+        return (type & 0x0F) == BoxOk ? AnswerOk : AnswerCancel;
+    }
     int answer;
     bool shown = false;
-    if (State.yes) {
+    if (State.policy == BoxPolicy::Yes) {
         answer = RuleAnswer(type);
     } else if (isatty(STDIN_FILENO)) {
         answer = PosixTerminalPrompter(text, caption, type);
@@ -68,7 +83,7 @@ int AnswerBox(PlatformWindow, const char* text, const char* caption, uint32_t ty
     // A warning with only OK (a read error naming the record) that nobody saw is printed too.
     bool unseenWarning = (type & 0x0F) == BoxOk && !shown;
     if (answer == AnswerCancel || answer == AnswerAbort || answer == AnswerNo || unseenWarning)
-        State.log.failures.push_back(EscapeName(text) + OverrunContext());
+        State.log.failures.push_back(BoxNote(text, problem));
     return answer;
 }
 
@@ -90,15 +105,26 @@ int OpenPackageDisks(const std::string& path, const std::vector<std::string>& di
     return ExitOk;
 }
 
-void StartBoxAnswers(const DiskFolders& folders, bool yes) {
+void StartBoxAnswers(const DiskFolders& folders, BoxPolicy policy) {
     State = AnswerState();
     State.folders = folders;
-    State.yes = yes;
+    State.policy = policy;
+    State.lastNoted = LastProblem.serial;
     PlatformSetMessageBoxHook(&AnswerBox);
+    SetDiskPromptHook(&AnswerPrompt);
 }
 
 void StopBoxAnswers() {
     PlatformSetMessageBoxHook(nullptr);
+    SetDiskPromptHook(nullptr);
+}
+
+void StartFileForBoxAnswers() { State.lastDisk = 0; }
+
+std::vector<std::string> TakeBoxNotes() {
+    std::vector<std::string> notes;
+    notes.swap(State.notes);
+    return notes;
 }
 
 BoxAnswerLog& BoxAnswers() {
@@ -106,9 +132,9 @@ BoxAnswerLog& BoxAnswers() {
 }
 
 int ReportTransferStop(int status) {
-    if (status == StatusCancelled && !State.log.anyBox && CurrentRecord != nullptr)
-        PrintError(EscapeName(RecordName(CurrentRecord)) +
-                   ": the stored stream ends inside its 4-byte size");
+    std::string cut = SizeCutText(LastProblem);
+    if (status == StatusCancelled && !State.log.anyBox && !cut.empty())
+        PrintError(EscapeName(LastProblem.name) + ": " + cut);
     for (const std::string& text : State.log.failures)
         PrintError(text);
     if (status == StatusOk) return ExitOk;

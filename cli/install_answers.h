@@ -1,6 +1,7 @@
-// The answers that disksetup install and extract give to the engine's message boxes: disk
-// prompts by mapping drive A: to the disk's directory; other questions on the terminal, by
-// rule with --yes, or refused (and remembered as failures) without a terminal.
+// The answers that the disksetup command gives to the engine's message boxes and disk prompts:
+// disk prompts by mapping drive A: to the disk; other boxes noted (test), asked on the
+// terminal, answered by rule with --yes, or refused (and remembered as failures) without a
+// terminal.
 #pragma once
 
 #include "cli/disks.h"
@@ -20,10 +21,21 @@ struct BoxAnswerLog {
     bool anyBox = false;               // some box was raised
 };
 
-// yes: answer without asking: Ignore a file that cannot be replaced, Cancel a failed read or
-// write (a retry without a change would fail again), Yes to a question, OK to a notice.
-void StartBoxAnswers(const DiskFolders& folders, bool yes);
+// How boxes other than the disk prompt are answered.
+enum class BoxPolicy {
+    Note, // every box noted with the numbers of its problem (TakeBoxNotes) and answered Cancel
+          // (OK when it has only OK); a disk that cannot be had is noted too
+    Ask,  // on the terminal, or refused without one; a disk that cannot be had is printed
+    Yes,  // without asking: Ignore a file that cannot be replaced, Cancel a failed read or write
+          // (a retry without a change would fail again), Yes to a question, OK to a notice
+};
+
+void StartBoxAnswers(const DiskFolders& folders, BoxPolicy policy);
 void StopBoxAnswers();
+// Starts a new file: a first prompt for a disk is answered again.
+void StartFileForBoxAnswers();
+// What the boxes told since the last call, one sentence each (BoxPolicy::Note).
+std::vector<std::string> TakeBoxNotes();
 BoxAnswerLog& BoxAnswers();
 // Prints to standard error what stopped a transfer that ended with status: for one stopped
 // (status 2) without any box, the record it stopped at and why, since a stored stream that

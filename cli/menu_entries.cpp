@@ -8,7 +8,7 @@
 #include "install/placement.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
-#include "package/paths.h"
+#include "base/paths.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_platform.h"
 

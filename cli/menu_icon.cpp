@@ -2,7 +2,7 @@
 #include "cli/menu_icon.h"
 
 #include "package/catalogue.h"
-#include "package/pe_resources.h"
+#include "base/pe_resources.h"
 
 #include <array>
 #include <cstring>

@@ -2,6 +2,7 @@
 // for the setup program's directory, so the engine's own loader reads the catalogue.
 #include "cli/cli.h"
 #include "cli/disks.h"
+#include "cli/problem_text.h"
 
 #include "fat/image_reader.h"
 #include "package/catalogue.h"
@@ -67,51 +68,6 @@ int FindCatalogue(const fs::path& dir, const FatImage* image, std::string* found
     return ExitBadInput;
 }
 
-// The whole file at a Windows path, read through the platform (a directory or an image).
-std::vector<uint8_t> ReadWholeFile(const char* path) {
-    std::vector<uint8_t> bytes;
-    PlatformFile file = PlatformOpenRead(path);
-    uint8_t chunk[32768];
-    int32_t n;
-    while (file != PlatformNoFile && (n = PlatformRead(file, chunk, sizeof chunk)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    PlatformClose(file);
-    return bytes;
-}
-
-// Why the loader refused the catalogue at path as damaged, with the numbers: " (...)", or ""
-// when the file reads back sound (it changed, or the failure was not about its contents).
-std::string CatalogueDamage(const char* path) {
-    std::vector<uint8_t> bytes = ReadWholeFile(path);
-    if (bytes.size() < CatalogueHeaderSize)
-        return " (the file holds " + std::to_string(bytes.size()) + " bytes, fewer than the " +
-               std::to_string(CatalogueHeaderSize) + " of its header)";
-    CatalogueHeader header;
-    std::memcpy(&header, bytes.data(), sizeof header);
-    if (std::memchr(header.ProgramName, 0, sizeof header.ProgramName) == nullptr)
-        return " (the header's program name has no terminating zero in its " +
-               std::to_string(HeaderProgramNameSize) + " bytes)";
-    if (std::memchr(header.Title, 0, sizeof header.Title) == nullptr)
-        return " (the header's title has no terminating zero in its " +
-               std::to_string(HeaderTitleSize) + " bytes)";
-    const uint8_t* area = bytes.data() + CatalogueHeaderSize;
-    uint32_t size = static_cast<uint32_t>(bytes.size() - CatalogueHeaderSize);
-    uint32_t count = ReadU16(header.RecordCountBytes);
-    uint32_t bad = FirstBadRecord(area, size, count);
-    if (bad == count) return "";
-    uint32_t at = 0;
-    for (uint32_t i = 0; i < bad; ++i) at += ReadU16(area + at);
-    std::string what = " (the header counts " + std::to_string(count) + " records; record " +
-                       std::to_string(bad + 1) + " at offset " +
-                       std::to_string(CatalogueHeaderSize + at);
-    uint32_t length = size - at >= 2 ? ReadU16(area + at) : 0;
-    if (size - at < 2 || length > size - at)
-        return what + " does not lie whole within the file's " + std::to_string(bytes.size()) +
-               " bytes)";
-    return what + " is malformed: its Length of " + std::to_string(length) +
-           " bytes does not hold its fields, name and Segment list with their ends)";
-}
-
 } // namespace
 
 int OpenPackage(const std::string& path, OpenedPackage* package) {
@@ -146,10 +102,7 @@ int OpenPackage(const std::string& path, OpenedPackage* package) {
 
     StatusCode status = LoadCatalogue();
     if (status == StatusOk) return ExitOk;
-    std::string windowsPath = "A:\\" + catalogue;
-    std::string host = PosixHostPath(windowsPath.c_str());
-    std::string damage = status == MsgReadError ? CatalogueDamage(windowsPath.c_str()) : "";
-    PrintError(StatusText(status, host) + damage);
+    PrintError(CatalogueProblemText(LastProblem));
     return status == MsgNoMemory ? ExitFailed : ExitBadInput;
 }
 

@@ -4,11 +4,12 @@
 #include "cli/commands.h"
 #include "cli/disks.h"
 #include "cli/install_answers.h"
+#include "cli/problem_text.h"
 
 #include "lzhuf/decoder.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
-#include "package/paths.h"
+#include "base/paths.h"
 #include "package/volume.h"
 #include "platform/posix/posix_platform.h"
 
@@ -24,29 +25,18 @@ int32_t CountOutput(const uint8_t*, uint32_t count) {
     return static_cast<int32_t>(count);
 }
 
-// Where the reader stopped at -1 with part of a piece unread, the Volume under VolumePath
-// ended early: says so with its size and the piece. "" when the Segments were read whole.
-std::string VolumeEndProblem() {
-    if (SegmentLeft == 0) return "";
-    ReaderPiece piece = CurrentPiece();
-    return "the Volume of disk " + std::to_string(piece.disk) + " (" +
-           EscapeName(piece.host.c_str()) + ", " + piece.volumeSize +
-           " bytes) ends inside the piece at offset " + std::to_string(piece.offset) + " of " +
-           std::to_string(piece.length) + " bytes";
-}
-
 // After a successful expansion, the rest of the stored stream must still be readable to its
 // last Segment.
 std::string CheckStreamEnd() {
     int b;
     while ((b = ReadStoredByte()) >= 0) {
     }
-    return b == -2 ? "the rest of the stored stream cannot be read" : VolumeEndProblem();
+    return b == -2 ? "the rest of the stored stream cannot be read" : VolumeEndText(LastProblem);
 }
 
 // Expands one record; returns the problems found, none when it is intact.
 std::vector<std::string> TestRecord(const uint8_t* record, uint8_t* outputBuffer) {
-    StartFileForDiskAnswers();
+    StartFileForBoxAnswers();
     CopyText(TargetPath, PathSize, RecordName(record));
     StartRecordStream(record);
     StartOutput(outputBuffer, PlatformNoFile);
@@ -56,13 +46,16 @@ std::vector<std::string> TestRecord(const uint8_t* record, uint8_t* outputBuffer
     // can say whether a Volume came up short.
     // A piece that starts past its Volume's end stops the stream before any byte; with no
     // disk problem to explain it, the unread piece is the problem.
-    std::vector<std::string> problems = TakeDiskNotes();
-    std::string end = status == StatusOk                       ? CheckStreamEnd()
-                      : StreamOverrun() || problems.empty() ? VolumeEndProblem()
-                                                              : "";
+    std::vector<std::string> problems = TakeBoxNotes();
+    bool overrun = LastProblem.fault == ProblemFault::StreamOverrun;
+    std::string end = status == StatusOk                  ? CheckStreamEnd()
+                      : overrun || problems.empty() ? VolumeEndText(LastProblem)
+                                                    : "";
     if (!end.empty()) problems.push_back(end);
-    if (status != StatusOk && problems.empty())
-        problems.push_back("the stored stream ends inside its 4-byte size");
+    if (status != StatusOk && problems.empty()) {
+        std::string cut = SizeCutText(LastProblem);
+        problems.push_back(cut.empty() ? "the stored stream ends inside its 4-byte size" : cut);
+    }
     return problems;
 }
 
@@ -79,7 +72,7 @@ int RunTest(const TestOptions& options) {
         return prepared == MsgNoMemory ? ExitFailed : ExitBadInput;
     }
     OutputSink = &CountOutput;
-    StartDiskAnswers(folders);
+    StartBoxAnswers(folders, BoxPolicy::Note);
     uint32_t damaged = 0, count = CatalogueRecordCount();
     const uint8_t* record = FirstRecord();
     for (uint32_t i = 0; i < count; ++i, record = NextRecord(record)) {
@@ -95,7 +88,7 @@ int RunTest(const TestOptions& options) {
         for (const std::string& problem : problems)
             std::printf("         %s\n", problem.c_str());
     }
-    StopDiskAnswers();
+    StopBoxAnswers();
     OutputSink = nullptr;
     ReleaseVolumeReader();
     std::printf("%u file%s: %u intact, %u damaged\n", count, count == 1 ? "" : "s", count - damaged,

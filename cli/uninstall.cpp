@@ -9,7 +9,7 @@
 
 #include "install/program_group.h"
 #include "package/catalogue.h"
-#include "package/paths.h"
+#include "base/paths.h"
 #include "platform/posix/posix_platform.h"
 #include "uninstall/removal.h"
 
@@ -152,7 +152,7 @@ int RunUninstall(const UninstallOptions& options) {
         PrintError(StatusText(status, ErrorSubject));
         return status == MsgNoMemory ? ExitFailed : ExitBadInput;
     }
-    StartBoxAnswers(DiskFolders{}, options.yes);
+    StartBoxAnswers(DiskFolders{}, options.yes ? BoxPolicy::Yes : BoxPolicy::Ask);
     if (!ConfirmRemoval(nullptr)) {
         StopBoxAnswers();
         std::printf("nothing removed\n");

@@ -7,7 +7,7 @@ function(write_string_table def rc)
   file(STRINGS ${STRINGS_DEF} STRING_LINES REGEX "^SETUP_STRING")
   set(STRINGS_RC "LANGUAGE 9, 1\nSTRINGTABLE\nBEGIN\n")
   foreach(line IN LISTS STRING_LINES)
-    string(REGEX REPLACE "^SETUP_STRING\\(([0-9]+), (\".*\")\\)$" "\\1, \\2" entry "${line}")
+    string(REGEX REPLACE "^SETUP_STRING\\(([0-9]+), [A-Za-z]+, (\".*\")\\)$" "\\1, \\2" entry "${line}")
     # A resource script writes a quotation mark inside a string as two of them.
     string(REPLACE "\\\"" "\"\"" entry "${entry}")
     string(APPEND STRINGS_RC "  ${entry}\n")

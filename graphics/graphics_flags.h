@@ -2,6 +2,8 @@
 // "grmf" in section "setup" of the shared settings file "zom.ini" in the Windows directory.
 #pragma once
 
+#include "resources/resource_ids.h"
+
 #include <cstdint>
 
 // Bits of the flags word. The low four bits are carried along unchanged; every other bit
@@ -22,9 +24,9 @@ extern const char GraphicsFile[];    // "zom.ini"
 
 // The radio buttons of the driver dialog, one per driver.
 enum : int {
-    DriverButtonOptimised = 101,
-    DriverButtonStandard = 102,
-    DriverButtonWinG = 103,
+    DriverButtonOptimised = ItemDriverOptimised,
+    DriverButtonStandard = ItemDriverStandard,
+    DriverButtonWinG = ItemDriverWinG,
 };
 
 // Set once at start-up; afterwards only an OK in the driver dialog changes GraphicsFlags.

@@ -3,8 +3,8 @@
 
 #include "install/transfer.h"
 #include "package/catalogue.h"
-#include "package/memory.h"
-#include "package/paths.h"
+#include "base/memory.h"
+#include "base/paths.h"
 
 #include <cstring>
 

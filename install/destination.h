@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/platform.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 #include <cstdint>
 

@@ -5,8 +5,8 @@
 #include "lzhuf/decoder.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
-#include "package/memory.h"
-#include "package/paths.h"
+#include "base/memory.h"
+#include "base/paths.h"
 #include "package/volume.h"
 
 #include <cstdio>
@@ -94,7 +94,6 @@ UninstallerSlot NameUninstaller(const char* directory) {
 
 // Primes the reader and the writer for record and expands it into the open file.
 StatusCode Expand(const uint8_t* record, uint8_t* buffer, PlatformFile file) {
-    CurrentRecord = record;
     StartRecordStream(record);
     StartOutput(buffer, file);
     return DecodeFile();

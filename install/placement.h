@@ -1,7 +1,7 @@
 // File placement: one catalogue record becomes one file on disk, expanded from the volumes.
 #pragma once
 
-#include "shell/messages.h"
+#include "base/messages.h"
 
 #include <cstdint>
 

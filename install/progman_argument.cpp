@@ -1,7 +1,7 @@
 // One argument of a program-manager DDE command, quoted when its characters would break it.
 #include "install/progman_argument.h"
 
-#include "package/paths.h"
+#include "base/paths.h"
 
 #include <cstring>
 

@@ -5,7 +5,7 @@
 #include "install/progman_argument.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
-#include "package/paths.h"
+#include "base/paths.h"
 
 #include <cstring>
 

@@ -2,7 +2,7 @@
 // temporary file that replaces the target once complete.
 #include "install/target_file.h"
 
-#include "package/paths.h"
+#include "base/paths.h"
 #include "package/volume.h"
 
 #include <cstdio>

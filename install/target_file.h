@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/platform.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 #include <cstddef>
 

@@ -7,7 +7,7 @@
 #include "install/target_file.h"
 #include "install/transfer_screen.h"
 #include "package/catalogue.h"
-#include "package/paths.h"
+#include "base/paths.h"
 #include "package/volume.h"
 
 char InstallDir[PathSize];
@@ -22,12 +22,11 @@ bool Transferred(const uint8_t* record) {
     return (RecordFlags(record) & FlagNotInstalled) == 0;
 }
 
-uint32_t CountTransferRecords() {
-    uint32_t count = 0;
-    const uint8_t* record = FirstRecord();
-    for (uint16_t i = 0; i < CatalogueRecordCount(); ++i, record = NextRecord(record))
-        if (Transferred(record)) ++count;
-    return count;
+bool TransferredShared(const uint8_t* record) {
+    return Transferred(record) && RecordIsShared(record);
+}
+bool TransferredOrdinary(const uint8_t* record) {
+    return Transferred(record) && !RecordIsShared(record);
 }
 
 void CountDone() {
@@ -83,23 +82,7 @@ StatusCode PlaceSharedFile(const uint8_t* record) {
     return PlaceFile(record, destination[0] ? destination : InstallDir);
 }
 
-// One pass over all records in catalogue order; handles the transferred records that are
-// shared (pass 1) or not shared (pass 2). Handles pending messages before each record and
-// stops there when the user asked to halt, and stops after the first record that fails.
-// Returns that record's status, else 0 (also after a halt).
-StatusCode RunPass(bool shared) {
-    StatusCode result = StatusOk;
-    const uint8_t* record = FirstRecord();
-    for (uint16_t i = 0; i < CatalogueRecordCount(); ++i, record = NextRecord(record)) {
-        if (result != StatusOk || PumpTransferMessages() != 0) break;
-        if (!Transferred(record) || RecordIsShared(record) != shared) continue;
-        ShowTransferName(RecordName(record));
-        result = shared ? PlaceSharedFile(record) : PlaceFile(record, InstallDir);
-        if (result != StatusOk) ++TransferTally.failed;
-        CountDone();
-    }
-    return result;
-}
+StatusCode PlaceOrdinaryFile(const uint8_t* record) { return PlaceFile(record, InstallDir); }
 
 // Asks for disk 1 until its catalogue can be opened. False when the user cancels.
 bool AskForFirstDisk() {
@@ -128,17 +111,38 @@ StatusCode CopyUninstallerData() {
 
 } // namespace
 
+void StartTransferTally(RecordFilter wanted) {
+    TransferTally = TransferCounts{};
+    const uint8_t* record = FirstRecord();
+    for (uint16_t i = 0; i < CatalogueRecordCount(); ++i, record = NextRecord(record))
+        if (wanted(record)) ++TransferTally.toTransfer;
+}
+
+StatusCode RunRecordPass(RecordFilter wanted, RecordPlacer place) {
+    StatusCode result = StatusOk;
+    const uint8_t* record = FirstRecord();
+    for (uint16_t i = 0; i < CatalogueRecordCount(); ++i, record = NextRecord(record)) {
+        if (result != StatusOk || PumpTransferMessages() != 0) break;
+        if (!wanted(record)) continue;
+        ShowTransferName(RecordName(record));
+        result = place(record);
+        if (result != StatusOk) ++TransferTally.failed;
+        CountDone();
+    }
+    return result;
+}
+
 int TransferPercent(uint32_t done, uint32_t total) {
     return total == 0 ? 100 : static_cast<int>(done * 100u / total);
 }
 
 StatusCode RunTransfer() {
-    TransferTally = TransferCounts{CountTransferRecords(), 0, 0, 0, 0};
+    StartTransferTally(&Transferred);
     if (TransferTally.toTransfer == 0) return StatusOk;
     if (!BeginTransferScreen()) return MsgWindowProblem;
     UpdateProgress(0);
-    StatusCode result = RunPass(true);
-    if (result == StatusOk) result = RunPass(false);
+    StatusCode result = RunRecordPass(&TransferredShared, &PlaceSharedFile);
+    if (result == StatusOk) result = RunRecordPass(&TransferredOrdinary, &PlaceOrdinaryFile);
     ReleaseVolumeReader();
     if (UninstallerName[0] != '\0' && result == StatusOk) result = CopyUninstallerData();
     int32_t halt = TransferDialogResult();

@@ -2,7 +2,7 @@
 // uninstaller's data file.
 #pragma once
 
-#include "shell/messages.h"
+#include "base/messages.h"
 
 #include <cstdint>
 
@@ -32,6 +32,18 @@ extern TransferCounts TransferTally;
 // Returns 0; 32 when the progress display cannot be created; else the first failing step's
 // status, or DialogResult after a halt.
 StatusCode RunTransfer();
+
+// Which records a pass handles, and how it places one (returning its status).
+typedef bool (*RecordFilter)(const uint8_t* record);
+typedef StatusCode (*RecordPlacer)(const uint8_t* record);
+// Starts TransferTally afresh for a run over the records that wanted accepts.
+void StartTransferTally(RecordFilter wanted);
+// One pass over all records in catalogue order, placing those that wanted accepts: handles
+// pending messages before each record and stops there when the user asked to halt; shows the
+// record's name, places it, counts it done and updates the progress; stops after the first
+// record whose placing fails (counted in TransferTally.failed). Returns that status, else 0
+// (also after a halt).
+StatusCode RunRecordPass(RecordFilter wanted, RecordPlacer place);
 
 // The percentage after done of total records: done × 100 / total in unsigned 32-bit
 // arithmetic, truncated.

@@ -4,8 +4,6 @@
 #include "lzhuf/adaptive_tree.h"
 #include "lzhuf/format.h"
 #include "lzhuf/output_writer.h"
-#include "package/catalogue.h"
-#include "package/paths.h"
 #include "package/volume.h"
 
 #include <cstring>
@@ -257,12 +255,8 @@ StatusCode ExpandSymbols(uint32_t size) {
     return status;
 }
 
-// Names the damaged stream in "%s: read error!" with an OK button.
-void ReportOverrun() {
-    const char* subject = CurrentRecord ? RecordName(CurrentRecord) : StreamName ? StreamName : TargetPath;
-    CopyText(ErrorSubject, PathSize, subject);
-    ReportStatus(ProgressWindow, MsgReadError);
-}
+// Names the damaged stream in "%s: read error!" with an OK button, through its reader.
+void ReportOverrun() { ReportStreamOverrun(StreamName ? StreamName : TargetPath, ClaimedSize); }
 
 } // namespace
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "lzhuf/format.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 #include <cstdint>
 
@@ -10,22 +10,22 @@
 extern uint64_t BitBuffer; // undelivered input bits, the next one in the most significant place
 extern uint32_t BitCount;  // valid bits in BitBuffer: 9 to 63 after a refill
 
-// What a damaged stream is reported under when no record is being read (CurrentRecord null),
-// e.g. the input file of a single stream; null names TargetPath instead.
+// What a damaged stream is reported under when the reader serves no record, e.g. the input file
+// of a single stream; null names TargetPath instead.
 extern const char* StreamName;
 
 // Expands the stored stream that the volume reader delivers (ReadStoredSize, then
 // ReadStoredByte) into the output writer, producing exactly the stream's size in bytes.
 // Preconditions: the reader's stream started (StartRecordStream or StartMemoryStream), the
-// writer started (StartOutput), TargetPath and ProgressWindow set.
+// writer started (StartOutput), TargetPath set.
 // Returns 0 when the whole file was expanded and written; 2 when the reader or the writer
 // failed or was cancelled (their message has been shown, except for a stream that ends inside
 // its size, which shows none), or when the stream is damaged: its codes ran past the stored
 // data. A damaged stream is still expanded to its full size (the missing bits read as 0) and
-// written, then "%s: read error!" (35) names CurrentRecord's Name, or else StreamName or
-// TargetPath; only a stream that needs more than a megabyte of missing bytes stops there
-// instead, short of its size. A match that would run past the size is cut there. Leaves the
-// target open.
+// written, then the reader reports it (ReportStreamOverrun) naming its record, or else
+// StreamName or TargetPath; only a stream that needs more than a megabyte of missing bytes
+// stops there instead, short of its size. A match that would run past the size is cut there.
+// Leaves the target open.
 StatusCode DecodeFile();
 
 // Internal steps, exposed for the tests. Each returns -2 when the reader failed or was

@@ -1,8 +1,6 @@
 // The output writer: buffered writes to the target file, with Retry after a failure.
 #include "lzhuf/output_writer.h"
 
-#include "package/volume.h"
-
 #include <cstring>
 
 uint8_t* OutputBuffer;

@@ -6,7 +6,7 @@
 #include "pack/disk_layout.h"
 #include "pack/pack_error.h"
 #include "package/catalogue.h"
-#include "package/pe_version.h"
+#include "base/pe_version.h"
 
 #include <algorithm>
 #include <filesystem>

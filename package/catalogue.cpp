@@ -1,12 +1,16 @@
 // Catalogue loading: header, record area, and the values derived from them.
 #include "package/catalogue.h"
 
-#include "package/memory.h"
-#include "package/paths.h"
+#include "base/problem.h"
+#include "base/memory.h"
+#include "base/paths.h"
 
 #include <cstring>
 
 CatalogueHeader Header;
+// The formatted boxes are captioned with the header's ProgramName, all zero until a header is
+// read; set before any box can be raised.
+[[maybe_unused]] static const char* const CaptionSet = ProgramCaption = Header.ProgramName;
 uint8_t* RecordArea;
 uint32_t RecordAreaSize;
 char SetupDir[PathSize];
@@ -25,13 +29,6 @@ size_t AfterName(const uint8_t* record) {
 }
 
 } // namespace
-
-uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-
-uint32_t ReadU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
 
 uint16_t CatalogueRecordCount() { return ReadU16(Header.RecordCountBytes); }
 
@@ -111,6 +108,10 @@ StatusCode ReadCatalogueBytes(const char* path) {
     PlatformSeek(file, 0, SeekFromStart);
     if (size < static_cast<int32_t>(CatalogueHeaderSize)) {
         status = MsgReadError;
+        Problem& problem =
+            NoteProblem(status, ProblemAbout::Catalogue, ProblemFault::CatalogueShort, path);
+        problem.found = size < 0 ? 0 : static_cast<uint32_t>(size);
+        problem.expected = CatalogueHeaderSize;
     } else {
         RecordAreaSize = static_cast<uint32_t>(size) - CatalogueHeaderSize;
         // An empty record area is a package without records; it needs no block at all.
@@ -129,12 +130,38 @@ StatusCode ReadCatalogueBytes(const char* path) {
     return status;
 }
 
+// Notes why record bad (counted from 0) of count is refused: where it lies and, when it lies
+// inside the file, its Length that does not hold its fields.
+void NoteBadRecord(uint32_t bad, uint32_t count) {
+    uint32_t at = 0;
+    for (uint32_t i = 0; i < bad; ++i) at += ReadU16(RecordArea + at);
+    uint32_t length = RecordAreaSize - at >= 2 ? ReadU16(RecordArea + at) : 0;
+    bool outside = RecordAreaSize - at < 2 || length > RecordAreaSize - at;
+    ProblemFault fault = outside ? ProblemFault::RecordOutside : ProblemFault::RecordMalformed;
+    Problem& problem = NoteProblem(MsgReadError, ProblemAbout::Catalogue, fault, nullptr);
+    problem.record = bad + 1;
+    problem.offset = CatalogueHeaderSize + at;
+    problem.length = outside ? 0 : length;
+    problem.expected = count;
+    problem.found = CatalogueHeaderSize + RecordAreaSize;
+}
+
 // Refuses what would make later steps read past the loaded bytes: header texts without their
 // terminator, and records that do not lie inside the record area.
 StatusCode CheckCatalogue() {
-    if (!HeaderTextsEnd()) return MsgReadError;
+    if (!HeaderTextsEnd()) {
+        bool name = std::memchr(Header.ProgramName, 0, sizeof Header.ProgramName) == nullptr;
+        NoteProblem(MsgReadError, ProblemAbout::Catalogue,
+                    name ? ProblemFault::ProgramNameUnended : ProblemFault::TitleUnended, nullptr)
+            .length = name ? HeaderProgramNameSize : HeaderTitleSize;
+        return MsgReadError;
+    }
     uint16_t count = CatalogueRecordCount();
-    if (FirstBadRecord(RecordArea, RecordAreaSize, count) != count) return MsgReadError;
+    uint32_t bad = FirstBadRecord(RecordArea, RecordAreaSize, count);
+    if (bad != count) {
+        NoteBadRecord(bad, count);
+        return MsgReadError;
+    }
     return StatusOk;
 }
 
@@ -146,16 +173,29 @@ void DeriveCatalogueValues() {
         RequiredKb += RecordSizeKb(record);
 }
 
+// Names the catalogue at path in the problem the load stopped at (one without details for a
+// status found without any).
+StatusCode CatalogueFailure(StatusCode status, const char* path) {
+    Problem& problem =
+        LastProblem.status != StatusOk
+            ? LastProblem
+            : NoteProblem(status, ProblemAbout::Catalogue, ProblemFault::None, nullptr);
+    CopyText(problem.name, PathSize, path);
+    CopyText(problem.path, PathSize, path);
+    return status;
+}
+
 } // namespace
 
 StatusCode LoadCatalogue() {
     ReleaseCatalogue();
+    ClearProblem();
     char program[PathSize] = {};
     PlatformProgramPath(program, PathSize);
 
     const char* slash = std::strrchr(program, '\\');
     SetupDir[0] = '\0';
-    if (slash == nullptr) return MsgError;
+    if (slash == nullptr) return CatalogueFailure(MsgError, program);
     CopyText(SetupDir, PathSize, program);
     SetupDir[slash - program + 1] = '\0';
     AppendBackslash(SetupDir, PathSize);
@@ -166,7 +206,7 @@ StatusCode LoadCatalogue() {
     CopyText(catalogue, PathSize, program);
     if (!ReplaceExtension(catalogue, PathSize, ".bin")) {
         CopyText(ErrorSubject, PathSize, program);
-        return MsgMissing;
+        return CatalogueFailure(MsgMissing, program);
     }
     CopyText(CatalogueName, PathSize, catalogue + (slash - program) + 1);
     CopyText(ErrorSubject, PathSize, catalogue);
@@ -179,7 +219,7 @@ StatusCode LoadCatalogue() {
         // A partial or unterminated header must not caption the failure's message box.
         std::memset(&Header, 0, sizeof Header);
     }
-    return status;
+    return status == StatusOk ? status : CatalogueFailure(status, catalogue);
 }
 
 void ReleaseCatalogue() {

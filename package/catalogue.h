@@ -4,8 +4,9 @@
 // of the file holding RecordCount records one after the other.
 #pragma once
 
+#include "base/bytes.h"
 #include "platform/platform.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -55,8 +56,6 @@ uint16_t CatalogueRecordCount();
 const char* CatalogueProgramName();
 
 // ---- the record walk (over a loaded catalogue, whose records were checked on loading) ----
-uint16_t ReadU16(const uint8_t* p);
-uint32_t ReadU32(const uint8_t* p);
 const uint8_t* FirstRecord();
 const uint8_t* NextRecord(const uint8_t* record);
 uint16_t RecordFlags(const uint8_t* record);

@@ -2,9 +2,10 @@
 // chunks, prompting for disks and checking each Volume's own disk number.
 #include "package/volume.h"
 
+#include "base/problem.h"
 #include "package/catalogue.h"
-#include "package/memory.h"
-#include "package/paths.h"
+#include "base/memory.h"
+#include "base/paths.h"
 
 #include <cstdio>
 #include <cstring>
@@ -19,12 +20,19 @@ int32_t InputCount;
 const uint8_t* SegmentCursor;
 uint32_t SegmentLeft;
 const uint8_t* CurrentRecord;
-PlatformWindow ProgressWindow;
 
 namespace {
 
+DiskPromptHook PromptHook; // answers the disk prompt instead of a box when set
+
 // An end entry: a stream served from memory has no further pieces.
 const uint8_t EndOfList[SegmentSize] = {};
+
+// The piece being read: its disk, its offset in the Volume and its length, as its Segment
+// gives them.
+uint16_t PieceDisk;
+uint32_t PieceOffset;
+uint32_t PieceLength;
 
 // Where the next piece starts in its Volume, and whether the open Volume still has to be
 // moved there before the piece's first chunk is read.
@@ -40,6 +48,50 @@ constexpr int StreamEnded = -1;
 constexpr int StreamFailed = -2;
 constexpr int StepDone = 0;
 
+// The name a record's problem goes under: its Name, or "" for a stream from memory.
+const char* RecordSubject() { return CurrentRecord ? RecordName(CurrentRecord) : ""; }
+
+// Notes a problem of the Volume under VolumePath, expected to be disk CurrentDisk.
+Problem& NoteVolumeProblem(StatusCode status, ProblemFault fault) {
+    Problem& problem = NoteProblem(status, ProblemAbout::Volume, fault, VolumePath);
+    CopyText(problem.path, PathSize, VolumePath);
+    problem.diskWanted = CurrentDisk;
+    return problem;
+}
+
+// Notes a problem of the record met while reading the current piece of its Volume.
+Problem& NotePieceProblem(ProblemFault fault) {
+    Problem& problem = NoteProblem(MsgReadError, ProblemAbout::Record, fault, RecordSubject());
+    CopyText(problem.path, PathSize, VolumePath);
+    problem.diskWanted = PieceDisk;
+    problem.offset = PieceOffset;
+    problem.length = PieceLength;
+    return problem;
+}
+
+// The disk prompt; wrongVolume is the problem of the Volume found instead, or null for a change
+// of disk. Returns 0 for OK, 1 otherwise.
+int AskForDisk(PlatformWindow owner, const Problem* wrongVolume) {
+    if (PromptHook != nullptr) return PromptHook(CurrentDisk, wrongVolume) == AnswerOk ? 0 : 1;
+    char drive[2] = {SetupDir[0], '\0'};
+    if (drive[0] >= 'a' && drive[0] <= 'z') drive[0] = static_cast<char>(drive[0] - 32);
+    char format[256] = {};
+    PlatformLoadString(StrInsertDisk, format, 255);
+    // The text holds %d for the disk and %s for the drive; only those are filled in.
+    char text[256] = {};
+    const char* percentD = std::strstr(format, "%d");
+    const char* percentS = std::strstr(format, "%s");
+    if (percentD != nullptr && percentS != nullptr && percentD < percentS &&
+        std::strchr(percentS + 2, '%') == nullptr && std::strchr(format, '%') == percentD &&
+        std::strchr(percentD + 2, '%') == percentS) {
+        std::snprintf(text, sizeof text, format, static_cast<unsigned>(CurrentDisk), drive);
+    } else {
+        CopyText(text, sizeof text, format);
+    }
+    int answer = PlatformMessageBox(owner, text, SetupCaption, BoxOkCancel | BoxIconWarning);
+    return answer == AnswerOk ? 0 : 1;
+}
+
 // Takes the next Segment entry: its length, its seek position, and a disk change with its
 // prompt. Returns StepDone, StreamEnded at the end of the list, StreamFailed on a cancel.
 int TakeNextPiece() {
@@ -49,6 +101,9 @@ int TakeNextPiece() {
     if (length == 0) return StreamEnded;
     SegmentLeft = length;
     SeekPosition = ReadU32(SegmentCursor + 2);
+    PieceDisk = disk;
+    PieceOffset = SeekPosition;
+    PieceLength = length;
     bool cancelled = false;
     SeekPending = true;
     if (disk != CurrentDisk) {
@@ -56,7 +111,7 @@ int TakeNextPiece() {
         // the right disk may already be in the drive.
         CurrentDisk = disk;
         CloseVolume();
-        cancelled = PromptForDisk(ProgressWindow) != 0;
+        cancelled = AskForDisk(ProgressWindow, nullptr) != 0;
     }
     SegmentCursor += SegmentSize;
     return cancelled ? StreamFailed : StepDone;
@@ -69,6 +124,7 @@ int OpenCheckedVolume() {
     for (;;) {
         VolumeHandle = VolumePathTooLong ? PlatformNoFile : PlatformOpenRead(VolumePath);
         if (VolumeHandle == PlatformNoFile) {
+            NoteVolumeProblem(MsgReadError, ProblemFault::VolumeUnreadable);
             if (AskRetryCancel(ProgressWindow, MsgReadError, VolumePath) == AnswerRetry) continue;
             return StreamFailed;
         }
@@ -76,13 +132,17 @@ int OpenCheckedVolume() {
         int32_t got;
         // A retried read starts again at the disk number, whatever the failed one consumed.
         while ((got = PlatformRead(VolumeHandle, number, 2)) < 0) {
+            NoteVolumeProblem(MsgReadError, ProblemFault::VolumeUnreadable);
             if (AskRetryCancel(ProgressWindow, MsgReadError, VolumePath) != AnswerRetry)
                 return StreamFailed;
             PlatformSeek(VolumeHandle, 0, SeekFromStart);
         }
         if (got == 2 && ReadU16(number) == CurrentDisk) return StepDone;
         CloseVolume();
-        if (PromptForDisk(ProgressWindow) != 0) return StreamFailed;
+        Problem& other = NoteVolumeProblem(StrInsertDisk, ProblemFault::VolumeOfOtherDisk);
+        other.found = static_cast<uint32_t>(got);
+        other.diskFound = got == 2 ? ReadU16(number) : 0;
+        if (AskForDisk(ProgressWindow, &other) != 0) return StreamFailed;
     }
 }
 
@@ -92,6 +152,7 @@ int SeekToPiece() {
     while (SeekPosition > INT32_MAX ||
            PlatformSeek(VolumeHandle, static_cast<int32_t>(SeekPosition), SeekFromStart) !=
                static_cast<int32_t>(SeekPosition)) {
+        NotePieceProblem(ProblemFault::PieceUnreadable);
         if (AskRetryCancel(ProgressWindow, MsgReadError, RecordName(CurrentRecord)) != AnswerRetry)
             return StreamFailed;
     }
@@ -114,14 +175,20 @@ int ReadChunk() {
             got = PlatformRead(VolumeHandle, InputBuffer, chunk);
             if (got >= 0) break;
         }
+        NotePieceProblem(ProblemFault::PieceUnreadable);
         if (AskRetryCancel(ProgressWindow, MsgReadError, RecordName(CurrentRecord)) != AnswerRetry)
             return StreamFailed;
     }
     InputCount = got;
-    if (got == 0) return StreamEnded;
+    if (got == 0) {
+        // No byte where the piece goes on: the stream ends here, for its decoder to judge.
+        NotePieceProblem(ProblemFault::VolumeEndsInPiece).volumeEnded = true;
+        return StreamEnded;
+    }
     if (static_cast<uint32_t>(got) < chunk) {
         // The Volume ends inside the piece: the file cannot be complete.
         InputCount = 0;
+        NotePieceProblem(ProblemFault::PieceUnreadable);
         CopyText(ErrorSubject, PathSize, RecordName(CurrentRecord));
         ReportStatus(ProgressWindow, MsgReadError);
         return StreamFailed;
@@ -133,6 +200,7 @@ int ReadChunk() {
 } // namespace
 
 void StartRecordStream(const uint8_t* record) {
+    ClearProblem();
     CurrentRecord = record;
     SegmentCursor = RecordFirstSegment(record);
     SegmentLeft = 0;
@@ -141,6 +209,7 @@ void StartRecordStream(const uint8_t* record) {
 }
 
 void StartMemoryStream(const uint8_t* data, uint32_t size) {
+    ClearProblem();
     CurrentRecord = nullptr; // a stream from memory belongs to no record
     SegmentCursor = EndOfList;
     SegmentLeft = 0;
@@ -167,6 +236,10 @@ int ReadStoredSize(uint32_t* size) {
     uint32_t value = 0;
     for (int i = 0; i < 4; ++i) {
         int b = ReadStoredByte();
+        if (b == StreamEnded)
+            NoteProblem(StatusCancelled, ProblemAbout::Record, ProblemFault::StreamSizeCut,
+                        RecordSubject())
+                .found = static_cast<uint32_t>(i);
         if (b < 0) return StreamFailed;
         value |= static_cast<uint32_t>(b) << (8 * i);
     }
@@ -174,24 +247,16 @@ int ReadStoredSize(uint32_t* size) {
     return 0;
 }
 
-int PromptForDisk(PlatformWindow owner) {
-    char drive[2] = {SetupDir[0], '\0'};
-    if (drive[0] >= 'a' && drive[0] <= 'z') drive[0] = static_cast<char>(drive[0] - 32);
-    char format[256] = {};
-    PlatformLoadString(StrInsertDisk, format, 255);
-    // The text holds %d for the disk and %s for the drive; only those are filled in.
-    char text[256] = {};
-    const char* percentD = std::strstr(format, "%d");
-    const char* percentS = std::strstr(format, "%s");
-    if (percentD != nullptr && percentS != nullptr && percentD < percentS &&
-        std::strchr(percentS + 2, '%') == nullptr && std::strchr(format, '%') == percentD &&
-        std::strchr(percentD + 2, '%') == percentS) {
-        std::snprintf(text, sizeof text, format, static_cast<unsigned>(CurrentDisk), drive);
-    } else {
-        CopyText(text, sizeof text, format);
-    }
-    int answer = PlatformMessageBox(owner, text, SetupCaption, BoxOkCancel | BoxIconWarning);
-    return answer == AnswerOk ? 0 : 1;
+int PromptForDisk(PlatformWindow owner) { return AskForDisk(owner, nullptr); }
+
+void SetDiskPromptHook(DiskPromptHook hook) { PromptHook = hook; }
+
+void ReportStreamOverrun(const char* otherName, uint32_t claimedSize) {
+    const char* subject = CurrentRecord ? RecordName(CurrentRecord) : otherName;
+    NoteProblem(MsgReadError, ProblemAbout::Record, ProblemFault::StreamOverrun, subject).expected =
+        claimedSize;
+    CopyText(ErrorSubject, PathSize, subject);
+    ReportStatus(ProgressWindow, MsgReadError);
 }
 
 void CloseVolume() {

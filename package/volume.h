@@ -5,8 +5,9 @@
 // addressed by Segments, each Offset counted from the start of the file.
 #pragma once
 
+#include "base/problem.h"
 #include "platform/platform.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 #include <cstdint>
 
@@ -23,10 +24,10 @@ extern int32_t InputCount;            // bytes of InputBuffer not yet delivered
 extern const uint8_t* SegmentCursor;  // next Segment entry of CurrentRecord
 extern uint32_t SegmentLeft;          // bytes of the current piece not yet read
 extern const uint8_t* CurrentRecord;  // record being placed; its Name names short reads
-extern PlatformWindow ProgressWindow; // owner of every message box raised while transferring
 
 // Starts the stored stream of record: drops buffered bytes, keeps the open Volume and
-// CurrentDisk, so a first piece on the disk in the drive continues with a seek.
+// CurrentDisk, so a first piece on the disk in the drive continues with a seek. Forgets the
+// last problem; each fault the reader then finds is noted in LastProblem before it is shown.
 void StartRecordStream(const uint8_t* record);
 // Serves a stored stream held in memory instead of the Volumes (single streams, tests): the
 // bytes are delivered as one piece, and the stream then ends. It belongs to no record:
@@ -47,8 +48,18 @@ inline int ReadStoredByte() {
 // bytes is missing (end or failure); *size is then left unset.
 int ReadStoredSize(uint32_t* size);
 // Asks for disk CurrentDisk in the drive of SetupDir ("Insert disk %d in drive %s."), OK and
-// Cancel. Returns 0 for OK, 1 otherwise.
+// Cancel, or through the hook when one is set. Returns 0 for OK, 1 otherwise.
 int PromptForDisk(PlatformWindow owner);
+// Answers a disk prompt instead of its box: disk is the disk asked for; wrongVolume is the
+// problem of the Volume found in its place when the same disk is asked for again (its disk
+// number, or that it is too short to hold one), or null for a change of disk. Returns AnswerOk
+// or AnswerCancel.
+typedef int (*DiskPromptHook)(uint16_t disk, const Problem* wrongVolume);
+// Sets the hook (null: the box again).
+void SetDiskPromptHook(DiskPromptHook hook);
+// Reports a stream whose codes ran past its stored data: "%s: read error!" (35) with OK, naming
+// the record being read, or else otherName; notes the problem with the size the stream claims.
+void ReportStreamOverrun(const char* otherName, uint32_t claimedSize);
 // Closes the open Volume, if any.
 void CloseVolume();
 

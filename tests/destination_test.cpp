@@ -3,7 +3,7 @@
 #include "install/destination.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
-#include "package/paths.h"
+#include "base/paths.h"
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Message routines: texts from the string table, captions, box types and bounded formatting.
 #include "package/catalogue.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -112,7 +112,7 @@ TEST(StringTable, EveryStringLoadsExactly) {
         const char* text;
     };
     const Entry table[] = {
-#define SETUP_STRING(id, text) {id, text},
+#define SETUP_STRING(id, name, text) {id, text},
 #include "resources/strings.def"
 #undef SETUP_STRING
     };

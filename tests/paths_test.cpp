@@ -1,5 +1,5 @@
 // Path helpers: extension replacement, trailing backslashes, bounded copies.
-#include "package/paths.h"
+#include "base/paths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The PE version reader on generated images, a real cross-compiled one, and damaged inputs.
-#include "package/pe_version.h"
+#include "base/pe_version.h"
 #include "tests/support/pe_image.h"
 
 #include <gtest/gtest.h>

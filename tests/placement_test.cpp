@@ -29,9 +29,9 @@ TEST_F(Placement, ExpandsRelativeNamesAndCreatesMissingDirectories) {
                     {.name = "SUB\\DEEP\\B.DAT", .bytes = b},
                     {.name = "EMPTY.TXT", .bytes = {}}}});
     ScriptedBoxes boxes;
-    EXPECT_EQ(Place(0), 0);
-    EXPECT_EQ(Place(1), 0);
-    EXPECT_EQ(Place(2), 0);
+    EXPECT_EQ(Place(0), StatusOk);
+    EXPECT_EQ(Place(1), StatusOk);
+    EXPECT_EQ(Place(2), StatusOk);
     EXPECT_TRUE(boxes.Boxes().empty());
     EXPECT_EQ(box_.Read(dest_ + "A.TXT"), a);
     EXPECT_EQ(box_.Read(dest_ + "SUB\\DEEP\\B.DAT"), b);
@@ -45,7 +45,7 @@ TEST_F(Placement, MissingDestinationWithoutSubdirectoryIsWriteErrorUntilCancel) 
     Load({.files = {{.name = "A.TXT", .bytes = PatternBytes(5)}}});
     dest_ = box_.Path("missing\\");
     ScriptedBoxes boxes({AnswerRetry, AnswerCancel});
-    EXPECT_EQ(Place(0), 2);
+    EXPECT_EQ(Place(0), StatusCancelled);
     ASSERT_EQ(boxes.Boxes().size(), 2u);
     EXPECT_EQ(boxes.Boxes()[0].text, dest_ + "A.TXT: write error!");
     EXPECT_EQ(boxes.Boxes()[0].type & 0x0F, BoxRetryCancel);
@@ -59,7 +59,7 @@ TEST_F(Placement, ReadOnlyTargetAnsweredIgnoreAbortOrRetry) {
     box_.SetReadOnly(dest_ + "A.TXT", true);
     {
         ScriptedBoxes boxes({AnswerIgnore});
-        EXPECT_EQ(Place(0), 0);
+        EXPECT_EQ(Place(0), StatusOk);
         ASSERT_EQ(boxes.Boxes().size(), 1u);
         EXPECT_EQ(boxes.Boxes()[0].text,
                   dest_ + "A.TXT: Setup cannot replace this file because it is write protected.");
@@ -67,7 +67,7 @@ TEST_F(Placement, ReadOnlyTargetAnsweredIgnoreAbortOrRetry) {
     }
     {
         ScriptedBoxes boxes({AnswerAbort});
-        EXPECT_EQ(Place(0), 2);
+        EXPECT_EQ(Place(0), StatusCancelled);
     }
     EXPECT_EQ(box_.Read(dest_ + "A.TXT"),
               std::vector<uint8_t>({'o', 'l', 'd', ' ', 'c', 'o', 'n', 't', 'e', 'n', 't', 's'}));
@@ -75,7 +75,7 @@ TEST_F(Placement, ReadOnlyTargetAnsweredIgnoreAbortOrRetry) {
         // The user makes the file writable, then answers Retry.
         ScriptedBoxes boxes({AnswerRetry});
         boxes.OnBox([&](const RecordedBox&) { box_.SetReadOnly(dest_ + "A.TXT", false); });
-        EXPECT_EQ(Place(0), 0);
+        EXPECT_EQ(Place(0), StatusOk);
         EXPECT_EQ(boxes.Boxes().size(), 1u);
     }
     EXPECT_EQ(box_.Read(dest_ + "A.TXT"), PatternBytes(100));
@@ -86,7 +86,7 @@ TEST_F(Placement, PathLongerThanABufferIsRefusedNeverCut) {
     Load({.files = {{.name = name, .bytes = PatternBytes(5)}}});
     dest_ = box_.Path(std::string(20, 'D') + "\\");
     ScriptedBoxes boxes({AnswerRetry, AnswerCancel});
-    EXPECT_EQ(Place(0), 2);
+    EXPECT_EQ(Place(0), StatusCancelled);
     ASSERT_EQ(boxes.Boxes().size(), 2u);
     EXPECT_EQ(boxes.Boxes()[1].text, name + ": write error!");
     EXPECT_FALSE(box_.Exists(dest_));
@@ -106,7 +106,7 @@ class Uninstaller : public Placement {
     // Places the uninstaller, no answers scripted, and checks it was written as name.
     void ExpectPlacedAs(const std::string& name) {
         ScriptedBoxes boxes;
-        EXPECT_EQ(Place(0), 0);
+        EXPECT_EQ(Place(0), StatusOk);
         EXPECT_STREQ(UninstallerName, name.c_str());
         EXPECT_EQ(box_.Read(dest_ + name), PatternBytes(300, 9));
     }
@@ -148,7 +148,7 @@ TEST_F(Uninstaller, ProgramNameIsComparedWithinTheBytesRead) {
 TEST_F(Uninstaller, EntryInSubdirectoryOrRootedIsAnOrdinaryFile) {
     Load({.files = {{.name = "SUB\\uninstal.exe", .bytes = PatternBytes(3)}}});
     ScriptedBoxes boxes;
-    EXPECT_EQ(Place(0), 0);
+    EXPECT_EQ(Place(0), StatusOk);
     EXPECT_EQ(UninstallerName[0], '\0');
     EXPECT_TRUE(box_.Exists(dest_ + "SUB\\uninstal.exe"));
 }
@@ -171,7 +171,7 @@ TEST_F(Uninstaller, Unins999IsTestedAndAllNamesTakenMeansNoUninstaller) {
     ExpectPlacedAs("unins999.exe");
     box_.Write(dest_ + "unins999.exe", std::string("another package's"));
     ScriptedBoxes boxes({AnswerOk});
-    EXPECT_EQ(Place(0), 0);
+    EXPECT_EQ(Place(0), StatusOk);
     EXPECT_EQ(UninstallerName[0], '\0');
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text,

@@ -3,7 +3,7 @@
 #include "install/program_group.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
-#include "package/paths.h"
+#include "base/paths.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/test_package.h"
 
@@ -17,7 +17,7 @@ class ProgramGroup : public ::testing::Test {
         WriteTestPackage(box_, {.program = "SPACE.EXE", .title = "Space Game", .files = {}},
                          box_.Path("pkg\\"));
         PlatformOverrideProgramPath(box_.Path("pkg\\disk1\\SETUP.EXE").c_str());
-        ASSERT_EQ(LoadCatalogue(), 0);
+        ASSERT_EQ(LoadCatalogue(), StatusOk);
     }
     void TearDown() override { ReleaseCatalogue(); }
     std::vector<std::string> Build() {

@@ -43,7 +43,7 @@ TEST_F(Transfer, ThreeFilesShowZeroThirtyThreeSixtySixHundred) {
                     {.name = "B", .bytes = PatternBytes(20)},
                     {.name = "C", .bytes = PatternBytes(30)}}});
     ScriptedBoxes boxes;
-    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Run(), StatusOk);
     EXPECT_EQ(TransferScreen().percents, std::vector<int>({0, 33, 66, 100}));
     EXPECT_EQ(TransferScreen().names, std::vector<std::string>({"A", "B", "C"}));
     EXPECT_EQ(TransferScreen().begins, 1);
@@ -55,10 +55,10 @@ TEST_F(Transfer, ThreeFilesShowZeroThirtyThreeSixtySixHundred) {
 
 TEST_F(Transfer, NothingToTransferShowsNothing) {
     Load({.files = {{.name = "A", .bytes = PatternBytes(10), .flags = FlagNotInstalled}}});
-    EXPECT_EQ(Run(false), 0);
+    EXPECT_EQ(Run(false), StatusOk);
     EXPECT_EQ(TransferScreen().begins, 0);
     TransferScreen().refuseBegin = true;
-    EXPECT_EQ(Run(false), 0);
+    EXPECT_EQ(Run(false), StatusOk);
 }
 
 TEST_F(Transfer, DisplayThatCannotBeCreatedGives32) {
@@ -72,7 +72,7 @@ TEST_F(Transfer, UninstallerGetsTheCatalogueAsDataFileAndEndsInExe) {
     Load({.files = {{.name = "uninstal.exe", .bytes = PatternBytes(40)},
                     {.name = "A", .bytes = PatternBytes(4)}}});
     ScriptedBoxes boxes;
-    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Run(), StatusOk);
     EXPECT_STREQ(UninstallerName, "uninstal.exe");
     EXPECT_EQ(box_.Read(dest_ + "uninstal.bin"), Catalogue());
     EXPECT_EQ(TransferScreen().names.back(), "uninstal.bin");
@@ -87,7 +87,7 @@ TEST_F(Transfer, HaltBetweenFilesStopsButStillWritesTheDataFile) {
     // before A, after the uninstaller was placed.
     TransferScreen().haltAtPump = 5;
     ScriptedBoxes boxes;
-    EXPECT_EQ(Run(), 2);
+    EXPECT_EQ(Run(), StatusCancelled);
     EXPECT_TRUE(box_.Exists(dest_ + "uninstal.exe"));
     EXPECT_FALSE(box_.Exists(dest_ + "A"));
     EXPECT_FALSE(box_.Exists(dest_ + "B"));
@@ -100,7 +100,7 @@ TEST_F(Transfer, HaltDuringTheFirstPassSkipsTheSecond) {
     Load({.files = {{.name = "uninstal.exe", .bytes = PatternBytes(40)},
                     {.name = "A", .bytes = PatternBytes(4)}}});
     TransferScreen().haltAtPump = 2;
-    EXPECT_EQ(Run(), 2);
+    EXPECT_EQ(Run(), StatusCancelled);
     EXPECT_FALSE(box_.Exists(dest_ + "uninstal.exe"));
     EXPECT_FALSE(box_.Exists(dest_ + "uninstal.bin"));
     EXPECT_EQ(UninstallerName[0], '\0');
@@ -113,7 +113,7 @@ TEST_F(Transfer, FailedPlacementStopsThePassesAndSkipsTheDataFile) {
                     {.name = "B", .bytes = PatternBytes(4)}}});
     box_.MakeDirectory(dest_ + "A"); // a directory in the way: A cannot be created
     ScriptedBoxes boxes({AnswerCancel});
-    EXPECT_EQ(Run(), 2);
+    EXPECT_EQ(Run(), StatusCancelled);
     EXPECT_FALSE(box_.Exists(dest_ + "B"));
     EXPECT_FALSE(box_.Exists(dest_ + "uninstal.bin"));
     EXPECT_STREQ(UninstallerName, "uninstal.exe");
@@ -126,7 +126,7 @@ TEST_F(Transfer, LastPieceFromDiskThreeBringsDiskOneBackForTheDataFile) {
                     {.name = "B", .bytes = PatternBytes(3000), .disk = 3}}});
     ScriptedBoxes boxes({AnswerOk, AnswerOk, AnswerOk});
     boxes.OnBox(SwapDiskOnPrompt);
-    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Run(), StatusOk);
     ASSERT_EQ(boxes.Boxes().size(), 3u);
     EXPECT_EQ(boxes.Boxes()[0].text.rfind("Insert disk 2 in drive", 0), 0u);
     EXPECT_EQ(boxes.Boxes()[1].text.rfind("Insert disk 3 in drive", 0), 0u);
@@ -141,7 +141,7 @@ TEST_F(Transfer, CancelledDiskOnePromptSkipsTheDataFileOnly) {
                     {.name = "B", .bytes = PatternBytes(3000), .disk = 2}}});
     ScriptedBoxes boxes({AnswerOk, AnswerCancel});
     boxes.OnBox(SwapDiskOnPrompt);
-    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Run(), StatusOk);
     EXPECT_EQ(boxes.Boxes().size(), 2u);
     EXPECT_TRUE(box_.Exists(dest_ + "B"));
     EXPECT_FALSE(box_.Exists(dest_ + "uninstal.bin"));
@@ -173,16 +173,16 @@ TEST_F(Transfer, InstalledCopySurvivesEveryStopInsideASpanningFile) {
         boxes.OnBox([&](const RecordedBox& box) {
             if (box.text.rfind("Insert disk 2", 0) == 0) stop.atDiskPrompt();
         });
-        EXPECT_EQ(Run(), 2) << stop.how;
+        EXPECT_EQ(Run(), StatusCancelled) << stop.how;
         EXPECT_EQ(boxes.Boxes().size(), stop.answers.size()) << stop.how;
         EXPECT_EQ(Text(box_.Read(dest_ + "LIB.DLL")), "installed copy") << stop.how;
         ExpectNoTemporaryLeft(box_);
         InsertTestDisk(1);
-        ASSERT_EQ(PrepareVolumeReader(), 0);
+        ASSERT_EQ(PrepareVolumeReader(), StatusOk);
     }
     ScriptedBoxes boxes({AnswerOk});
     boxes.OnBox(SwapDiskOnPrompt);
-    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Run(), StatusOk);
     EXPECT_EQ(box_.Read(dest_ + "LIB.DLL"), PatternBytes(90000, 4));
 }
 

@@ -1,8 +1,8 @@
 // The Volume reader: disk prompts and their order, disk checks, chunked reads, short and
 // missing Volumes, and the end of a stream.
 #include "package/catalogue.h"
-#include "package/memory.h"
-#include "package/paths.h"
+#include "base/memory.h"
+#include "base/paths.h"
 #include "package/volume.h"
 #include "tests/support/catalogue_bytes.h"
 #include "tests/support/sandbox.h"
@@ -342,6 +342,27 @@ TEST_F(VolumeReaderTest, PromptNamesTheSetupDriveInUpperCaseOrABackslashForUnc) 
     ASSERT_EQ(boxes_.Boxes().size(), 2u);
     EXPECT_EQ(boxes_.Boxes()[0].text, "Insert disk 3 in drive A.");
     EXPECT_EQ(boxes_.Boxes()[1].text, "Insert disk 3 in drive \\.");
+}
+
+// A hook answers the prompt instead of a box; asked again for the same disk, it learns which
+// disk the Volume found there holds.
+TEST_F(VolumeReaderTest, DiskPromptHookLearnsTheDiskTheWrongVolumeHolds) {
+    static std::vector<std::pair<int, int>> asked;
+    asked.clear();
+    SetDiskPromptHook([](uint16_t disk, const Problem* wrongVolume) -> int {
+        asked.push_back({disk, wrongVolume ? wrongVolume->diskFound : -1});
+        return asked.size() < 2 ? AnswerOk : AnswerCancel;
+    });
+    Insert(3);
+    Start({{2, 2, 5}});
+    int end;
+    Read(5, &end);
+    SetDiskPromptHook(nullptr);
+    EXPECT_EQ(end, -2);
+    EXPECT_EQ(asked, (std::vector<std::pair<int, int>>{{2, -1}, {2, 3}}));
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_EQ(LastProblem.fault, ProblemFault::VolumeOfOtherDisk);
+    EXPECT_EQ(LastProblem.diskWanted, 2);
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 #include "install/transfer_screen.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
-#include "package/paths.h"
+#include "base/paths.h"
 #include "package/volume.h"
 
 #include <cstring>

@@ -6,7 +6,7 @@
 // which is the InstallDir the package was installed into.
 #pragma once
 
-#include "shell/messages.h"
+#include "base/messages.h"
 
 #include <cstdint>
 

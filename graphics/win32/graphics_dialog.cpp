@@ -2,8 +2,8 @@
 #include "graphics/win32/graphics_dialog.h"
 
 #include "graphics/graphics_flags.h"
-#include "shell/win32/dialog_helpers.h"
-#include "shell/win32/dialog_runner.h"
+#include "base/win32/dialog_helpers.h"
+#include "base/win32/dialog_runner.h"
 
 namespace {
 

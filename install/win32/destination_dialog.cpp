@@ -4,22 +4,18 @@
 #include "install/destination.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
-#include "shell/win32/dialog_helpers.h"
-#include "shell/win32/dialog_runner.h"
+#include "resources/resource_ids.h"
+#include "base/win32/dialog_helpers.h"
+#include "base/win32/dialog_runner.h"
 
 namespace {
 
-constexpr int DirectoryItem = 100;
-constexpr int RequiredItem = 101;
-constexpr int FreeItem = 102;
-constexpr int TitleItem = 110;
-
 INT_PTR DestinationInit(HWND dialog) {
     ProposeInstallDir();
-    SetDlgItemTextA(dialog, DirectoryItem, InstallDir);
-    FormatItemWithTitle(dialog, TitleItem);
-    SetItemKb(dialog, RequiredItem, RequiredKb);
-    SetItemKb(dialog, FreeItem, FreeSpaceKb(InstallDir));
+    SetDlgItemTextA(dialog, ItemDirectory, InstallDir);
+    FormatItemWithTitle(dialog, ItemDestinationText, Header.Title);
+    SetItemKb(dialog, ItemRequiredKb, RequiredKb);
+    SetItemKb(dialog, ItemFreeKb, FreeSpaceKb(InstallDir));
     PlaceDialog(dialog);
     return TRUE;
 }
@@ -27,13 +23,13 @@ INT_PTR DestinationInit(HWND dialog) {
 // The field lost the focus: show the free space where its text points, without taking it.
 void RefreshFreeSpace(HWND dialog) {
     char typed[PathSize] = {};
-    GetDlgItemTextA(dialog, DirectoryItem, typed, PathSize);
-    SetItemKb(dialog, FreeItem, FreeSpaceKb(typed));
+    GetDlgItemTextA(dialog, ItemDirectory, typed, PathSize);
+    SetItemKb(dialog, ItemFreeKb, FreeSpaceKb(typed));
 }
 
 void DestinationOk(HWND dialog, WPARAM wParam) {
     InstallDir[0] = '\0';
-    GetDlgItemTextA(dialog, DirectoryItem, InstallDir, PathSize);
+    GetDlgItemTextA(dialog, ItemDirectory, InstallDir, PathSize);
     if (AcceptInstallDir(dialog)) EndDialogWith(dialog, LOWORD(wParam));
 }
 
@@ -41,7 +37,7 @@ void DestinationCommand(HWND dialog, WPARAM wParam) {
     switch (LOWORD(wParam)) {
     case IDOK: DestinationOk(dialog, wParam); break;
     case IDCANCEL: EndDialogWith(dialog, LOWORD(wParam)); break;
-    case DirectoryItem:
+    case ItemDirectory:
         if (HIWORD(wParam) == EN_KILLFOCUS) RefreshFreeSpace(dialog);
         break;
     }

@@ -2,17 +2,15 @@
 #include "install/win32/final_dialog.h"
 
 #include "package/catalogue.h"
-#include "shell/win32/dialog_helpers.h"
-#include "shell/win32/dialog_runner.h"
+#include "resources/resource_ids.h"
+#include "base/win32/dialog_helpers.h"
+#include "base/win32/dialog_runner.h"
 
 namespace {
 
-constexpr int TitleItem = 101;
-constexpr int HowToStartItem = 102;
-
 INT_PTR FinalInit(HWND dialog) {
-    FormatItemWithTitle(dialog, TitleItem);
-    SetItemString(dialog, HowToStartItem, InsvPackage ? StrControlPanel : StrDoubleClick);
+    FormatItemWithTitle(dialog, ItemFinalTitle, Header.Title);
+    SetItemString(dialog, ItemHowToStart, InsvPackage ? StrControlPanel : StrDoubleClick);
     PlaceDialog(dialog);
     return TRUE;
 }

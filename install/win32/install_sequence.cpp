@@ -9,7 +9,7 @@
 #include "package/catalogue.h"
 #include "package/volume.h"
 #include "resources/resource_ids.h"
-#include "shell/win32/dialog_runner.h"
+#include "base/win32/dialog_runner.h"
 
 StatusCode RunInstallSequence() {
     if (RunModalLoop(DialogDestination, DestinationDialogProc, 0) == IDCANCEL) return StatusCancelled;

@@ -1,7 +1,7 @@
 // The install sequence: destination, transfer, settings, program group and closing dialog.
 #pragma once
 
-#include "shell/messages.h"
+#include "base/messages.h"
 
 // Runs a whole installation from the destination dialog to the closing dialog. Returns 0,
 // 2 when the user cancelled, or the status of the step that failed; a failure already shown

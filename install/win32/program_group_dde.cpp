@@ -2,7 +2,7 @@
 #include "install/win32/program_group_dde.h"
 
 #include "install/program_group.h"
-#include "shell/win32/shell_state.h"
+#include "base/win32/window_state.h"
 
 #include <ddeml.h>
 

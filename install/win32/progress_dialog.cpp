@@ -2,11 +2,12 @@
 #include "install/win32/progress_dialog.h"
 
 #include "install/transfer_screen.h"
+#include "package/catalogue.h"
 #include "package/volume.h"
 #include "resources/resource_ids.h"
-#include "shell/win32/dialog_helpers.h"
-#include "shell/win32/dialog_runner.h"
-#include "shell/win32/shell_state.h"
+#include "base/win32/dialog_helpers.h"
+#include "base/win32/dialog_runner.h"
+#include "base/win32/window_state.h"
 
 #include <cstdio>
 
@@ -14,11 +15,6 @@ namespace {
 
 // The percentage the bar shows, as the transfer last gave it.
 int ProgressPercent;
-
-constexpr int NameItem = 101;
-constexpr int BarItem = 102;
-constexpr int PercentItem = 103;
-constexpr int HaltTextItem = 101; // in the halt dialog: the warning, a format for the Title
 
 HWND Progress() { return static_cast<HWND>(ProgressWindow); }
 
@@ -47,10 +43,10 @@ void ComposeBar(HDC memory, int width, int height) {
 void PaintProgress(HWND dialog, HDC deviceContext) {
     char text[16];
     std::snprintf(text, sizeof text, "%d%%", ProgressPercent);
-    SetDlgItemTextA(dialog, PercentItem, text);
+    SetDlgItemTextA(dialog, ItemPercent, text);
 
     RECT bar;
-    GetWindowRect(GetDlgItem(dialog, BarItem), &bar);
+    GetWindowRect(GetDlgItem(dialog, ItemProgressBar), &bar);
     POINT corner = {bar.left, bar.top};
     ScreenToClient(dialog, &corner);
     int width = bar.right - bar.left, height = bar.bottom - bar.top;
@@ -71,7 +67,7 @@ void PaintProgress(HWND dialog, HDC deviceContext) {
 }
 
 INT_PTR ProgressInit(HWND dialog) {
-    SetDlgItemTextA(dialog, NameItem, "");
+    SetDlgItemTextA(dialog, ItemFileName, "");
     PlaceDialog(dialog);
     return TRUE;
 }
@@ -104,7 +100,7 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 INT_PTR CALLBACK HaltDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: FormatItemWithTitle(dialog, HaltTextItem); return TRUE;
+    case WM_INITDIALOG: FormatItemWithTitle(dialog, ItemHaltText, Header.Title); return TRUE;
     case WM_COMMAND:
         // Only Yes and No leave it; Esc and the close box are ignored.
         if (LOWORD(wParam) != IDYES && LOWORD(wParam) != IDNO) return FALSE;
@@ -125,7 +121,7 @@ bool BeginTransferScreen() {
     return dialog != nullptr;
 }
 
-void ShowTransferName(const char* name) { SetDlgItemTextA(Progress(), NameItem, name); }
+void ShowTransferName(const char* name) { SetDlgItemTextA(Progress(), ItemFileName, name); }
 
 void UpdateProgress(int percent) {
     ProgressPercent = percent;

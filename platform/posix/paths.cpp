@@ -3,7 +3,7 @@
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/posix_internal.h"
 
-#include "package/paths.h"
+#include "base/paths.h"
 #include "fat/image_reader.h"
 
 #include <dirent.h>

@@ -1,5 +1,5 @@
 // The settings file and the shared-file services on POSIX hosts.
-#include "package/pe_version.h"
+#include "base/pe_version.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_internal.h"
 #include "platform/posix/posix_platform.h"

@@ -18,7 +18,7 @@ struct StringEntry {
 };
 
 const StringEntry StringTable[] = {
-#define SETUP_STRING(id, text) {id, text},
+#define SETUP_STRING(id, name, text) {id, text},
 #include "resources/strings.def"
 #include "resources/uninstall_strings.def"
 #undef SETUP_STRING

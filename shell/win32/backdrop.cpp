@@ -2,9 +2,9 @@
 #include "shell/win32/backdrop.h"
 
 #include "resources/resource_ids.h"
-#include "shell/messages.h"
-#include "shell/win32/dialog_runner.h"
-#include "shell/win32/shell_state.h"
+#include "base/messages.h"
+#include "base/win32/dialog_runner.h"
+#include "base/win32/window_state.h"
 
 #include <cstdint>
 

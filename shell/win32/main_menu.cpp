@@ -2,20 +2,19 @@
 #include "shell/win32/main_menu.h"
 
 #include "graphics/graphics_flags.h"
-#include "shell/win32/dialog_helpers.h"
-#include "shell/win32/dialog_runner.h"
+#include "package/catalogue.h"
+#include "base/win32/dialog_helpers.h"
+#include "base/win32/dialog_runner.h"
 
 namespace {
 
-constexpr int WelcomeItem = 110;
-
 // Fills in the Title and enables the driver button only after an earlier installation.
 INT_PTR MainMenuInit(HWND dialog) {
-    FormatItemWithTitle(dialog, WelcomeItem);
-    FormatItemWithTitle(dialog, MenuInstall);
+    FormatItemWithTitle(dialog, ItemMenuWelcome, Header.Title);
+    FormatItemWithTitle(dialog, MenuInstall, Header.Title);
     EnableWindow(GetDlgItem(dialog, MenuGraphicsDriver), GraphicsFlagsStored ? TRUE : FALSE);
     PlaceDialog(dialog);
-    return TRUE; // the focus goes to the first tab stop, the default button 101
+    return TRUE; // the focus goes to the first tab stop, the default button MenuInstall
 }
 
 void MainMenuCommand(HWND dialog, WPARAM wParam) {

@@ -1,14 +1,16 @@
 // The main menu (dialog 400): install the application, change the graphics driver, or quit.
 #pragma once
 
+#include "resources/resource_ids.h"
+
 #include <windows.h>
 
 // The main-menu choices, as DialogResult carries them.
 enum : int {
-    MenuInstall = 101,
-    MenuGraphicsDriver = 102,
-    MenuQuit = 2,
+    MenuInstall = ItemMenuInstall,
+    MenuGraphicsDriver = ItemMenuGraphicsDriver,
+    MenuQuit = IDCANCEL,
 };
 
-// Dialog procedure of the main menu, run through RunModalLoop; its result is 101, 102 or 2.
+// Dialog procedure of the main menu, run through RunModalLoop; its result is one of the choices.
 INT_PTR CALLBACK MainMenuProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

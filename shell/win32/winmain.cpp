@@ -5,11 +5,11 @@
 #include "install/win32/install_sequence.h"
 #include "package/catalogue.h"
 #include "resources/resource_ids.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 #include "shell/win32/backdrop.h"
-#include "shell/win32/dialog_runner.h"
+#include "base/win32/dialog_runner.h"
 #include "shell/win32/main_menu.h"
-#include "shell/win32/shell_state.h"
+#include "base/win32/window_state.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "install/target_file.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
-#include "package/paths.h"
+#include "base/paths.h"
 #include "package/volume.h"
 #include "platform/posix/posix_platform.h"
 #include "tests/support/pe_image.h"
@@ -50,7 +50,7 @@ class NativeTransfer : public TransferFixture {
 TEST_F(NativeTransfer, SharedFileWithoutInstalledCopyGoesToTheSystemDirectory) {
     LoadShared(V(2, 0));
     ScriptedBoxes boxes;
-    EXPECT_EQ(RunTransfer(), 0);
+    EXPECT_EQ(RunTransfer(), StatusOk);
     EXPECT_EQ(box_.Read(system_ + "LIB.DLL"), Dll(V(2, 0)));
     EXPECT_FALSE(box_.Exists(dest_ + "LIB.DLL"));
     EXPECT_EQ(box_.Read(dest_ + "APP.EXE"), PatternBytes(100));
@@ -70,7 +70,7 @@ TEST_F(NativeTransfer, NewerInstalledCopyIsKeptEqualAndOlderAreReplaced) {
         installed.push_back(0xEE); // tells the installed copy from the record's bytes
         box_.Write(system_ + "lib.dll", installed);
         ScriptedBoxes boxes;
-        EXPECT_EQ(RunTransfer(), 0);
+        EXPECT_EQ(RunTransfer(), StatusOk);
         EXPECT_EQ(box_.Read(system_ + "lib.dll"), c.replaced ? Dll(V(2, 0), 4) : installed)
             << std::hex << c.installedMs << "." << c.installedLs;
         EXPECT_EQ(TransferTally.sharedSkipped, c.replaced ? 0u : 1u);
@@ -84,7 +84,7 @@ TEST_F(NativeTransfer, CopyWithoutVersionResourceIsReplaced) {
     LoadShared(V(1, 0));
     box_.Write(system_ + "LIB.DLL", std::string("no version here"));
     ScriptedBoxes boxes;
-    EXPECT_EQ(RunTransfer(), 0);
+    EXPECT_EQ(RunTransfer(), StatusOk);
     EXPECT_EQ(box_.Read(system_ + "LIB.DLL"), Dll(V(1, 0)));
 }
 
@@ -93,7 +93,7 @@ TEST_F(NativeTransfer, CopyInUseAsksRetryThenCancelStopsEverything) {
     box_.Write(system_ + "LIB.DLL", Dll(V(1, 0)));
     PosixSetFileInUse((system_ + "LIB.DLL").c_str(), true);
     ScriptedBoxes boxes({AnswerRetry, AnswerCancel});
-    EXPECT_EQ(RunTransfer(), 2);
+    EXPECT_EQ(RunTransfer(), StatusCancelled);
     PosixSetFileInUse((system_ + "LIB.DLL").c_str(), false);
     ASSERT_EQ(boxes.Boxes().size(), 2u);
     EXPECT_EQ(boxes.Boxes()[0].text, "LIB.DLL in use! Please, close all applications and retry.");
@@ -109,7 +109,7 @@ TEST_F(NativeTransfer, CopyInUseThenClosedIsReplacedOnRetry) {
     PosixSetFileInUse(path.c_str(), true);
     ScriptedBoxes boxes({AnswerRetry});
     boxes.OnBox([&](const RecordedBox&) { PosixSetFileInUse(path.c_str(), false); });
-    EXPECT_EQ(RunTransfer(), 0);
+    EXPECT_EQ(RunTransfer(), StatusOk);
     EXPECT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(box_.Read(path), Dll(V(2, 0)));
 }
@@ -121,7 +121,7 @@ TEST_F(NativeTransfer, CopyInUseOutsideTheDestinationRaisesNoQuestion) {
     box_.Write(dest_ + "LIB.DLL", Dll(V(1, 0)));
     PosixSetFileInUse((dest_ + "LIB.DLL").c_str(), true);
     ScriptedBoxes boxes;
-    EXPECT_EQ(RunTransfer(), 0);
+    EXPECT_EQ(RunTransfer(), StatusOk);
     PosixSetFileInUse((dest_ + "LIB.DLL").c_str(), false);
     EXPECT_TRUE(boxes.Boxes().empty());
     EXPECT_EQ(box_.Read(system_ + "LIB.DLL"), Dll(V(2, 0)));
@@ -131,7 +131,7 @@ TEST_F(NativeTransfer, CopyInUseOutsideTheDestinationRaisesNoQuestion) {
 TEST_F(NativeTransfer, DvaDriverIsQueriedButNeverPlaced) {
     LoadShared(V(2, 0), 0, "DVA.386");
     ScriptedBoxes boxes;
-    EXPECT_EQ(RunTransfer(), 0);
+    EXPECT_EQ(RunTransfer(), StatusOk);
     EXPECT_FALSE(box_.Exists(system_ + "DVA.386"));
     EXPECT_FALSE(box_.Exists(dest_ + "DVA.386"));
     EXPECT_EQ(TransferScreen().names[0], "DVA.386");
@@ -147,13 +147,13 @@ TEST_F(NativeTransfer, RootedAndDriveNamesKeepOnlyTheDestinationsRoot) {
                     {.name = "\\uninstal.exe", .bytes = PatternBytes(9)}}});
     {
         ScriptedBoxes boxes({AnswerCancel});
-        EXPECT_EQ(PlaceFile(FirstRecord(), "\\\\SRV\\SHARE\\APP\\"), 2);
+        EXPECT_EQ(PlaceFile(FirstRecord(), "\\\\SRV\\SHARE\\APP\\"), StatusCancelled);
         ASSERT_EQ(boxes.Boxes().size(), 1u);
         EXPECT_EQ(boxes.Boxes()[0].text, "\\\\SRV\\SHARE\\TOOLS\\X.EXE: write error!");
         EXPECT_FALSE(box_.Exists("T:\\TOOLS"));
     }
     ScriptedBoxes boxes;
-    EXPECT_EQ(RunTransfer(), 0);
+    EXPECT_EQ(RunTransfer(), StatusOk);
     EXPECT_EQ(box_.Read("T:\\TOOLS\\X.EXE"), PatternBytes(7));
     EXPECT_EQ(box_.Read("T:\\TOOLS\\Y.EXE"), PatternBytes(8));
     EXPECT_EQ(box_.Read("T:\\DRV.EXE"), PatternBytes(6));
@@ -174,14 +174,14 @@ TEST_F(Faults, FailedCreateOfNewFileRetriedThenCancelled) {
     {
         PosixFaultPlan().failCreateAfter = 0;
         ScriptedBoxes boxes({AnswerRetry});
-        EXPECT_EQ(PlaceFirst(), 0);
+        EXPECT_EQ(PlaceFirst(), StatusOk);
         EXPECT_EQ(boxes.Boxes().size(), 1u);
         EXPECT_EQ(box_.Read(dest_ + "A.BIN"), PatternBytes(50000));
     }
     std::remove(Sandbox::Host(dest_ + "A.BIN").c_str());
     PosixFaultPlan().failCreateAfter = 0;
     ScriptedBoxes boxes({AnswerCancel});
-    EXPECT_EQ(PlaceFirst(), 2);
+    EXPECT_EQ(PlaceFirst(), StatusCancelled);
     EXPECT_FALSE(box_.Exists(dest_ + "A.BIN"));
 }
 
@@ -209,7 +209,7 @@ TEST_F(Faults, FailedDirectoryCreationIsAWriteError) {
     Load({.files = {{.name = "SUB\\A.BIN", .bytes = PatternBytes(5)}}});
     PosixFaultPlan().failMakeDirectoryAfter = 0;
     ScriptedBoxes boxes({AnswerRetry});
-    EXPECT_EQ(PlaceFirst(), 0);
+    EXPECT_EQ(PlaceFirst(), StatusOk);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text, dest_ + "SUB\\A.BIN: write error!");
     EXPECT_EQ(box_.Read(dest_ + "SUB\\A.BIN"), PatternBytes(5));
@@ -230,7 +230,7 @@ TEST_F(Faults, DiskFullDuringExpansionRetriedGivesTheExactFile) {
     PosixFaultPlan().shortWriteAfter = 1;
     PosixFaultPlan().shortWriteBytes = 1000;
     ScriptedBoxes boxes({AnswerRetry});
-    EXPECT_EQ(PlaceFirst(), 0);
+    EXPECT_EQ(PlaceFirst(), StatusOk);
     EXPECT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(box_.Read(dest_ + "A.BIN"), PatternBytes(70000));
 }
@@ -248,14 +248,14 @@ TEST_F(Faults, WriteErrorsCancelledKeepTheInstalledCopy) {
         if (fault == 1) PosixFaultPlan().failWriteAfter = 1;
         if (fault == 2) PosixFaultPlan().failReplaceAfter = 0;
         ScriptedBoxes boxes({AnswerCancel});
-        EXPECT_EQ(PlaceFirst(), 2) << fault;
+        EXPECT_EQ(PlaceFirst(), StatusCancelled) << fault;
         ASSERT_EQ(boxes.Boxes().size(), 1u) << fault;
         EXPECT_EQ(boxes.Boxes()[0].text, fault == 0 ? "Disk full!" : dest_ + "A.BIN: write error!");
         EXPECT_EQ(Text(box_.Read(dest_ + "A.BIN")), "installed") << fault;
     }
     PosixFaultPlan().failReplaceAfter = 0;
     ScriptedBoxes boxes({AnswerRetry});
-    EXPECT_EQ(PlaceFirst(), 0);
+    EXPECT_EQ(PlaceFirst(), StatusOk);
     EXPECT_EQ(box_.Read(dest_ + "A.BIN"), PatternBytes(70000));
 }
 
@@ -268,7 +268,7 @@ TEST_F(Faults, RetriedVolumeReadStartsAgainWhereItBegan) {
         PosixFaultPlan().failReadAfter = read;
         PosixFaultPlan().failReadConsumes = 1;
         ScriptedBoxes boxes({AnswerRetry});
-        EXPECT_EQ(PlaceFirst(), 0) << read;
+        EXPECT_EQ(PlaceFirst(), StatusOk) << read;
         EXPECT_EQ(boxes.Boxes().size(), 1u) << read;
         EXPECT_EQ(box_.Read(dest_ + "A.BIN"), PatternBytes(70000)) << read;
     }
@@ -278,16 +278,16 @@ TEST_F(Faults, RetriedVolumeReadStartsAgainWhereItBegan) {
 TEST_F(Faults, SignalCleanupRemovesOnlyTheUnfinishedTemporary) {
     Load({.files = {{.name = "A.BIN", .bytes = PatternBytes(10)}}});
     ScriptedBoxes boxes;
-    EXPECT_EQ(PlaceFirst(), 0);
+    EXPECT_EQ(PlaceFirst(), StatusOk);
     PosixRemoveUnfinishedFile();
     EXPECT_EQ(box_.Read(dest_ + "A.BIN"), PatternBytes(10));
     PlatformFile file = PlatformNoFile;
-    ASSERT_EQ(CreateTargetFile((dest_ + "B.BIN").c_str(), WalkNever, &file), 0);
+    ASSERT_EQ(CreateTargetFile((dest_ + "B.BIN").c_str(), WalkNever, &file), StatusOk);
     std::string temporary = TemporaryPath;
     EXPECT_TRUE(box_.Exists(temporary));
     PosixRemoveUnfinishedFile();
     EXPECT_FALSE(box_.Exists(temporary));
-    EXPECT_EQ(FinishTargetFile((dest_ + "B.BIN").c_str(), StatusCancelled, &file), 2);
+    EXPECT_EQ(FinishTargetFile((dest_ + "B.BIN").c_str(), StatusCancelled, &file), StatusCancelled);
 }
 
 // Existing means anything at the path, even what cannot be opened for reading: such a file that
@@ -298,7 +298,7 @@ TEST_F(Faults, UnreadableExistingFileGetsTheCannotReplaceQuestion) {
     box_.SetReadOnly(dest_ + "A.BIN", true);
     PosixFaultPlan().failOpenAfter = 0;
     ScriptedBoxes boxes({AnswerIgnore});
-    EXPECT_EQ(PlaceFirst(), 0);
+    EXPECT_EQ(PlaceFirst(), StatusOk);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].type & 0x0F, BoxAbortRetryIgnore);
     EXPECT_EQ(Text(box_.Read(dest_ + "A.BIN")), "locked");
@@ -324,7 +324,7 @@ TEST_F(CopyFaults, ShortReadRetriedRestartsTheChunk) {
             PosixFaultPlan().failReadAfter = 2;
         }
         ScriptedBoxes boxes({AnswerRetry});
-        EXPECT_EQ(Copy(), 0);
+        EXPECT_EQ(Copy(), StatusOk);
         ASSERT_EQ(boxes.Boxes().size(), 1u);
         EXPECT_EQ(boxes.Boxes()[0].text, box_.Path("setup\\SRC.BIN") + ": read error!");
         EXPECT_EQ(box_.Read(dest_ + "OUT.BIN"), source_);
@@ -335,7 +335,7 @@ TEST_F(CopyFaults, ShortWriteRetriedRestartsTheChunk) {
     PosixFaultPlan().shortWriteAfter = 2;
     PosixFaultPlan().shortWriteBytes = 700;
     ScriptedBoxes boxes({AnswerRetry});
-    EXPECT_EQ(Copy(), 0);
+    EXPECT_EQ(Copy(), StatusOk);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text, dest_ + "OUT.BIN: write error!");
     EXPECT_EQ(box_.Read(dest_ + "OUT.BIN"), source_);
@@ -348,11 +348,11 @@ TEST_F(CopyFaults, CancelledCopyLeavesTheTargetAsItWas) {
     PosixFaultPlan().shortWriteAfter = 1;
     PosixFaultPlan().shortWriteBytes = 700;
     ScriptedBoxes boxes({AnswerCancel, AnswerCancel});
-    EXPECT_EQ(Copy(), 2);
+    EXPECT_EQ(Copy(), StatusCancelled);
     EXPECT_EQ(Text(box_.Read(dest_ + "OUT.BIN")), "previous");
     PosixFaultPlan().shortReadAfter = 1;
     PosixFaultPlan().shortReadBytes = 10;
-    EXPECT_EQ(Copy("NEW.BIN"), 2);
+    EXPECT_EQ(Copy("NEW.BIN"), StatusCancelled);
     EXPECT_FALSE(box_.Exists(dest_ + "NEW.BIN"));
     EXPECT_EQ(boxes.Boxes().size(), 2u);
 }
@@ -369,7 +369,7 @@ TEST_F(CopyFaults, NoMemoryNeverTruncatesAnExistingTarget) {
 TEST_F(CopyFaults, UnopenableSourceRetriedThenCopied) {
     PosixFaultPlan().failOpenAfter = 0;
     ScriptedBoxes boxes({AnswerRetry});
-    EXPECT_EQ(Copy(), 0);
+    EXPECT_EQ(Copy(), StatusOk);
     EXPECT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(box_.Read(dest_ + "OUT.BIN"), source_);
 }

@@ -4,7 +4,7 @@
 #include "lzhuf/adaptive_tree.h"
 #include "lzhuf/decoder.h"
 #include "lzhuf/output_writer.h"
-#include "package/paths.h"
+#include "base/paths.h"
 #include "package/volume.h"
 #include "tests/support/corpus.h"
 

@@ -4,7 +4,7 @@
 
 #include "lzhuf/encoder.h"
 #include "platform/platform.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 #include <cstdint>
 #include <filesystem>

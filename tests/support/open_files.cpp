@@ -1,7 +1,7 @@
 // Counting open descriptors through /proc/self/fd, where the platform has it.
 #include "tests/support/open_files.h"
 
-#include "package/memory.h"
+#include "base/memory.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "package/volume.h"
 #include "lzhuf/encoder.h"
 #include "package/catalogue.h"
-#include "package/paths.h"
+#include "base/paths.h"
 #include "tests/support/catalogue_bytes.h"
 
 #include <cstdio>

@@ -4,8 +4,8 @@
 #include "install/plain_copy.h"
 #include "install/target_file.h"
 #include "package/catalogue.h"
-#include "package/memory.h"
-#include "package/paths.h"
+#include "base/memory.h"
+#include "base/paths.h"
 #include "package/volume.h"
 #include "tests/support/transfer_screen_recorder.h"
 

@@ -2,7 +2,7 @@
 // and a check that every block of the run was released; and the same for the plain copy.
 #pragma once
 
-#include "shell/messages.h"
+#include "base/messages.h"
 #include "tests/support/open_files.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/test_package.h"

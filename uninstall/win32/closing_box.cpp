@@ -2,8 +2,8 @@
 #include "uninstall/win32/closing_box.h"
 
 #include "package/catalogue.h"
-#include "package/paths.h"
-#include "shell/messages.h"
+#include "base/paths.h"
+#include "base/messages.h"
 #include "uninstall/removal.h"
 
 #include <cstdio>

@@ -5,10 +5,10 @@
 // own resources) are placed on the screen's middle by the same runner as SETUP.EXE's.
 #include "install/win32/program_group_dde.h"
 #include "package/catalogue.h"
-#include "package/paths.h"
-#include "shell/messages.h"
-#include "shell/win32/dialog_runner.h"
-#include "shell/win32/shell_state.h"
+#include "base/paths.h"
+#include "base/messages.h"
+#include "base/win32/dialog_runner.h"
+#include "base/win32/window_state.h"
 #include "uninstall/removal.h"
 #include "uninstall/win32/closing_box.h"
 

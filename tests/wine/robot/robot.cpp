@@ -547,8 +547,8 @@ void MoveBoxAway() {
 }
 
 // expect-progress TEXT [SHOT]: the progress dialog (a child of the backdrop, read also while a
-// box covers it) shows TEXT ("0%", "100%") in control 103, and a screenshot shows in the middle
-// row of the bar (control 102) as many runs of the active caption colour as TEXT asks for.
+// box covers it) shows TEXT ("0%", "100%") in ItemPercent, and a screenshot shows in the middle
+// row of the bar (ItemProgressBar) as many runs of the active caption colour as TEXT asks for.
 void ExpectProgress(const Step& step) {
     Need(step, 1);
     const std::string& caption = Template(DialogProgress).caption;
@@ -557,13 +557,13 @@ void ExpectProgress(const Step& step) {
     WaitFor(
         [&] {
             dialog = FindWindowExA(backdrop, nullptr, DialogClass, caption.c_str());
-            HWND label = dialog ? GetDlgItem(dialog, 103) : nullptr;
+            HWND label = dialog ? GetDlgItem(dialog, ItemPercent) : nullptr;
             if (label != nullptr) found = WindowText(label);
             return found == step.words[1];
         },
         [&] { return "progress " + Quote(step.words[1]) + ", found " + Quote(found); });
     RECT bar;
-    GetWindowRect(GetDlgItem(dialog, 102), &bar);
+    GetWindowRect(GetDlgItem(dialog, ItemProgressBar), &bar);
     long width = bar.right - bar.left, height = bar.bottom - bar.top;
     MoveBoxAway();
     long expected = ExpectedBlocks(width, height, std::atol(step.words[1].c_str())), runs = -1;
@@ -644,111 +644,125 @@ void ExpectCaption(const Step& step) {
         [&] { return "caption " + Quote(step.words[1]) + ", found " + Quote(found); });
 }
 
-void RunStep(const Step& step) {
-    const std::string& command = step.words[0];
-    if (ExpectProperty(step)) return;
-    if (command == "start")
-        R.first = StartSetup();
-    else if (command == "start-second")
-        R.second = StartSetup();
-    else if (command == "run")
-        RunProgram(step);
-    else if (command == "hold-file")
-        HoldFile(step);
-    else if (command == "release-file")
-        ReleaseFile();
-    else if (command == "expect-window")
-        ExpectWindow(step);
-    else if (command == "move-box-away")
-        MoveBoxAway();
-    else if (command == "expect-dialog")
-        ExpectDialog(step);
-    else if (command == "expect-caption")
-        ExpectCaption(step);
-    else if (command == "expect-style")
-        ExpectStyle(step);
-    else if (command == "expect-placed")
-        ExpectPlaced(step);
-    else if (command == "expect-backdrop")
-        ExpectBackdrop(step);
-    else if (command == "drag-to-corner")
-        DragToCorner();
-    else if (command == "expect-inside")
-        ExpectInside();
-    else if (command == "expect-box")
-        ExpectBox(step);
-    else if (command == "click")
-        Click(step);
-    else if (command == "answer-box") {
-        Need(step, 1);
-        Dialog box = CurrentBox();
-        Press(box, Number(step.words[1]));
-        AwaitDialogLeft(box.window);
-    } else if (command == "type")
-        TypeText(step);
-    else if (command == "close-backdrop")
-        PostMessageA(Backdrop(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    else if (command == "minimise-backdrop") {
-        HWND backdrop = Backdrop();
-        PostMessageA(backdrop, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-        WaitFor([&] { return IsIconic(backdrop) != FALSE; },
-                [] { return std::string("the backdrop to be minimised"); });
-    } else if (command == "resize-backdrop") {
-        Need(step, 2);
-        HWND backdrop = Backdrop();
-        int width = Number(step.words[1]), height = Number(step.words[2]);
-        SetWindowPos(backdrop, nullptr, 0, 0, width, height,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        WaitFor(
+// answer-box BUTTON: presses the button in the message box that is up.
+void AnswerBox(const Step& step) {
+    Need(step, 1);
+    Dialog box = CurrentBox();
+    Press(box, Number(step.words[1]));
+    AwaitDialogLeft(box.window);
+}
+
+void MinimiseBackdrop(const Step&) {
+    HWND backdrop = Backdrop();
+    PostMessageA(backdrop, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    WaitFor([&] { return IsIconic(backdrop) != FALSE; },
+            [] { return std::string("the backdrop to be minimised"); });
+}
+
+// resize-backdrop WIDTH HEIGHT
+void ResizeBackdrop(const Step& step) {
+    Need(step, 2);
+    HWND backdrop = Backdrop();
+    int width = Number(step.words[1]), height = Number(step.words[2]);
+    SetWindowPos(backdrop, nullptr, 0, 0, width, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    WaitFor(
+        [&] {
+            RECT r;
+            GetWindowRect(backdrop, &r);
+            return r.right - r.left == width && r.bottom - r.top == height;
+        },
+        [] { return std::string("the backdrop to take its new size"); });
+}
+
+// expect-iconic yes|no
+void ExpectIconic(const Step& step) {
+    Need(step, 1);
+    bool iconic = YesNo(step.words[1]);
+    HWND backdrop = Backdrop();
+    WaitFor([&] { return (IsIconic(backdrop) != FALSE) == iconic; },
             [&] {
-                RECT r;
-                GetWindowRect(backdrop, &r);
-                return r.right - r.left == width && r.bottom - r.top == height;
-            },
-            [] { return std::string("the backdrop to take its new size"); });
-    } else if (command == "expect-iconic") {
-        Need(step, 1);
-        bool iconic = YesNo(step.words[1]);
-        HWND backdrop = Backdrop();
-        WaitFor([&] { return (IsIconic(backdrop) != FALSE) == iconic; },
-                [&] {
-                    return std::string("the backdrop ") + (iconic ? "minimised" : "not minimised");
-                });
-    } else if (command == "expect-backdrops") {
-        Need(step, 1);
-        int count = CountBackdrops();
-        if (count != Number(step.words[1]))
-            Fail(std::to_string(count) + " backdrop windows, expected " + step.words[1]);
-    } else if (command == "expect-exit")
-        ExpectExit(step, R.first, "SETUP.EXE");
-    else if (command == "expect-second-exit")
-        ExpectExit(step, R.second, "the second SETUP.EXE");
-    else if (command == "screenshot") {
-        Need(step, 1);
-        Screenshot(step.words[1], "png");
-    } else if (command == "expect-gradient")
-        ExpectGradient(step);
-    else if (command == "swap-disk") {
-        Need(step, 1);
-        SwapDisk(Number(step.words[1]));
-    } else if (command == "watch")
-        Watch(step);
-    else if (command == "when-up") {
-        Need(step, 1);
-        AwaitDialog(Number(step.words[1]), 1); // polled often: the dialog may be up briefly
-    } else if (command == "expect-progress")
-        ExpectProgress(step);
-    else if (command == "press-when-up")
-        PressWhenUp(step);
-    else if (command == "grow-drive")
-        AskHost("grow", "", "grow.done", "more room on the small drive");
-    else if (command == "dump")
-        LogDialog(CurrentDialog());
-    else if (command == "timeout") {
-        Need(step, 1);
-        R.timeoutMs = static_cast<DWORD>(Number(step.words[1]));
-    } else
-        Fail("unknown step " + command);
+                return std::string("the backdrop ") + (iconic ? "minimised" : "not minimised");
+            });
+}
+
+// expect-backdrops N
+void ExpectBackdrops(const Step& step) {
+    Need(step, 1);
+    int count = CountBackdrops();
+    if (count != Number(step.words[1]))
+        Fail(std::to_string(count) + " backdrop windows, expected " + step.words[1]);
+}
+
+// when-up DIALOG: waits for the dialog, polled often since it may be up briefly.
+void WhenUp(const Step& step) {
+    Need(step, 1);
+    AwaitDialog(Number(step.words[1]), 1);
+}
+
+// The steps a scenario may take, by their first word.
+using StepHandler = void (*)(const Step&);
+const std::map<std::string, StepHandler>& StepHandlers() {
+    static const std::map<std::string, StepHandler> handlers = {
+        {"start", [](const Step&) { R.first = StartSetup(); }},
+        {"start-second", [](const Step&) { R.second = StartSetup(); }},
+        {"run", RunProgram},
+        {"hold-file", HoldFile},
+        {"release-file", [](const Step&) { ReleaseFile(); }},
+        {"expect-window", ExpectWindow},
+        {"move-box-away", [](const Step&) { MoveBoxAway(); }},
+        {"expect-dialog", ExpectDialog},
+        {"expect-caption", ExpectCaption},
+        {"expect-style", ExpectStyle},
+        {"expect-placed", ExpectPlaced},
+        {"expect-backdrop", ExpectBackdrop},
+        {"drag-to-corner", [](const Step&) { DragToCorner(); }},
+        {"expect-inside", [](const Step&) { ExpectInside(); }},
+        {"expect-box", ExpectBox},
+        {"click", Click},
+        {"answer-box", AnswerBox},
+        {"type", TypeText},
+        {"close-backdrop",
+         [](const Step&) { PostMessageA(Backdrop(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"minimise-backdrop", MinimiseBackdrop},
+        {"resize-backdrop", ResizeBackdrop},
+        {"expect-iconic", ExpectIconic},
+        {"expect-backdrops", ExpectBackdrops},
+        {"expect-exit", [](const Step& step) { ExpectExit(step, R.first, "SETUP.EXE"); }},
+        {"expect-second-exit",
+         [](const Step& step) { ExpectExit(step, R.second, "the second SETUP.EXE"); }},
+        {"screenshot",
+         [](const Step& step) {
+             Need(step, 1);
+             Screenshot(step.words[1], "png");
+         }},
+        {"expect-gradient", ExpectGradient},
+        {"swap-disk",
+         [](const Step& step) {
+             Need(step, 1);
+             SwapDisk(Number(step.words[1]));
+         }},
+        {"watch", Watch},
+        {"when-up", WhenUp},
+        {"expect-progress", ExpectProgress},
+        {"press-when-up", PressWhenUp},
+        {"grow-drive",
+         [](const Step&) { AskHost("grow", "", "grow.done", "more room on the small drive"); }},
+        {"dump", [](const Step&) { LogDialog(CurrentDialog()); }},
+        {"timeout",
+         [](const Step& step) {
+             Need(step, 1);
+             R.timeoutMs = static_cast<DWORD>(Number(step.words[1]));
+         }},
+    };
+    return handlers;
+}
+
+void RunStep(const Step& step) {
+    if (ExpectProperty(step)) return;
+    auto handler = StepHandlers().find(step.words[0]);
+    if (handler == StepHandlers().end()) Fail("unknown step " + step.words[0]);
+    handler->second(step);
 }
 
 void KillProcess(PROCESS_INFORMATION& process) {

@@ -1,12 +1,12 @@
 // Message routines: string-table texts in message boxes, with bounded formatting throughout.
-#include "shell/messages.h"
-
-#include "package/catalogue.h"
+#include "base/messages.h"
 
 #include <cstring>
 
 char ErrorSubject[PathSize];
 char SetupCaption[64] = "Setup";
+PlatformWindow ProgressWindow;
+const char* ProgramCaption = "";
 
 namespace {
 
@@ -62,7 +62,7 @@ int WarnString(PlatformWindow owner, int32_t id) {
 int ShowFormattedMessage(PlatformWindow owner, int32_t id, const char* argument, uint32_t type) {
     char text[FormattedSize] = {};
     FormatMessageText(text, sizeof text, id, argument);
-    return PlatformMessageBox(owner, text, CatalogueProgramName(), type);
+    return PlatformMessageBox(owner, text, ProgramCaption, type);
 }
 
 int WarnFormatted(PlatformWindow owner, int32_t id, const char* argument) {

@@ -1,8 +1,8 @@
 // The dialog runner: the modeless loop, the pump for long work, and the dialog placement.
-#include "shell/win32/dialog_runner.h"
+#include "base/win32/dialog_runner.h"
 
-#include "shell/messages.h"
-#include "shell/win32/shell_state.h"
+#include "base/messages.h"
+#include "base/win32/window_state.h"
 
 int32_t DialogResult;
 DialogPoint DialogAnchor;

@@ -1,7 +1,7 @@
 // Finds one resource of a Windows executable image (32- or 64-bit) in its bytes.
-#include "package/pe_resources.h"
+#include "base/pe_resources.h"
 
-#include "package/catalogue.h"
+#include "base/bytes.h"
 
 namespace {
 

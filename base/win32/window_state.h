@@ -1,4 +1,5 @@
-// Program-wide state of SETUP.EXE that start-up sets once and every dialog reads.
+// Program-wide window state of SETUP.EXE and UNINSTAL.EXE that start-up sets once and every
+// dialog reads.
 #pragma once
 
 #include <windows.h>

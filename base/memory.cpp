@@ -1,5 +1,5 @@
 // AllocLocked and FreeLocked over the platform's global memory, with a count of live blocks.
-#include "package/memory.h"
+#include "base/memory.h"
 
 namespace {
 int32_t BlocksInUse = 0;

@@ -30,8 +30,8 @@ void PaintSunkenFrame(HWND dialog, HDC deviceContext);
 
 // Sets item's text to string stringId of the string table (at most 255 bytes).
 void SetItemString(HWND dialog, int item, uint32_t stringId);
-// Uses item's current text (at most 511 characters) as a format with the catalogue's Title
+// Uses item's current text (at most 511 characters) as a format with title (the catalogue's)
 // as its one argument, and sets the result (cut at 511 characters). Done once per item.
-void FormatItemWithTitle(HWND dialog, int item);
+void FormatItemWithTitle(HWND dialog, int item, const char* title);
 // Sets item's text to kilobytes in decimal followed by " Kb" (string 303).
 void SetItemKb(HWND dialog, int item, uint32_t kilobytes);

@@ -11,45 +11,14 @@
 
 typedef int32_t StatusCode;
 
-// String-table ids, as the resources number them.
+// String-table ids, named in the string tables (resources/*.def) that number them.
 enum : int32_t {
     StatusOk = 0,
     StatusCancelled = 2,
-    MsgWindowProblem = 32,
-    MsgMissing = 33,
-    MsgWriteProtected = 34,
-    MsgReadError = 35,
-    MsgWriteError = 36,
-    MsgNoMemory = 37,
-    MsgInvalidDirectory = 38,
-    MsgInUse = 39,
-    MsgDiskFull = 40,
-    MsgCannotCreate = 41,
-    MsgLowSpace = 42,
-    MsgError = 43,
-    MsgNoUninstallerName = 44,
-    MsgCreateDirectory = 200,
-    StrKb = 303,
-    StrInsertDisk = 304,
-    StrDoubleClick = 305,
-    StrControlPanel = 306,
-    StrGroupName = 307,
-    StrUninstallItem = 308,
-    StrSetupCaption = 309,
-    // The uninstaller's texts.
-    MsgConfirmRemoval = 600,
-    MsgCannotRemove = 601,
-    StrRemoved = 602,
-    StrRemovalStopped = 603,
-    StrKeptHeading = 604,
-    StrKeptShared = 605,
-    StrKeptDriver = 606,
-    StrKeptUndeletable = 607,
-    StrKeptUnsafeName = 608,
-    StrSelfAtRestart = 609,
-    StrSelfKept = 610,
-    StrRemovedCount = 611,
-    StrKeptLongPath = 612,
+#define SETUP_STRING(id, name, text) name = id,
+#include "resources/strings.def"
+#include "resources/uninstall_strings.def"
+#undef SETUP_STRING
 };
 
 constexpr size_t PathSize = 260; // every path buffer: 259 characters and the terminator
@@ -58,15 +27,22 @@ constexpr size_t PathSize = 260; // every path buffer: 259 characters and the te
 // record's Name when a volume comes up short.
 extern char ErrorSubject[PathSize];
 
+// Owner of every message box raised while transferring: the progress display, or null.
+extern PlatformWindow ProgressWindow;
+
 // Caption of ShowStringMessage and of the disk prompt; "Setup" until start-up loads string 309.
 extern char SetupCaption[64];
+
+// Caption of the formatted boxes: the catalogue's ProgramName once the catalogue sets it, ""
+// before.
+extern const char* ProgramCaption;
 
 // Box with a string-table text under SetupCaption, of the caller's type.
 int ShowStringMessage(PlatformWindow owner, int32_t id, uint32_t type);
 // Box with a string-table text, the system's default title, OK and the warning icon.
 int WarnString(PlatformWindow owner, int32_t id);
 // Box with a string-table text used as a format for one text argument, captioned with the
-// catalogue's ProgramName (empty before a catalogue is loaded), of the caller's type.
+// ProgramCaption, of the caller's type.
 int ShowFormattedMessage(PlatformWindow owner, int32_t id, const char* argument, uint32_t type);
 int WarnFormatted(PlatformWindow owner, int32_t id, const char* argument);       // OK, warning
 int AskRetryCancel(PlatformWindow owner, int32_t id, const char* argument);      // 0x35

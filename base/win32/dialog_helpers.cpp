@@ -1,16 +1,11 @@
 // Helpers every dialog procedure of SETUP.EXE uses.
-#include "shell/win32/dialog_helpers.h"
+#include "base/win32/dialog_helpers.h"
 
-#include "package/catalogue.h"
-#include "shell/messages.h"
-#include "shell/win32/shell_state.h"
+#include "resources/resource_ids.h"
+#include "base/messages.h"
+#include "base/win32/window_state.h"
 
 #include <cstdio>
-
-namespace {
-// The hidden static frame that marks where PaintSunkenFrame draws.
-constexpr int SeparatorItem = 1000;
-} // namespace
 
 bool IsDialogColourMessage(UINT message) {
     return message == WM_CTLCOLORMSGBOX || message == WM_CTLCOLORBTN || message == WM_CTLCOLORDLG ||
@@ -46,7 +41,7 @@ void PaintSunkenRect(HDC deviceContext, int x, int y, int w, int h) {
 }
 
 void PaintSunkenFrame(HWND dialog, HDC deviceContext) {
-    HWND marker = GetDlgItem(dialog, SeparatorItem);
+    HWND marker = GetDlgItem(dialog, ItemSeparator);
     if (marker == nullptr) return;
     RECT place;
     GetWindowRect(marker, &place);
@@ -61,12 +56,12 @@ void SetItemString(HWND dialog, int item, uint32_t stringId) {
     SetDlgItemTextA(dialog, item, text);
 }
 
-void FormatItemWithTitle(HWND dialog, int item) {
+void FormatItemWithTitle(HWND dialog, int item, const char* title) {
     char format[512] = {};
     char text[512] = {};
     GetDlgItemTextA(dialog, item, format, sizeof format);
     // The template's own text is the format; snprintf cuts the result at the buffer's end.
-    std::snprintf(text, sizeof text, format, Header.Title);
+    std::snprintf(text, sizeof text, format, title);
     SetDlgItemTextA(dialog, item, text);
 }
 

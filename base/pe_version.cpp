@@ -1,8 +1,8 @@
 // Reads the fixed file version from the version resource of a Windows executable image.
-#include "package/pe_version.h"
+#include "base/pe_version.h"
 
-#include "package/catalogue.h"
-#include "package/pe_resources.h"
+#include "base/bytes.h"
+#include "base/pe_resources.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Path helpers: bounded in-place edits of 260-byte path texts.
-#include "package/paths.h"
+#include "base/paths.h"
 
 #include <cstring>
 
