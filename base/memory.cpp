@@ -18,4 +18,6 @@ void FreeLocked(PlatformMemory* handle) {
     --BlocksInUse;
 }
 
-int32_t LockedBlocksInUse() { return BlocksInUse; }
+int32_t LockedBlocksInUse() {
+    return BlocksInUse;
+}

@@ -26,7 +26,8 @@ size_t FormatLoaded(char* out, size_t size, const char* format, const char* argu
     };
     for (const char* p = format; *p; ++p) {
         if (p[0] == '%' && p[1] == 's') {
-            for (const char* a = argument ? argument : ""; *a; ++a) put(*a);
+            for (const char* a = argument ? argument : ""; *a; ++a)
+                put(*a);
             ++p;
         } else if (p[0] == '%' && p[1] == '%') {
             put('%');

@@ -23,7 +23,8 @@ bool AppendText(char* target, size_t size, const char* source) {
 
 bool ReplaceExtension(char* path, size_t size, const char* extension) {
     char* dot = std::strrchr(path, '.');
-    if (dot == nullptr || std::strchr(dot, '\\') != nullptr) return AppendText(path, size, extension);
+    if (dot == nullptr || std::strchr(dot, '\\') != nullptr)
+        return AppendText(path, size, extension);
     size_t keep = static_cast<size_t>(dot - path);
     size_t add = std::strlen(extension);
     if (keep + add >= size) return false;

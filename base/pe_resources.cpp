@@ -137,7 +137,8 @@ bool FindData(const Image& image, const Layout& layout, uint32_t type, int64_t i
 
 } // namespace
 
-bool FindPeResource(const uint8_t* data, size_t size, uint32_t type, int64_t id, PeResource* found) {
+bool FindPeResource(const uint8_t* data, size_t size, uint32_t type, int64_t id,
+                    PeResource* found) {
     if (data == nullptr) return false;
     Image image{data, size};
     Layout layout;

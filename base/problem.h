@@ -13,27 +13,27 @@ enum class ProblemAbout : uint8_t { Nothing, Catalogue, Volume, Record };
 // Which fault, where one status code covers several. The numbers each one fills:
 enum class ProblemFault : uint8_t {
     None,
-    CatalogueShort,        // found: the file's bytes; expected: the header's
-    ProgramNameUnended,    // length: the field's bytes
-    TitleUnended,          // length: the field's bytes
-    RecordOutside,         // record, offset; expected: records counted; found: the file's bytes
-    RecordMalformed,       // record, offset, length; expected: records counted
-    VolumeUnreadable,      // diskWanted; path: the Volume tried
-    VolumeOfOtherDisk,     // diskWanted; diskFound, or found < 2: bytes of its disk number
-    PieceUnreadable,       // diskWanted, offset, length, path: the piece and its Volume
-    VolumeEndsInPiece,     // the same numbers: the Volume gave no bytes where the piece goes on
-    StreamOverrun,         // expected: the stream's size
-    StreamSizeCut,         // found: bytes of the 4-byte size prefix that could be read
+    CatalogueShort,     // found: the file's bytes; expected: the header's
+    ProgramNameUnended, // length: the field's bytes
+    TitleUnended,       // length: the field's bytes
+    RecordOutside,      // record, offset; expected: records counted; found: the file's bytes
+    RecordMalformed,    // record, offset, length; expected: records counted
+    VolumeUnreadable,   // diskWanted; path: the Volume tried
+    VolumeOfOtherDisk,  // diskWanted; diskFound, or found < 2: bytes of its disk number
+    PieceUnreadable,    // diskWanted, offset, length, path: the piece and its Volume
+    VolumeEndsInPiece,  // the same numbers: the Volume gave no bytes where the piece goes on
+    StreamOverrun,      // expected: the stream's size
+    StreamSizeCut,      // found: bytes of the 4-byte size prefix that could be read
 };
 
 struct Problem {
-    StatusCode status = StatusOk;           // the status code shown, or 0 for none
+    StatusCode status = StatusOk; // the status code shown, or 0 for none
     ProblemAbout about = ProblemAbout::Nothing;
     ProblemFault fault = ProblemFault::None;
-    char name[PathSize] = {};               // the catalogue's path, or the record's Name
-    char path[PathSize] = {};               // the file read: the catalogue or the Volume
-    uint32_t record = 0;                    // record number, counted from 1; 0 for none
-    uint32_t offset = 0;                    // in the file read
+    char name[PathSize] = {}; // the catalogue's path, or the record's Name
+    char path[PathSize] = {}; // the file read: the catalogue or the Volume
+    uint32_t record = 0;      // record number, counted from 1; 0 for none
+    uint32_t offset = 0;      // in the file read
     uint32_t length = 0;
     uint64_t expected = 0;
     uint64_t found = 0;

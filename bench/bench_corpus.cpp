@@ -27,7 +27,8 @@ std::vector<uint8_t> Gather(const std::vector<std::string>& roots, size_t target
     std::vector<fs::path> files;
     for (const std::string& root : roots) {
         std::error_code error;
-        for (auto it = fs::recursive_directory_iterator(root, fs::directory_options::skip_permission_denied, error);
+        for (auto it = fs::recursive_directory_iterator(
+                 root, fs::directory_options::skip_permission_denied, error);
              it != fs::recursive_directory_iterator(); it.increment(error)) {
             if (error) break;
             if (it->is_regular_file(error) && !it->is_symlink(error)) files.push_back(it->path());
@@ -54,7 +55,10 @@ bool IsPlainText(const std::vector<uint8_t>& bytes) {
 }
 
 bool IsExecutable(const std::vector<uint8_t>& bytes) {
-    return bytes.size() > 4 && std::memcmp(bytes.data(), "\x7F" "ELF", 4) == 0;
+    return bytes.size() > 4 && std::memcmp(bytes.data(),
+                                           "\x7F"
+                                           "ELF",
+                                           4) == 0;
 }
 
 std::vector<uint8_t> PseudoRandom(size_t size) {

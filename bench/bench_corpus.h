@@ -30,8 +30,7 @@ inline double ThreadSeconds() {
     return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
 }
 
-template <typename F>
-double BestSeconds(F run) {
+template <typename F> double BestSeconds(F run) {
     double best = 1e30;
     for (int i = 0; i < Rounds; ++i) {
         double start = ThreadSeconds();
@@ -41,7 +40,9 @@ double BestSeconds(F run) {
     return best;
 }
 
-inline double MegabytesPerSecond(uint64_t bytes, double seconds) { return bytes / 1e6 / seconds; }
+inline double MegabytesPerSecond(uint64_t bytes, double seconds) {
+    return bytes / 1e6 / seconds;
+}
 
 // Our decoder over a stored stream held in memory, the output only counted; returns the bytes
 // produced, 0 when the decoder failed.

@@ -46,7 +46,8 @@ Outcome RunProgram(std::vector<std::string> args, const fs::path& peakFile = {})
     bool measurePeak = !peakFile.empty() && access(TimeProgram, X_OK) == 0;
     if (measurePeak) args.insert(args.begin(), {TimeProgram, "-f", "%M", "-o", peakFile.string()});
     std::vector<char*> argv;
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     pid_t pid = fork();
     if (pid == 0) {
@@ -59,12 +60,14 @@ Outcome RunProgram(std::vector<std::string> args, const fs::path& peakFile = {})
     }
     Outcome outcome;
     int status = 0;
-    rusage usage{}; // the child's, with the children it waited for (the program under /usr/bin/time)
+    rusage
+        usage{}; // the child's, with the children it waited for (the program under /usr/bin/time)
     if (pid < 0 || wait4(pid, &status, 0, &usage) != pid) return outcome;
     outcome.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     outcome.seconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
                       usage.ru_stime.tv_usec / 1e6;
-    if (measurePeak && !(std::ifstream(peakFile) >> outcome.peakKilobytes)) outcome.peakKilobytes = -1;
+    if (measurePeak && !(std::ifstream(peakFile) >> outcome.peakKilobytes))
+        outcome.peakKilobytes = -1;
     return outcome;
 }
 
@@ -76,7 +79,8 @@ uint64_t WriteFiles(const std::vector<Part>& parts, const Package& package, cons
         for (const Part& part : parts) {
             size_t size = part.bytes.size() / package.divisor;
             std::ofstream(dir / (std::to_string(copy) + "-" + part.name + ".dat"), std::ios::binary)
-                .write(reinterpret_cast<const char*>(part.bytes.data()), static_cast<std::streamsize>(size));
+                .write(reinterpret_cast<const char*>(part.bytes.data()),
+                       static_cast<std::streamsize>(size));
             total += size;
         }
     }
@@ -95,15 +99,17 @@ double DecoderMegabytesPerSecond(const std::vector<Part>& parts) {
     return MegabytesPerSecond(total, seconds);
 }
 
-void MeasurePackage(const std::vector<Part>& parts, const Package& package, const fs::path& work, double decode) {
+void MeasurePackage(const std::vector<Part>& parts, const Package& package, const fs::path& work,
+                    double decode) {
     fs::path files = work / "files", disks = work / "package";
     uint64_t bytes = WriteFiles(parts, package, files);
-    Outcome packed = RunProgram({DISKSETUP_CLI, "pack", "--dir", files.string(), "--program", "bench.exe",
-                                 "--title", "Bench", "-o", disks.string()});
+    Outcome packed = RunProgram({DISKSETUP_CLI, "pack", "--dir", files.string(), "--program",
+                                 "bench.exe", "--title", "Bench", "-o", disks.string()});
     Outcome best;
     for (int round = 0; packed.ok && round < Rounds; ++round) {
         fs::path root = work / ("root" + std::to_string(round));
-        Outcome run = RunProgram({DISKSETUP_CLI, "install", (disks / "disk1").string(), "--root", root.string(), "--yes"},
+        Outcome run = RunProgram({DISKSETUP_CLI, "install", (disks / "disk1").string(), "--root",
+                                  root.string(), "--yes"},
                                  work / "peak.txt");
         fs::remove_all(root);
         if (!run.ok) {
@@ -123,8 +129,10 @@ void MeasurePackage(const std::vector<Part>& parts, const Package& package, cons
         std::printf("install %s: processor seconds: %.3f\n", name, best.seconds);
         std::printf("install %s: install MB/s: %.1f\n", name, speed);
         std::printf("install %s: install / decoder speed: %.2f\n", name, speed / decode);
-        if (best.peakKilobytes >= 0) std::printf("install %s: peak resident KB: %ld\n", name, best.peakKilobytes);
-        else std::printf("install %s: peak resident KB: unknown (no %s)\n", name, TimeProgram);
+        if (best.peakKilobytes >= 0)
+            std::printf("install %s: peak resident KB: %ld\n", name, best.peakKilobytes);
+        else
+            std::printf("install %s: peak resident KB: unknown (no %s)\n", name, TimeProgram);
     }
     fs::remove_all(work);
 }
@@ -144,12 +152,14 @@ void MeasureCompressMemory(const fs::path& work) {
     for (Input input : {Input{"1 MB", uintmax_t{1} << 20}, Input{"1 GB", uintmax_t{1} << 30}}) {
         fs::path file = work / "zeros", stream = work / "zeros.lzh";
         MakeSparseFile(file, input.size);
-        Outcome run = RunProgram({DISKSETUP_CLI, "compress", file.string(), stream.string()}, work / "peak.txt");
+        Outcome run = RunProgram({DISKSETUP_CLI, "compress", file.string(), stream.string()},
+                                 work / "peak.txt");
         if (!run.ok) {
             std::printf("compress %s: FAILED\n", input.name);
             continue;
         }
-        std::printf("compress %s: encode MB/s: %.1f\n", input.name, MegabytesPerSecond(input.size, run.seconds));
+        std::printf("compress %s: encode MB/s: %.1f\n", input.name,
+                    MegabytesPerSecond(input.size, run.seconds));
         std::printf("compress %s: peak resident KB: %ld\n", input.name, run.peakKilobytes);
     }
     fs::remove_all(work);
@@ -159,12 +169,15 @@ void MeasureCompressMemory(const fs::path& work) {
 
 int main() {
     std::vector<Part> parts = GatherCorpus();
-    parts.erase(std::remove_if(parts.begin(), parts.end(), [](const Part& p) { return p.bytes.empty(); }), parts.end());
+    parts.erase(
+        std::remove_if(parts.begin(), parts.end(), [](const Part& p) { return p.bytes.empty(); }),
+        parts.end());
     double decode = DecoderMegabytesPerSecond(parts);
     std::printf("install: decode MB/s (ours, in memory, same corpus): %.1f\n", decode);
     fs::path base = fs::path(BENCH_WORK_DIR) / ("ds-command-bench-" + std::to_string(getpid()));
     MeasureCompressMemory(base / "compress");
-    for (const Package& package : Packages) MeasurePackage(parts, package, base / package.name, decode);
+    for (const Package& package : Packages)
+        MeasurePackage(parts, package, base / package.name, decode);
     fs::remove_all(base);
     return 0;
 }

@@ -28,8 +28,7 @@ inline size_t FeedLhasa(void* buffer, size_t length, void* user) {
 
 // Expands a stored stream (size prefix and bits) with liblhasa, handing each decoded chunk to
 // take(data, count). Returns the bytes decoded; 0 when the stream is shorter than its prefix.
-template <typename Take>
-uint64_t ExpandWithLhasa(const std::vector<uint8_t>& stream, Take take) {
+template <typename Take> uint64_t ExpandWithLhasa(const std::vector<uint8_t>& stream, Take take) {
     if (stream.size() < 4) return 0;
     size_t size = stream[0] | stream[1] << 8 | stream[2] << 16 | size_t(stream[3]) << 24;
     LhasaInput in{stream.data() + 4, stream.size() - 4};
@@ -38,7 +37,8 @@ uint64_t ExpandWithLhasa(const std::vector<uint8_t>& stream, Take take) {
     LHADecoder* decoder = lha_decoder_new(type, FeedLhasa, &in, size);
     uint64_t total = 0;
     uint8_t chunk[65536];
-    for (size_t n; (n = lha_decoder_read(decoder, chunk, sizeof chunk)) > 0; total += n) take(chunk, n);
+    for (size_t n; (n = lha_decoder_read(decoder, chunk, sizeof chunk)) > 0; total += n)
+        take(chunk, n);
     lha_decoder_free(decoder);
     return total;
 }

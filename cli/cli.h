@@ -8,9 +8,9 @@
 // Exit codes of the disksetup command.
 enum ExitCode : int {
     ExitOk = 0,
-    ExitUsage = 1,      // the command line is wrong
-    ExitBadInput = 2,   // a package, stream or file is missing, damaged or unusable
-    ExitFailed = 3,     // cancelled, or reading or writing failed on the host
+    ExitUsage = 1,    // the command line is wrong
+    ExitBadInput = 2, // a package, stream or file is missing, damaged or unusable
+    ExitFailed = 3,   // cancelled, or reading or writing failed on the host
 };
 
 // A package's first disk, as the disksetup command found it.
@@ -19,8 +19,9 @@ struct OpenedPackage {
 };
 
 // Finds the catalogue for path (a disk directory, a catalogue file, or a disk image holding
-// the catalogue in its root), maps its directory or image as drive A:, stands A:\<name>.EXE in for the setup program and loads the catalogue through the
-// engine. On failure prints the engine's message (naming host paths) and returns the exit code.
+// the catalogue in its root), maps its directory or image as drive A:, stands A:\<name>.EXE in for
+// the setup program and loads the catalogue through the engine. On failure prints the engine's
+// message (naming host paths) and returns the exit code.
 int OpenPackage(const std::string& path, OpenedPackage* package);
 
 // A name from a package made safe for a terminal: control characters, DEL and bytes above

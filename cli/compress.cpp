@@ -58,7 +58,8 @@ struct FileStreamOutput : EncoderOutput {
         if (std::fwrite(data, 1, count, file) != count) throw WriteFailure{};
     }
     void Restart() override {
-        if (std::fflush(file) != 0 || ftruncate(fileno(file), 0) != 0 || std::fseek(file, 0, SEEK_SET) != 0)
+        if (std::fflush(file) != 0 || ftruncate(fileno(file), 0) != 0 ||
+            std::fseek(file, 0, SEEK_SET) != 0)
             throw WriteFailure{};
     }
     // Returns whether everything reached the file.
@@ -78,7 +79,8 @@ int32_t WriteToOutputFile(const uint8_t* data, uint32_t count) {
 
 // Runs the decoder over stream into the open OutputFile. Returns its status; the boxes it
 // raised are in BoxTexts.
-StatusCode ExpandStream(const std::vector<uint8_t>& stream, const std::string& input, const std::string& output) {
+StatusCode ExpandStream(const std::vector<uint8_t>& stream, const std::string& input,
+                        const std::string& output) {
     static uint8_t buffer[OutputBufferSize];
     BoxTexts.clear();
     PlatformSetMessageBoxHook(NoteBox);
@@ -112,7 +114,8 @@ int ReportExpandFailure(const std::vector<uint8_t>& stream, const std::string& i
             return ExitBadInput;
         }
     }
-    for (const std::string& text : BoxTexts) PrintError(EscapeName(text.c_str()));
+    for (const std::string& text : BoxTexts)
+        PrintError(EscapeName(text.c_str()));
     return ExitFailed;
 }
 
@@ -131,7 +134,8 @@ int RunCompress(const CodecOptions& options) {
         std::fclose(in);
         PrintError(EscapeName(options.input.c_str()) + ": " +
                    (error ? "its size cannot be taken (" + error.message() + ")"
-                          : std::to_string(size) + " bytes is more than a stored stream can describe (" +
+                          : std::to_string(size) +
+                                " bytes is more than a stored stream can describe (" +
                                 std::to_string(MaxEncodableSize) + ")"));
         return ExitBadInput;
     }
@@ -158,7 +162,8 @@ int RunCompress(const CodecOptions& options) {
         // A stream cut short is of no use to anyone; a device or pipe named as the output
         // stays, of course.
         out.Close();
-        if (std::filesystem::is_regular_file(options.output, error)) std::filesystem::remove(options.output, error);
+        if (std::filesystem::is_regular_file(options.output, error))
+            std::filesystem::remove(options.output, error);
     }
     return code;
 }

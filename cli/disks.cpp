@@ -33,7 +33,8 @@ namespace {
 // the 1 was written; "" when stem does not end in a number 1.
 std::string NumberedLike(const std::string& stem, unsigned disk) {
     size_t digits = stem.find_last_not_of("0123456789") + 1; // npos + 1 is 0
-    if (digits == stem.size() || std::stoul(stem.substr(digits, 9)) != 1 || stem.size() - digits > 9)
+    if (digits == stem.size() || std::stoul(stem.substr(digits, 9)) != 1 ||
+        stem.size() - digits > 9)
         return "";
     std::string n = std::to_string(disk);
     size_t width = stem.size() - digits;
@@ -129,9 +130,10 @@ std::string Join(const std::vector<std::string>& paths) {
 int AnswerDiskPrompt(const DiskFolders& folders, unsigned disk, const Problem* wrongVolume,
                      unsigned* lastDisk, std::string* problem) {
     if (*lastDisk == disk) {
-        *problem = wrongVolume != nullptr ? WrongVolumeText(*wrongVolume)
-                                          : "disk " + std::to_string(disk) +
-                                                " is asked for again: what it should hold is not on it";
+        *problem = wrongVolume != nullptr
+                       ? WrongVolumeText(*wrongVolume)
+                       : "disk " + std::to_string(disk) +
+                             " is asked for again: what it should hold is not on it";
         *lastDisk = 0;
         return AnswerCancel;
     }
@@ -174,7 +176,8 @@ std::string LoadDiskImage(const std::string& host, std::shared_ptr<const FatImag
                std::to_string(size) + " bytes)";
     std::string problem;
     *image = OpenFatImage(std::move(bytes), &problem);
-    if (!*image) return "the disk image " + name + " cannot be used: " + EscapeName(problem.c_str());
+    if (!*image)
+        return "the disk image " + name + " cannot be used: " + EscapeName(problem.c_str());
     loaded[host] = *image;
     return "";
 }

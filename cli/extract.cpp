@@ -41,8 +41,12 @@ bool ExtractionPath(const char* name, char* path, size_t* tooLong) {
     return !host.empty() && host != PosixDriveRoot(OutputDrive);
 }
 
-bool Installed(const uint8_t* record) { return (RecordFlags(record) & FlagNotInstalled) == 0; }
-bool AnyRecord(const uint8_t*) { return true; }
+bool Installed(const uint8_t* record) {
+    return (RecordFlags(record) & FlagNotInstalled) == 0;
+}
+bool AnyRecord(const uint8_t*) {
+    return true;
+}
 
 uint32_t Written; // files extracted
 uint32_t Refused; // names that leave no path below the output, skipped

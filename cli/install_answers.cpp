@@ -14,7 +14,7 @@ namespace {
 struct AnswerState {
     DiskFolders folders;
     BoxPolicy policy = BoxPolicy::Ask;
-    unsigned lastDisk = 0; // the disk of the last prompt answered OK (in this file, for Note)
+    unsigned lastDisk = 0;  // the disk of the last prompt answered OK (in this file, for Note)
     uint32_t lastNoted = 0; // the serial of the last problem a box was noted with
     std::vector<std::string> notes;
     BoxAnswerLog log;
@@ -119,7 +119,9 @@ void StopBoxAnswers() {
     SetDiskPromptHook(nullptr);
 }
 
-void StartFileForBoxAnswers() { State.lastDisk = 0; }
+void StartFileForBoxAnswers() {
+    State.lastDisk = 0;
+}
 
 std::vector<std::string> TakeBoxNotes() {
     std::vector<std::string> notes;

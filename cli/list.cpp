@@ -82,7 +82,8 @@ void PrintJson() {
                                                 : nlohmann::ordered_json(nullptr);
         row["segments"] = nlohmann::ordered_json::array();
         for (const SegmentRow& s : SegmentsOf(record))
-            row["segments"].push_back({{"disk", s.disk}, {"offset", s.offset}, {"length", s.length}});
+            row["segments"].push_back(
+                {{"disk", s.disk}, {"offset", s.offset}, {"length", s.length}});
         doc["records"].push_back(row);
     }
     std::printf("%s\n", doc.dump(2).c_str());

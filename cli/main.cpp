@@ -23,74 +23,151 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
 
     ListOptions list;
-    CLI::App* listCommand = app.add_subcommand("list", "List a package's catalogue: header and records");
-    listCommand->footer("Examples:\n  disksetup list /media/floppy\n  disksetup list --json GAME_1.IMG | jq .records");
-    listCommand->add_option("PATH", list.path, "A disk directory, a catalogue file (*.bin), or a disk image")->required();
+    CLI::App* listCommand =
+        app.add_subcommand("list", "List a package's catalogue: header and records");
+    listCommand->footer("Examples:\n  disksetup list /media/floppy\n  disksetup list --json "
+                        "GAME_1.IMG | jq .records");
+    listCommand
+        ->add_option("PATH", list.path,
+                     "A disk directory, a catalogue file (*.bin), or a disk image")
+        ->required();
     listCommand->add_flag("--json", list.json, "Print one JSON document");
 
     PackOptions pack;
-    CLI::App* packCommand = app.add_subcommand("pack", "Write a package from a manifest, or from a directory");
-    packCommand->footer("Examples:\n  disksetup pack game.toml -o out\n  disksetup pack game.toml --image 1440 -o images\n  disksetup pack --dir src --program SPACE.EXE --title \"Space Game\" -o out");
+    CLI::App* packCommand =
+        app.add_subcommand("pack", "Write a package from a manifest, or from a directory");
+    packCommand->footer(
+        "Examples:\n  disksetup pack game.toml -o out\n  disksetup pack game.toml --image 1440 -o "
+        "images\n  disksetup pack --dir src --program SPACE.EXE --title \"Space Game\" -o out");
     packCommand->add_option("MANIFEST", pack.manifest, "A package manifest (TOML)");
     packCommand->add_option("--dir", pack.dir.directory, "Pack every file below this directory");
-    packCommand->add_option("--program", pack.dir.program, "With --dir: the program file name (volumes are named after it)");
+    packCommand->add_option("--program", pack.dir.program,
+                            "With --dir: the program file name (volumes are named after it)");
     packCommand->add_option("--title", pack.dir.title, "With --dir: the application's title");
     packCommand->add_flag("--insv", pack.dir.insv, "With --dir: an INSV package");
-    packCommand->add_option("--setup", pack.dir.setup, "With --dir: the setup program's name without extension (SETUP)");
-    packCommand->add_option("--setup-program", pack.dir.setupProgram, "With --dir: a setup program to copy onto disk 1");
-    packCommand->add_option("--shared", pack.dir.shared, "With --dir: FILE or FILE=1.2.3.4, a shared file");
-    packCommand->add_option("--not-installed", pack.dir.notInstalled, "With --dir: FILE is stored but not installed");
-    packCommand->add_option("--uninstaller", pack.dir.uninstaller, "With --dir: FILE is the uninstaller (uninstal.exe); builtin: the project's own");
-    packCommand->add_option("--builtin-uninstaller", pack.builtinUninstaller, "The project's UNINSTAL.EXE, for uninstaller = \"builtin\" (default: UNINSTAL.EXE beside disksetup, or the win32 build of its build tree)");
-    packCommand->add_option("--disk-size", pack.diskSize, "Bytes per disk (1457664)")->check(CLI::PositiveNumber);
+    packCommand->add_option("--setup", pack.dir.setup,
+                            "With --dir: the setup program's name without extension (SETUP)");
+    packCommand->add_option("--setup-program", pack.dir.setupProgram,
+                            "With --dir: a setup program to copy onto disk 1");
+    packCommand->add_option("--shared", pack.dir.shared,
+                            "With --dir: FILE or FILE=1.2.3.4, a shared file");
+    packCommand->add_option("--not-installed", pack.dir.notInstalled,
+                            "With --dir: FILE is stored but not installed");
+    packCommand->add_option(
+        "--uninstaller", pack.dir.uninstaller,
+        "With --dir: FILE is the uninstaller (uninstal.exe); builtin: the project's own");
+    packCommand->add_option("--builtin-uninstaller", pack.builtinUninstaller,
+                            "The project's UNINSTAL.EXE, for uninstaller = \"builtin\" (default: "
+                            "UNINSTAL.EXE beside disksetup, or the win32 build of its build tree)");
+    packCommand->add_option("--disk-size", pack.diskSize, "Bytes per disk (1457664)")
+        ->check(CLI::PositiveNumber);
     packCommand->add_flag("--best", pack.best, "Compress harder: smaller volumes, slower packing");
-    packCommand->add_option("--image", pack.imageKb, "Write disk1.img, disk2.img, ...: FAT12 floppy images of SIZE KB (720, 1200, 1440 or 2880), disks as large as the images hold unless the disk size is less")->check(CLI::IsMember({720, 1200, 1440, 2880}));
-    packCommand->add_option("-o,--output", pack.output, "Output directory: disk1, disk2, ... below it")->required();
+    packCommand
+        ->add_option(
+            "--image", pack.imageKb,
+            "Write disk1.img, disk2.img, ...: FAT12 floppy images of SIZE KB (720, 1200, 1440 or "
+            "2880), disks as large as the images hold unless the disk size is less")
+        ->check(CLI::IsMember({720, 1200, 1440, 2880}));
+    packCommand
+        ->add_option("-o,--output", pack.output, "Output directory: disk1, disk2, ... below it")
+        ->required();
 
     TestOptions test;
-    CLI::App* testCommand = app.add_subcommand("test", "Expand every file of a package in memory and report damage");
-    testCommand->footer("Examples:\n  disksetup test game/disk1 --disk 2=/media/other\n  disksetup test GAME_1.IMG");
-    testCommand->add_option("PATH", test.path, "Disk 1's directory, its catalogue file (*.bin), or disk 1's image")->required();
-    testCommand->add_option("--disk", test.disks, "N=PATH: disk N's directory or image, when it is not found beside disk 1");
+    CLI::App* testCommand =
+        app.add_subcommand("test", "Expand every file of a package in memory and report damage");
+    testCommand->footer("Examples:\n  disksetup test game/disk1 --disk 2=/media/other\n  disksetup "
+                        "test GAME_1.IMG");
+    testCommand
+        ->add_option("PATH", test.path,
+                     "Disk 1's directory, its catalogue file (*.bin), or disk 1's image")
+        ->required();
+    testCommand->add_option(
+        "--disk", test.disks,
+        "N=PATH: disk N's directory or image, when it is not found beside disk 1");
 
     CodecOptions compress;
-    CLI::App* compressCommand = app.add_subcommand("compress", "Compress a file into one stored stream (size + LZHUF)");
+    CLI::App* compressCommand =
+        app.add_subcommand("compress", "Compress a file into one stored stream (size + LZHUF)");
     compressCommand->footer("Example:\n  disksetup compress README.TXT README.lzh");
     compressCommand->add_option("IN", compress.input, "The file to compress")->required();
     compressCommand->add_option("OUT", compress.output, "The stored stream to write")->required();
     compressCommand->add_flag("--best", compress.best, "Compress harder: a smaller stream, slower");
 
     CodecOptions expand;
-    CLI::App* expandCommand = app.add_subcommand("expand", "Expand one stored stream (size + LZHUF) into a file");
+    CLI::App* expandCommand =
+        app.add_subcommand("expand", "Expand one stored stream (size + LZHUF) into a file");
     expandCommand->footer("Example:\n  disksetup expand README.lzh README.TXT");
     expandCommand->add_option("IN", expand.input, "The stored stream")->required();
-    expandCommand->add_option("OUT", expand.output, "The file to write; a damaged stream is still written whole")->required();
+    expandCommand
+        ->add_option("OUT", expand.output,
+                     "The file to write; a damaged stream is still written whole")
+        ->required();
 
     ExtractOptions extract;
-    CLI::App* extractCommand = app.add_subcommand("extract", "Expand a package's files below a directory");
+    CLI::App* extractCommand =
+        app.add_subcommand("extract", "Expand a package's files below a directory");
     extractCommand->footer("Example:\n  disksetup extract game/disk1 -d unpacked");
-    extractCommand->add_option("PATH", extract.path, "Disk 1's directory, its catalogue file (*.bin), or disk 1's image")->required();
-    extractCommand->add_option("-d,--output", extract.output, "Output directory; nothing is written outside it")->required();
+    extractCommand
+        ->add_option("PATH", extract.path,
+                     "Disk 1's directory, its catalogue file (*.bin), or disk 1's image")
+        ->required();
+    extractCommand
+        ->add_option("-d,--output", extract.output,
+                     "Output directory; nothing is written outside it")
+        ->required();
     extractCommand->add_flag("--all", extract.all, "Also the files marked as not installed");
-    extractCommand->add_option("--disk", extract.disks, "N=PATH: disk N's directory or image, when it is not found beside disk 1");
+    extractCommand->add_option(
+        "--disk", extract.disks,
+        "N=PATH: disk N's directory or image, when it is not found beside disk 1");
 
     InstallOptions install;
-    CLI::App* installCommand = app.add_subcommand("install", "Install a package as its setup program would, without windows");
-    installCommand->footer("Examples:\n  disksetup install game/disk1 --wine-prefix ~/.wine --yes\n  disksetup install game/disk1 --root c-drive --dest 'C:\\GAMES\\SPACE'");
-    installCommand->add_option("PATH", install.path, "Disk 1's directory, its catalogue file (*.bin), or disk 1's image")->required();
-    installCommand->add_option("--root", install.root, "Host directory that is drive C: (created, with C:\\WINDOWS\\SYSTEM in any case)");
-    installCommand->add_option("--wine-prefix", install.winePrefix, "Wine prefix whose drive_c is drive C: (default $WINEPREFIX or ~/.wine)");
-    installCommand->add_option("--dest", install.dest, "Destination as a Windows path (default: the Windows directory and the program's name, or the Windows directory for INSV packages)");
-    installCommand->add_flag("-y,--yes", install.yes, "Answer without asking: Ignore files that cannot be replaced, Cancel on read and write errors, Yes to questions. Without it, questions go to the terminal; with no terminal they are answered Cancel and the command fails with exit code 3");
-    installCommand->add_flag("--no-menu", install.noMenu, "With a Wine prefix: write no entries for the desktop's application menu");
-    installCommand->add_option("--disk", install.disks, "N=PATH: disk N's directory or image, when it is not found beside disk 1");
+    CLI::App* installCommand = app.add_subcommand(
+        "install", "Install a package as its setup program would, without windows");
+    installCommand->footer(
+        "Examples:\n  disksetup install game/disk1 --wine-prefix ~/.wine --yes\n  disksetup "
+        "install game/disk1 --root c-drive --dest 'C:\\GAMES\\SPACE'");
+    installCommand
+        ->add_option("PATH", install.path,
+                     "Disk 1's directory, its catalogue file (*.bin), or disk 1's image")
+        ->required();
+    installCommand->add_option(
+        "--root", install.root,
+        "Host directory that is drive C: (created, with C:\\WINDOWS\\SYSTEM in any case)");
+    installCommand->add_option(
+        "--wine-prefix", install.winePrefix,
+        "Wine prefix whose drive_c is drive C: (default $WINEPREFIX or ~/.wine)");
+    installCommand->add_option("--dest", install.dest,
+                               "Destination as a Windows path (default: the Windows directory and "
+                               "the program's name, or the Windows directory for INSV packages)");
+    installCommand->add_flag(
+        "-y,--yes", install.yes,
+        "Answer without asking: Ignore files that cannot be replaced, Cancel on read and write "
+        "errors, Yes to questions. Without it, questions go to the terminal; with no terminal they "
+        "are answered Cancel and the command fails with exit code 3");
+    installCommand->add_flag(
+        "--no-menu", install.noMenu,
+        "With a Wine prefix: write no entries for the desktop's application menu");
+    installCommand->add_option(
+        "--disk", install.disks,
+        "N=PATH: disk N's directory or image, when it is not found beside disk 1");
 
     UninstallOptions uninstall;
-    CLI::App* uninstallCommand = app.add_subcommand("uninstall", "Remove an installed package as its uninstaller would, without windows");
-    uninstallCommand->add_option("WINPATH", uninstall.path, "The installed uninstaller (C:\\GAMES\\SPACE\\uninstal.exe), or its directory when it holds only one")->required();
+    CLI::App* uninstallCommand = app.add_subcommand(
+        "uninstall", "Remove an installed package as its uninstaller would, without windows");
+    uninstallCommand
+        ->add_option("WINPATH", uninstall.path,
+                     "The installed uninstaller (C:\\GAMES\\SPACE\\uninstal.exe), or its directory "
+                     "when it holds only one")
+        ->required();
     uninstallCommand->add_option("--root", uninstall.root, "Host directory that is drive C:");
-    uninstallCommand->add_option("--wine-prefix", uninstall.winePrefix, "Wine prefix whose drive_c is drive C: (default $WINEPREFIX or ~/.wine)");
-    uninstallCommand->add_flag("-y,--yes", uninstall.yes, "Answer without asking: Yes to the removal, Ignore files that cannot be removed. Without it, questions go to the terminal; with no terminal they are answered No or Abort and the command fails with exit code 3");
+    uninstallCommand->add_option(
+        "--wine-prefix", uninstall.winePrefix,
+        "Wine prefix whose drive_c is drive C: (default $WINEPREFIX or ~/.wine)");
+    uninstallCommand->add_flag(
+        "-y,--yes", uninstall.yes,
+        "Answer without asking: Yes to the removal, Ignore files that cannot be removed. Without "
+        "it, questions go to the terminal; with no terminal they are answered No or Abort and the "
+        "command fails with exit code 3");
 
     try {
         app.parse(argc, argv);

@@ -42,20 +42,26 @@ std::string PrintableUtf8(const std::string& latin1, char replacement) {
 std::string EntryValue(const std::string& text) {
     std::string out;
     for (char c : text) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\t') out += "\\t";
-        else if (c == '\r') out += "\\r";
-        else out += c;
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
     }
     return out;
 }
 
 // One argument of an Exec line: quoted when it holds a reserved character, with the double
-// quote, backquote, dollar sign and backslash escaped inside the quotes, and % doubled (a field code otherwise). The value's own escapes
-// (EntryValue) come on top of this.
+// quote, backquote, dollar sign and backslash escaped inside the quotes, and % doubled (a field
+// code otherwise). The value's own escapes (EntryValue) come on top of this.
 std::string ExecArgument(const std::string& argument) {
-    bool quote = argument.empty() || argument.find_first_of(" \t\n\"'\\><~|&;$*?#()`") != std::string::npos;
+    bool quote =
+        argument.empty() || argument.find_first_of(" \t\n\"'\\><~|&;$*?#()`") != std::string::npos;
     std::string out = quote ? "\"" : "";
     for (char c : argument) {
         if (quote && (c == '"' || c == '`' || c == '$' || c == '\\')) out += '\\';
@@ -129,10 +135,12 @@ std::string ProgramGroupName() {
     return group;
 }
 
-std::vector<MenuItem> ProgramItems(const std::string& installDir, const std::string& uninstallerName) {
+std::vector<MenuItem> ProgramItems(const std::string& installDir,
+                                   const std::string& uninstallerName) {
     if (InsvPackage) return {};
     std::string directory = installDir;
-    while (directory.size() > 3 && directory.back() == '\\') directory.pop_back();
+    while (directory.size() > 3 && directory.back() == '\\')
+        directory.pop_back();
     std::vector<MenuItem> items;
     items.push_back({Header.Title, directory + "\\" + CatalogueProgramName(), directory});
     if (!uninstallerName.empty()) {
@@ -165,7 +173,8 @@ std::string SafeFileName(const std::string& name) {
     if (safe.empty() || safe[0] == '.') safe.insert(safe.begin(), '_');
     if (safe.size() > MaxFileNameBytes) {
         size_t cut = MaxFileNameBytes;
-        while (cut > 0 && (static_cast<unsigned char>(safe[cut]) & 0xC0) == 0x80) --cut;
+        while (cut > 0 && (static_cast<unsigned char>(safe[cut]) & 0xC0) == 0x80)
+            --cut;
         safe.resize(cut);
     }
     return safe;
@@ -174,17 +183,25 @@ std::string SafeFileName(const std::string& name) {
 std::string DesktopEntryText(const MenuItem& item, const std::string& prefix,
                              const std::string& hostDirectory, const std::string& iconPath) {
     std::string program = PrintableUtf8(item.program, '_');
-    std::string exec = "env " + ExecArgument("WINEPREFIX=" + prefix) + " wine " + ExecArgument(program);
+    std::string exec =
+        "env " + ExecArgument("WINEPREFIX=" + prefix) + " wine " + ExecArgument(program);
     std::string text = "[Desktop Entry]\n"
                        "Type=Application\n"
-                       "Name=" + EntryValue(PrintableUtf8(item.name, ' ')) + "\n"
-                       "Exec=" + EntryValue(exec) + "\n"
-                       "Path=" + EntryValue(hostDirectory) + "\n";
+                       "Name=" +
+                       EntryValue(PrintableUtf8(item.name, ' ')) +
+                       "\n"
+                       "Exec=" +
+                       EntryValue(exec) +
+                       "\n"
+                       "Path=" +
+                       EntryValue(hostDirectory) + "\n";
     if (!iconPath.empty()) text += "Icon=" + EntryValue(iconPath) + "\n";
-    text += "Comment=" + EntryValue(program) + "\n"
+    text += "Comment=" + EntryValue(program) +
+            "\n"
             "Categories=X-Wine;\n"
             "StartupNotify=true\n"
-            "StartupWMClass=" + EntryValue(WindowClass(item.program)) + "\n";
+            "StartupWMClass=" +
+            EntryValue(WindowClass(item.program)) + "\n";
     return text;
 }
 
@@ -196,7 +213,8 @@ std::vector<fs::path> WriteMenuEntries(const std::vector<MenuItem>& items, const
     std::error_code error;
     fs::create_directories(folder, error);
     if (error) {
-        PrintError("cannot create the menu folder " + EscapeName(folder.c_str()) + ": " + error.message());
+        PrintError("cannot create the menu folder " + EscapeName(folder.c_str()) + ": " +
+                   error.message());
         return written;
     }
     for (const MenuItem& item : items) {
@@ -209,8 +227,8 @@ std::vector<fs::path> WriteMenuEntries(const std::vector<MenuItem>& items, const
             if (error || !WriteWhole(icon, png)) icon.clear();
         }
         fs::path entry = folder / (stem + ".desktop");
-        std::string text = DesktopEntryText(item, prefix, PosixHostPath(item.directory.c_str()),
-                                            icon.string());
+        std::string text =
+            DesktopEntryText(item, prefix, PosixHostPath(item.directory.c_str()), icon.string());
         if (WriteWhole(entry, text)) {
             written.push_back(entry);
         } else {
@@ -220,8 +238,9 @@ std::vector<fs::path> WriteMenuEntries(const std::vector<MenuItem>& items, const
     return written;
 }
 
-std::vector<fs::path> RemoveMenuEntries(const std::vector<MenuItem>& items, const std::string& group,
-                                        const std::string& dataHome, const std::string& prefix) {
+std::vector<fs::path> RemoveMenuEntries(const std::vector<MenuItem>& items,
+                                        const std::string& group, const std::string& dataHome,
+                                        const std::string& prefix) {
     std::vector<fs::path> removed;
     fs::path folder = MenuFolder(dataHome, group), icons = IconFolder(dataHome, group);
     for (const MenuItem& item : items) {

@@ -20,7 +20,8 @@ std::string ProgramGroupName();
 std::vector<MenuItem> InstalledProgramItems();
 // The same items for the package installed in directory (a Windows path) whose uninstaller
 // there is named uninstallerName ("" for none).
-std::vector<MenuItem> ProgramItems(const std::string& directory, const std::string& uninstallerName);
+std::vector<MenuItem> ProgramItems(const std::string& directory,
+                                   const std::string& uninstallerName);
 
 // $XDG_DATA_HOME, else $HOME/.local/share; "" when neither is set.
 std::string DataHome();

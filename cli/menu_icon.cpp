@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr uint32_t GroupHeaderSize = 6; // GRPICONDIR: reserved, type (1), count
-constexpr uint32_t GroupEntrySize = 14; // GRPICONDIRENTRY
+constexpr uint32_t GroupHeaderSize = 6;   // GRPICONDIR: reserved, type (1), count
+constexpr uint32_t GroupEntrySize = 14;   // GRPICONDIRENTRY
 constexpr uint32_t BitmapHeaderSize = 40; // BITMAPINFOHEADER
 constexpr uint32_t MaxSide = 256;
 const uint8_t PngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -43,7 +43,9 @@ struct Rgba {
     std::vector<uint8_t> pixels;
 };
 
-uint32_t RowBytes(uint32_t width, uint32_t bits) { return ((width * bits + 31) / 32) * 4; }
+uint32_t RowBytes(uint32_t width, uint32_t bits) {
+    return ((width * bits + 31) / 32) * 4;
+}
 
 // The colour of pixel x of a bitmap row as blue, green, red, alpha.
 std::array<uint8_t, 4> PixelOf(const uint8_t* row, uint32_t x, uint32_t bits,
@@ -185,7 +187,8 @@ std::vector<uint8_t> FirstIconPng(const std::vector<uint8_t>& exe) {
     if (!FindPeResource(exe.data(), exe.size(), PeIconGroupType, -1, &group) ||
         !BestImageId(group, &id) || !FindPeResource(exe.data(), exe.size(), PeIconType, id, &icon))
         return {};
-    if (icon.size >= sizeof PngSignature && std::memcmp(icon.data, PngSignature, sizeof PngSignature) == 0)
+    if (icon.size >= sizeof PngSignature &&
+        std::memcmp(icon.data, PngSignature, sizeof PngSignature) == 0)
         return std::vector<uint8_t>(icon.data, icon.data + icon.size);
     Rgba rgba;
     if (!BitmapToRgba(icon, &rgba)) return {};

@@ -21,7 +21,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool HasBinExtension(const fs::path& p) { return strcasecmp(p.extension().c_str(), ".bin") == 0; }
+bool HasBinExtension(const fs::path& p) {
+    return strcasecmp(p.extension().c_str(), ".bin") == 0;
+}
 
 // The file names in a disk's root: a directory's regular files, or an image's root files.
 std::vector<std::string> RootFileNames(const fs::path& dir, const FatImage* image) {
@@ -61,7 +63,8 @@ int FindCatalogue(const fs::path& dir, const FatImage* image, std::string* found
                    " (no catalogue *.bin in that " + where + ")");
     } else {
         std::string names;
-        for (const std::string& name : candidates) names += " " + EscapeName(name.c_str());
+        for (const std::string& name : candidates)
+            names += " " + EscapeName(name.c_str());
         PrintError("more than one catalogue in the " + std::string(where) + " " +
                    EscapeName(dir.c_str()) + ":" + names + "; name the one to use");
     }
@@ -133,7 +136,9 @@ std::string AnsiToUtf8(const char* text) {
     return out;
 }
 
-void PrintError(const std::string& message) { std::fprintf(stderr, "disksetup: %s\n", message.c_str()); }
+void PrintError(const std::string& message) {
+    std::fprintf(stderr, "disksetup: %s\n", message.c_str());
+}
 
 std::string StatusText(StatusCode code, const std::string& subject) {
     char text[1024];

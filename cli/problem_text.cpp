@@ -7,7 +7,9 @@
 
 namespace {
 
-std::string Number(uint64_t n) { return std::to_string(n); }
+std::string Number(uint64_t n) {
+    return std::to_string(n);
+}
 
 // The size in bytes of the file at a Windows path, read through the platform (which also reads
 // a Volume inside a disk image), or "?" when it cannot be learned.
@@ -58,9 +60,9 @@ std::string BoxNote(const char* text, const Problem& problem) {
                Number(problem.expected) + " bytes is reached)";
     if (problem.fault != ProblemFault::PieceUnreadable) return EscapeName(text);
     return EscapeName(text) + " (reading the piece at offset " + Number(problem.offset) + " of " +
-           Number(problem.length) + " bytes from the Volume of disk " +
-           Number(problem.diskWanted) + ", " + EscapeName(PosixHostPath(problem.path).c_str()) +
-           ", " + FileSizeText(problem.path) + " bytes)";
+           Number(problem.length) + " bytes from the Volume of disk " + Number(problem.diskWanted) +
+           ", " + EscapeName(PosixHostPath(problem.path).c_str()) + ", " +
+           FileSizeText(problem.path) + " bytes)";
 }
 
 std::string WrongVolumeText(const Problem& problem) {

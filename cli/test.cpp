@@ -48,7 +48,7 @@ std::vector<std::string> TestRecord(const uint8_t* record, uint8_t* outputBuffer
     // disk problem to explain it, the unread piece is the problem.
     std::vector<std::string> problems = TakeBoxNotes();
     bool overrun = LastProblem.fault == ProblemFault::StreamOverrun;
-    std::string end = status == StatusOk                  ? CheckStreamEnd()
+    std::string end = status == StatusOk            ? CheckStreamEnd()
                       : overrun || problems.empty() ? VolumeEndText(LastProblem)
                                                     : "";
     if (!end.empty()) problems.push_back(end);

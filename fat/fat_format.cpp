@@ -5,25 +5,29 @@ namespace {
 
 // Boot sector fields: offsets from the start of the disk.
 enum : uint32_t {
-    BootBytesPerSector = 11,   // u16
+    BootBytesPerSector = 11,    // u16
     BootSectorsPerCluster = 13, // u8
-    BootReservedSectors = 14,  // u16
-    BootFatCount = 16,         // u8
-    BootRootEntries = 17,      // u16
-    BootTotalSectors16 = 19,   // u16; 0 when the count needs BootTotalSectors32
-    BootMedia = 21,            // u8
-    BootSectorsPerFat = 22,    // u16; 0 on FAT32 disks
-    BootSectorsPerTrack = 24,  // u16
-    BootHeads = 26,            // u16
-    BootTotalSectors32 = 32,   // u32
+    BootReservedSectors = 14,   // u16
+    BootFatCount = 16,          // u8
+    BootRootEntries = 17,       // u16
+    BootTotalSectors16 = 19,    // u16; 0 when the count needs BootTotalSectors32
+    BootMedia = 21,             // u8
+    BootSectorsPerFat = 22,     // u16; 0 on FAT32 disks
+    BootSectorsPerTrack = 24,   // u16
+    BootHeads = 26,             // u16
+    BootTotalSectors32 = 32,    // u32
 };
 constexpr uint32_t MinSectorBytes = 512;
 constexpr uint32_t Fat16MinClusters = 4085;  // fewer clusters make a FAT12 disk
 constexpr uint32_t Fat32MinClusters = 65525; // this many make a FAT32 disk
 
-std::string Number(uint64_t n) { return std::to_string(n); }
+std::string Number(uint64_t n) {
+    return std::to_string(n);
+}
 
-bool IsPowerOfTwo(uint32_t n) { return n != 0 && (n & (n - 1)) == 0; }
+bool IsPowerOfTwo(uint32_t n) {
+    return n != 0 && (n & (n - 1)) == 0;
+}
 
 // The parameters' own sense, before any layout is derived from them.
 std::string CheckParameters(const FatGeometry& g) {
@@ -34,7 +38,8 @@ std::string CheckParameters(const FatGeometry& g) {
     if (!IsPowerOfTwo(g.sectorsPerCluster) || g.sectorsPerCluster > 128)
         return "its boot sector gives " + Number(g.sectorsPerCluster) +
                " sectors per cluster (a power of two from 1 to 128 expected)";
-    if (g.reservedSectors == 0) return "its boot sector gives 0 reserved sectors (at least 1 expected)";
+    if (g.reservedSectors == 0)
+        return "its boot sector gives 0 reserved sectors (at least 1 expected)";
     if (g.fatCount == 0) return "its boot sector gives 0 FATs";
     if (g.sectorsPerFat == 0 || g.rootEntries == 0)
         return "its boot sector gives " + Number(g.sectorsPerFat) + " sectors per FAT and " +
@@ -83,8 +88,8 @@ bool ReadEarlyFormat(const uint8_t* bytes, size_t size, FatGeometry* g) {
 } // namespace
 
 bool DeriveLayout(FatGeometry* g) {
-    uint32_t rootSectors = (g->rootEntries * DirectoryEntrySize + g->bytesPerSector - 1) /
-                           g->bytesPerSector;
+    uint32_t rootSectors =
+        (g->rootEntries * DirectoryEntrySize + g->bytesPerSector - 1) / g->bytesPerSector;
     g->rootSector = g->reservedSectors + g->fatCount * g->sectorsPerFat;
     g->dataSector = g->rootSector + rootSectors;
     if (g->sectorsPerCluster == 0 || g->dataSector >= g->totalSectors) return false;
@@ -114,13 +119,14 @@ std::string ReadBootSector(const uint8_t* bytes, size_t size, FatGeometry* geome
     if (!problem.empty() && !ReadEarlyFormat(bytes, size, &g)) return problem;
     if (!DeriveLayout(&g))
         return "its boot sector gives " + Number(g.totalSectors) +
-               " sectors, no more than its FATs and root directory take (" +
-               Number(g.dataSector) + ")";
+               " sectors, no more than its FATs and root directory take (" + Number(g.dataSector) +
+               ")";
     if (g.clusterCount >= Fat32MinClusters)
         return "its boot sector gives " + Number(g.clusterCount) +
                " clusters, a FAT32 disk (FAT12 and FAT16 are read)";
     uint64_t tableBytes = uint64_t{g.sectorsPerFat} * g.bytesPerSector;
-    uint64_t neededBytes = g.fat16 ? (g.clusterCount + 2) * 2ull : ((g.clusterCount + 2) * 3ull + 1) / 2;
+    uint64_t neededBytes =
+        g.fat16 ? (g.clusterCount + 2) * 2ull : ((g.clusterCount + 2) * 3ull + 1) / 2;
     if (tableBytes < neededBytes)
         return "its FAT of " + Number(tableBytes) + " bytes cannot hold the " +
                Number(g.clusterCount) + " clusters its boot sector gives";
@@ -139,7 +145,9 @@ uint32_t FatEntryOf(const uint8_t* table, bool fat16, uint32_t cluster) {
     return (cluster & 1) ? pair >> 4 : pair & 0xFFF;
 }
 
-bool IsEndOfChain(uint32_t entry, bool fat16) { return entry >= (fat16 ? 0xFFF8u : 0xFF8u); }
+bool IsEndOfChain(uint32_t entry, bool fat16) {
+    return entry >= (fat16 ? 0xFFF8u : 0xFF8u);
+}
 
 void SetFat12Entry(uint8_t* table, uint32_t cluster, uint32_t value) {
     uint8_t* p = table + cluster * 3 / 2;

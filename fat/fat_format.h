@@ -56,8 +56,8 @@ struct FatGeometry {
 
 // Reads and checks the parameter block of the boot sector at the start of bytes (size bytes
 // of the image) and derives the layout; an image of 160, 180, 320 or 360 KB whose boot sector
-// holds no parameters is known by the media byte at the start of its FAT. Returns "" or what is wrong, with the numbers. It
-// never reads past size.
+// holds no parameters is known by the media byte at the start of its FAT. Returns "" or what is
+// wrong, with the numbers. It never reads past size.
 std::string ReadBootSector(const uint8_t* bytes, size_t size, FatGeometry* geometry);
 // Fills the derived fields of a geometry whose parameters are set. False when the parameters
 // leave no data area.
@@ -75,7 +75,9 @@ void SetFat12Entry(uint8_t* table, uint32_t cluster, uint32_t value);
 // The checksum of an 11-byte short name that each long-name piece carries.
 uint8_t ShortNameChecksum(const uint8_t* name11);
 
-inline uint16_t GetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+inline uint16_t GetU16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
 inline uint32_t GetU32(const uint8_t* p) {
     return GetU16(p) | static_cast<uint32_t>(GetU16(p + 2)) << 16;
 }

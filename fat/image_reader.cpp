@@ -15,11 +15,13 @@ constexpr uint32_t MaxLongNamePieces = 20; // 20 x 13 characters hold the longes
 struct Walk {
     FatImage* image;
     const uint8_t* fat;
-    std::vector<int32_t> owner; // by cluster number
+    std::vector<int32_t> owner;  // by cluster number
     std::deque<int32_t> pending; // directories whose entries are still to be read
 };
 
-std::string Number(uint64_t n) { return std::to_string(n); }
+std::string Number(uint64_t n) {
+    return std::to_string(n);
+}
 
 // Control characters and bytes above 0x7E as \xNN, so a hostile name prints safely.
 std::string Printable(const std::string& text) {
@@ -44,7 +46,9 @@ std::string PathOf(const FatImage& image, int32_t node) {
     return Printable(path.empty() ? "\\" : path);
 }
 
-std::string Kind(const FatNode& node) { return node.directory ? "the directory " : "the file "; }
+std::string Kind(const FatNode& node) {
+    return node.directory ? "the directory " : "the file ";
+}
 
 // Takes cluster for node, or says why it cannot be: outside the FAT, or claimed already.
 std::string Claim(Walk& walk, uint32_t cluster, int32_t node) {
@@ -92,9 +96,8 @@ std::string WalkFile(Walk& walk, int32_t node, uint32_t first) {
         if (i + 1 == needed) break;
         uint32_t next = FatEntryOf(walk.fat, g.fat16, cluster);
         if (next == 0 || IsEndOfChain(next, g.fat16))
-            return "the chain of the file " + PathOf(image, node) + " ends after " +
-                   Number(i + 1) + " clusters; its size of " + Number(size) + " bytes needs " +
-                   Number(needed);
+            return "the chain of the file " + PathOf(image, node) + " ends after " + Number(i + 1) +
+                   " clusters; its size of " + Number(size) + " bytes needs " + Number(needed);
         cluster = next;
     }
     return "";
@@ -149,8 +152,7 @@ void AddLongNamePiece(LongName& name, const uint8_t* entry) {
 // The gathered long name in Latin-1 when it is whole and belongs to the short name; "" else.
 // Characters beyond Latin-1 become '?', which no path can name.
 std::string LongNameFor(const LongName& name, const uint8_t* name11) {
-    if (!name.active || name.expected != 0 || name.checksum != ShortNameChecksum(name11))
-        return "";
+    if (!name.active || name.expected != 0 || name.checksum != ShortNameChecksum(name11)) return "";
     std::string out;
     for (uint16_t c : name.chars) {
         if (c == 0) break;
@@ -230,8 +232,8 @@ std::string ReadEntries(Walk& walk, int32_t dir, const std::vector<const uint8_t
                 return "the directory " + PathOf(image, dir) + " lists an entry named \"" +
                        Printable(image.nodes[index].name) + "\", which no file can bear";
             uint32_t first = GetU16(entry + EntryFirstCluster);
-            std::string problem = node.directory ? WalkDirectory(walk, index, first)
-                                                 : WalkFile(walk, index, first);
+            std::string problem =
+                node.directory ? WalkDirectory(walk, index, first) : WalkFile(walk, index, first);
             if (!problem.empty()) return problem;
             if (node.directory) walk.pending.push_back(index);
         }
@@ -287,8 +289,10 @@ std::shared_ptr<const FatImage> OpenFatImage(std::vector<uint8_t> bytes, std::st
     *problem = ReadBootSector(image->bytes.data(), image->bytes.size(), &image->geometry);
     if (!problem->empty()) return nullptr;
     const FatGeometry& g = image->geometry;
-    Walk walk{image.get(), image->bytes.data() + uint64_t{g.reservedSectors} * g.bytesPerSector,
-              std::vector<int32_t>(g.clusterCount + FirstDataCluster, Unclaimed), {}};
+    Walk walk{image.get(),
+              image->bytes.data() + uint64_t{g.reservedSectors} * g.bytesPerSector,
+              std::vector<int32_t>(g.clusterCount + FirstDataCluster, Unclaimed),
+              {}};
     FatNode root;
     root.directory = true;
     image->nodes.push_back(root);
@@ -326,7 +330,8 @@ std::vector<uint8_t> ReadFatFile(const FatImage& image, int32_t node) {
     if (file.directory) return out;
     out.reserve(file.size);
     for (uint32_t cluster : file.clusters) {
-        uint32_t take = std::min<uint32_t>(image.geometry.clusterBytes, file.size - static_cast<uint32_t>(out.size()));
+        uint32_t take = std::min<uint32_t>(image.geometry.clusterBytes,
+                                           file.size - static_cast<uint32_t>(out.size()));
         const uint8_t* from = ClusterBytes(image, cluster);
         out.insert(out.end(), from, from + take);
     }

@@ -13,7 +13,7 @@
 
 // One file or directory of an image.
 struct FatNode {
-    std::string name;      // the long name (Latin-1) when the image holds a sound one, else shortName
+    std::string name; // the long name (Latin-1) when the image holds a sound one, else shortName
     std::string shortName; // "NAME.EXT" as stored (OEM bytes), without padding
     bool directory = false;
     uint32_t size = 0;              // bytes; 0 for directories

@@ -37,20 +37,20 @@ constexpr uint32_t MaxLongName = 255;
 // Real-mode code at offset 0x3E, loaded at 0x7C00: prints the message at 0x5A with the BIOS,
 // waits for a key and asks the BIOS to start from another disk.
 const uint8_t BootCode[] = {
-    0x31, 0xC0,             // xor ax, ax
-    0x8E, 0xD8,             // mov ds, ax
-    0xBE, 0x5A, 0x7C,       // mov si, 0x7C5A
-    0xFC,                   // cld
-    0xAC,                   // print: lodsb
-    0x08, 0xC0,             // or al, al
-    0x74, 0x09,             // jz wait
-    0xB4, 0x0E,             // mov ah, 0x0E
-    0xBB, 0x07, 0x00,       // mov bx, 7
-    0xCD, 0x10,             // int 0x10
-    0xEB, 0xF2,             // jmp print
-    0x31, 0xC0,             // wait: xor ax, ax
-    0xCD, 0x16,             // int 0x16
-    0xCD, 0x19,             // int 0x19
+    0x31, 0xC0,       // xor ax, ax
+    0x8E, 0xD8,       // mov ds, ax
+    0xBE, 0x5A, 0x7C, // mov si, 0x7C5A
+    0xFC,             // cld
+    0xAC,             // print: lodsb
+    0x08, 0xC0,       // or al, al
+    0x74, 0x09,       // jz wait
+    0xB4, 0x0E,       // mov ah, 0x0E
+    0xBB, 0x07, 0x00, // mov bx, 7
+    0xCD, 0x10,       // int 0x10
+    0xEB, 0xF2,       // jmp print
+    0x31, 0xC0,       // wait: xor ax, ax
+    0xCD, 0x16,       // int 0x16
+    0xCD, 0x19,       // int 0x19
 };
 const char BootMessage[] = "This disk holds setup files and cannot start the computer.\r\n"
                            "Insert a system disk and press a key.\r\n";
@@ -60,8 +60,12 @@ bool IsShortNameChar(unsigned char c) {
            (c >= 0x21 && c < 0x7F && std::strchr("!#$%&'()-@^_`{}~", c) != nullptr);
 }
 
-bool IsLower(unsigned char c) { return c >= 'a' && c <= 'z'; }
-unsigned char Upper(unsigned char c) { return IsLower(c) ? static_cast<unsigned char>(c - 32) : c; }
+bool IsLower(unsigned char c) {
+    return c >= 'a' && c <= 'z';
+}
+unsigned char Upper(unsigned char c) {
+    return IsLower(c) ? static_cast<unsigned char>(c - 32) : c;
+}
 
 // A part of a name that an 8.3 entry holds as it is, with a case flag: one case throughout.
 bool FitsShortPart(const std::string& part, size_t limit, bool* lower) {
@@ -78,7 +82,8 @@ bool FitsShortPart(const std::string& part, size_t limit, bool* lower) {
 
 void PutShortPart(uint8_t* name11, const std::string& base, const std::string& extension) {
     std::memset(name11, ' ', 11);
-    for (size_t i = 0; i < base.size() && i < 8; ++i) name11[i] = Upper(static_cast<unsigned char>(base[i]));
+    for (size_t i = 0; i < base.size() && i < 8; ++i)
+        name11[i] = Upper(static_cast<unsigned char>(base[i]));
     for (size_t i = 0; i < extension.size() && i < 3; ++i)
         name11[8 + i] = Upper(static_cast<unsigned char>(extension[i]));
 }
@@ -154,7 +159,7 @@ void PutLongName(std::vector<uint8_t>& root, size_t* at, const std::string& name
         for (uint32_t i = 0; i < LongNameChars; ++i) {
             size_t index = (piece - 1) * LongNameChars + i;
             // The name's characters, one 0 after them, then 0xFFFF padding.
-            uint32_t c = index < name.size() ? static_cast<unsigned char>(name[index])
+            uint32_t c = index < name.size()    ? static_cast<unsigned char>(name[index])
                          : index == name.size() ? 0
                                                 : 0xFFFF;
             SetU16(entry + offsets[i], c);
@@ -240,7 +245,9 @@ std::string MakeFloppyImage(const FatGeometry& g, const std::string& label, uint
     uint64_t clusters = 0, entries = label.empty() ? 0 : 1;
     for (const FloppyFile& file : files) {
         names.push_back(ShortEntryFor(file.name, names));
-        entries += 1 + (names.back().longName ? (file.name.size() + LongNameChars - 1) / LongNameChars : 0);
+        entries +=
+            1 +
+            (names.back().longName ? (file.name.size() + LongNameChars - 1) / LongNameChars : 0);
         clusters += (file.bytes->size() + g.clusterBytes - 1) / g.clusterBytes;
     }
     if (clusters > g.clusterCount)
@@ -276,20 +283,23 @@ std::string MakeFloppyImage(const FatGeometry& g, const std::string& label, uint
         entry[EntryCaseFlags] = names[i].caseFlags;
         PutDates(entry);
         SetU32(entry + EntrySize, static_cast<uint32_t>(bytes.size()));
-        uint32_t count = static_cast<uint32_t>((bytes.size() + g.clusterBytes - 1) / g.clusterBytes);
+        uint32_t count =
+            static_cast<uint32_t>((bytes.size() + g.clusterBytes - 1) / g.clusterBytes);
         if (count == 0) continue;
         SetU16(entry + EntryFirstCluster, next);
         std::copy(bytes.begin(), bytes.end(),
-                  out.begin() + static_cast<std::ptrdiff_t>(
-                                    (g.dataSector + uint64_t{next - FirstDataCluster} * g.sectorsPerCluster) *
-                                    g.bytesPerSector));
+                  out.begin() +
+                      static_cast<std::ptrdiff_t>(
+                          (g.dataSector + uint64_t{next - FirstDataCluster} * g.sectorsPerCluster) *
+                          g.bytesPerSector));
         for (uint32_t c = 0; c < count; ++c, ++next)
             SetFat12Entry(fat.data(), next, c + 1 == count ? 0xFFF : next + 1);
     }
     for (uint32_t copy = 0; copy < g.fatCount; ++copy)
         std::copy(fat.begin(), fat.end(),
-                  out.begin() + static_cast<std::ptrdiff_t>(
-                                    (g.reservedSectors + copy * g.sectorsPerFat) * g.bytesPerSector));
+                  out.begin() +
+                      static_cast<std::ptrdiff_t>((g.reservedSectors + copy * g.sectorsPerFat) *
+                                                  g.bytesPerSector));
     std::copy(root.begin(), root.end(),
               out.begin() + static_cast<std::ptrdiff_t>(uint64_t{g.rootSector} * g.bytesPerSector));
     image->swap(out);

@@ -42,4 +42,6 @@ void FuzzWriteFile(const std::string& relative, const uint8_t* data, size_t size
     std::fclose(f);
 }
 
-void FuzzAnswerBoxes() { PlatformSetMessageBoxHook(Answer); }
+void FuzzAnswerBoxes() {
+    PlatformSetMessageBoxHook(Answer);
+}

@@ -6,7 +6,6 @@
 #include "platform/platform.h"
 #include "platform/posix/posix_platform.h"
 
-
 namespace {
 
 constexpr uint64_t MaxPaddedBytes = 3u << 20;
@@ -14,7 +13,8 @@ constexpr uint64_t MaxPaddedBytes = 3u << 20;
 // The components of a node's path below the root.
 std::vector<std::string> PathOf(const FatImage& image, int32_t node) {
     std::vector<std::string> parts;
-    for (int32_t n = node; n > 0; n = image.nodes[n].parent) parts.insert(parts.begin(), image.nodes[n].name);
+    for (int32_t n = node; n > 0; n = image.nodes[n].parent)
+        parts.insert(parts.begin(), image.nodes[n].name);
     return parts;
 }
 
@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Walk(bytes);
     if (size >= 512) {
         uint32_t sectors = data[19] | data[20] << 8;
-        if (sectors == 0) sectors = data[32] | data[33] << 8 | data[34] << 16 | uint32_t{data[35]} << 24;
+        if (sectors == 0)
+            sectors = data[32] | data[33] << 8 | data[34] << 16 | uint32_t{data[35]} << 24;
         uint64_t disk = uint64_t{sectors} * (data[11] | data[12] << 8);
         if (disk > size && disk <= MaxPaddedBytes) {
             bytes.resize(disk, 0);

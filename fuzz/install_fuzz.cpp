@@ -19,11 +19,17 @@
 namespace fs = std::filesystem;
 
 // The transfer's screen: nothing to show, nobody halts.
-bool BeginTransferScreen() { return true; }
+bool BeginTransferScreen() {
+    return true;
+}
 void ShowTransferName(const char*) {}
 void UpdateProgress(int) {}
-int32_t PumpTransferMessages() { return 0; }
-int32_t TransferDialogResult() { return 0; }
+int32_t PumpTransferMessages() {
+    return 0;
+}
+int32_t TransferDialogResult() {
+    return 0;
+}
 void EndTransferScreen() {}
 
 namespace {
@@ -73,7 +79,8 @@ int32_t BoundedSink(const uint8_t*, uint32_t count) {
 
 void Reset(const std::string& root) {
     std::error_code ignored;
-    for (const char* dir : {"/disk1", "/disk2", "/c"}) fs::remove_all(root + dir, ignored);
+    for (const char* dir : {"/disk1", "/disk2", "/c"})
+        fs::remove_all(root + dir, ignored);
     fs::create_directories(root + "/disk1");
     fs::create_directories(root + "/disk2");
     fs::create_directories(root + "/c/WINDOWS/SYSTEM");
@@ -85,7 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& root = FuzzDrive();
     const uint8_t *catalogue, *volume1, *volume2 = data;
     size_t catalogueSize, volume1Size, volume2Size = 0;
-    if (!NextPart(data, size, &catalogue, &catalogueSize) || !NextPart(data, size, &volume1, &volume1Size))
+    if (!NextPart(data, size, &catalogue, &catalogueSize) ||
+        !NextPart(data, size, &volume1, &volume1Size))
         return 0;
     volume2 = data;
     volume2Size = size;

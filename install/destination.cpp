@@ -36,7 +36,8 @@ uint32_t FreeSpaceKb(const char* path) {
         known = PlatformDiskFreeSpace(root, &sectorsPerCluster, &bytesPerSector, &freeClusters);
         FreeLocked(&handle);
     }
-    return known ? KilobytesFree(sectorsPerCluster, bytesPerSector, freeClusters) : FreeSpaceUnknown;
+    return known ? KilobytesFree(sectorsPerCluster, bytesPerSector, freeClusters)
+                 : FreeSpaceUnknown;
 }
 
 uint32_t KilobytesFree(uint32_t sectorsPerCluster, uint32_t bytesPerSector, uint32_t freeClusters) {
@@ -106,7 +107,8 @@ bool SpaceIsAccepted(PlatformWindow dialog) {
     for (;;) {
         uint32_t free = FreeSpaceKb(InstallDir);
         if (free == FreeSpaceUnknown || RequiredKb <= free) return true;
-        int answer = ShowStringMessage(dialog, MsgLowSpace, BoxAbortRetryIgnore | BoxIconInformation);
+        int answer =
+            ShowStringMessage(dialog, MsgLowSpace, BoxAbortRetryIgnore | BoxIconInformation);
         if (answer == AnswerIgnore) return true;
         if (answer != AnswerRetry) return false;
     }

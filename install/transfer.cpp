@@ -82,7 +82,9 @@ StatusCode PlaceSharedFile(const uint8_t* record) {
     return PlaceFile(record, destination[0] ? destination : InstallDir);
 }
 
-StatusCode PlaceOrdinaryFile(const uint8_t* record) { return PlaceFile(record, InstallDir); }
+StatusCode PlaceOrdinaryFile(const uint8_t* record) {
+    return PlaceFile(record, InstallDir);
+}
 
 // Asks for disk 1 until its catalogue can be opened. False when the user cancels.
 bool AskForFirstDisk() {
@@ -150,4 +152,3 @@ StatusCode RunTransfer() {
     if (result != StatusOk) return result;
     return halt;
 }
-

@@ -48,5 +48,3 @@ StatusCode RunRecordPass(RecordFilter wanted, RecordPlacer place);
 // The percentage after done of total records: done × 100 / total in unsigned 32-bit
 // arithmetic, truncated.
 int TransferPercent(uint32_t done, uint32_t total);
-
-

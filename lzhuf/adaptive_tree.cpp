@@ -17,7 +17,8 @@ void FillPrefixes(size_t q, unsigned code, unsigned depth) {
     if (depth == PrefixBits || child >= NodeCount) {
         unsigned spread = PrefixBits - depth;
         uint16_t entry = static_cast<uint16_t>(q | depth << PrefixDepthShift);
-        for (unsigned v = code << spread; v < (code + 1) << spread; ++v) PrefixTable[v] = entry;
+        for (unsigned v = code << spread; v < (code + 1) << spread; ++v)
+            PrefixTable[v] = entry;
         if (child < NodeCount) {
             ForgetPrefixDepths(child);
             ForgetPrefixDepths(child + 1);
@@ -59,7 +60,8 @@ void InitTree() {
         ChildTable[j] = static_cast<int16_t>(i);
         ParentTable[i] = ParentTable[i + 1] = static_cast<int16_t>(j);
     }
-    for (size_t i = NodeCount; i < DummyNode + 2; ++i) FreqTable[i] = 0xFFFF;
+    for (size_t i = NodeCount; i < DummyNode + 2; ++i)
+        FreqTable[i] = 0xFFFF;
     ParentTable[RootNode] = static_cast<int16_t>(DummyNode);
     ParentTable[DummyNode] = static_cast<int16_t>(DummyNode);
     FillAllPrefixes();
@@ -84,7 +86,8 @@ void BuildInternalNodes() {
     for (int i = 0, j = SymbolCount; j < NodeCount; i += 2, ++j) {
         uint16_t f = static_cast<uint16_t>(FreqTable[i] + FreqTable[i + 1]);
         int k = j - 1;
-        while (FreqTable[k] > f) --k;
+        while (FreqTable[k] > f)
+            --k;
         ++k;
         size_t moved = static_cast<size_t>(j - k);
         std::memmove(&FreqTable[k + 1], &FreqTable[k], moved * sizeof FreqTable[0]);

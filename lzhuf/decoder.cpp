@@ -81,7 +81,8 @@ inline int TakeBits(uint64_t& buffer, uint32_t& count, unsigned bits) {
 // The walk from the root to a leaf (a code may be longer than 16 bits): the first eight levels
 // in one look at PrefixTable, then one bit per level, with 16 bits or more held eight levels
 // without a look at the input. The leaf's node goes to *leaf, which saves the update a lookup.
-__attribute__((always_inline)) inline int WalkToLeaf(uint64_t& buffer, uint32_t& count, size_t* leaf) {
+__attribute__((always_inline)) inline int WalkToLeaf(uint64_t& buffer, uint32_t& count,
+                                                     size_t* leaf) {
     if (count <= 8 && !Refill(buffer, count)) return -2;
     unsigned entry = PrefixTable[buffer >> (64 - PrefixBits)];
     unsigned depth = entry >> PrefixDepthShift;
@@ -152,13 +153,21 @@ __attribute__((always_inline)) inline int TakeMatchOffset(uint64_t& buffer, uint
 
 } // namespace
 
-bool StreamOverrun() { return MissingBytes * 8 > BitCount; } // 64-bit: a 4 GB size may take that many
+bool StreamOverrun() {
+    return MissingBytes * 8 > BitCount;
+} // 64-bit: a 4 GB size may take that many
 
-uint32_t StreamClaimedSize() { return ClaimedSize; }
+uint32_t StreamClaimedSize() {
+    return ClaimedSize;
+}
 
-int DecodeSymbol() { return TakeSymbol(BitBuffer, BitCount); }
+int DecodeSymbol() {
+    return TakeSymbol(BitBuffer, BitCount);
+}
 
-int DecodeMatchOffset() { return TakeMatchOffset(BitBuffer, BitCount); }
+int DecodeMatchOffset() {
+    return TakeMatchOffset(BitBuffer, BitCount);
+}
 
 namespace {
 
@@ -182,12 +191,15 @@ StatusCode FlushFrom(uint8_t*& out) {
 
 // Copies length bytes from source in the window to r and to out, in order, so a match may
 // repeat the bytes it is writing. When neither run wraps the ring, the source ends before
-// the match's own bytes begin and out has room to spare, the output takes 8 bytes at a time (the window's spare
-// bytes past 4096 and the output's room absorb the overshoot) and the window copies them back.
+// the match's own bytes begin and out has room to spare, the output takes 8 bytes at a time (the
+// window's spare bytes past 4096 and the output's room absorb the overshoot) and the window copies
+// them back.
 inline void CopyWithinRing(int source, int length, int& r, uint8_t* out, uint8_t* end) {
     int distance = (r - source) & RingMask;
-    if (distance >= length && source + length <= RingSize && r + length <= RingSize && end - out >= MaxMatch + 8) {
-        for (int k = 0; k < length; k += 8) std::memcpy(out + k, RingBuffer + source + k, 8);
+    if (distance >= length && source + length <= RingSize && r + length <= RingSize &&
+        end - out >= MaxMatch + 8) {
+        for (int k = 0; k < length; k += 8)
+            std::memcpy(out + k, RingBuffer + source + k, 8);
         std::memcpy(RingBuffer + r, out, static_cast<size_t>(length));
         r = (r + length) & RingMask;
         return;
@@ -256,7 +268,9 @@ StatusCode ExpandSymbols(uint32_t size) {
 }
 
 // Names the damaged stream in "%s: read error!" with an OK button, through its reader.
-void ReportOverrun() { ReportStreamOverrun(StreamName ? StreamName : TargetPath, ClaimedSize); }
+void ReportOverrun() {
+    ReportStreamOverrun(StreamName ? StreamName : TargetPath, ClaimedSize);
+}
 
 } // namespace
 

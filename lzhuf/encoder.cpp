@@ -17,8 +17,8 @@ namespace {
 // position, and no farther than a standard decoder's window keeps intact.
 constexpr int MaxDistance = RingStart;
 constexpr int HashBits = 16;
-constexpr int MaxChainSteps = 32;   // bounds the search per position; longer chains add little
-constexpr int BestChainSteps = 64;  // the best mode searches every position this deep
+constexpr int MaxChainSteps = 32;  // bounds the search per position; longer chains add little
+constexpr int BestChainSteps = 64; // the best mode searches every position this deep
 constexpr size_t OutputBlock = 32 * 1024; // stream bytes handed to the output at a time
 constexpr size_t ReadBlock = 64 * 1024;   // input bytes asked for at a time
 // The best mode prices its parse with the code lengths at the start of each block of this
@@ -28,7 +28,7 @@ constexpr int ParseBlock = 4096;
 
 // Collects bits most significant first and hands whole bytes to the output in blocks.
 class BitWriter {
-public:
+  public:
     explicit BitWriter(EncoderOutput& output) : output_(output) {}
 
     void Put(uint32_t code, unsigned bits) { // bits at most 32
@@ -41,7 +41,8 @@ public:
         if (used_ >= OutputBlock) Flush();
     }
     void PutBytes(const uint8_t* data, size_t count) {
-        for (size_t i = 0; i < count; ++i) Put(data[i], 8);
+        for (size_t i = 0; i < count; ++i)
+            Put(data[i], 8);
     }
     // Pads the last byte with zero bits and hands everything over. Returns the bytes written.
     uint64_t Finish() {
@@ -51,7 +52,7 @@ public:
         return written_;
     }
 
-private:
+  private:
     void Flush() {
         output_.Write(block_, used_);
         written_ += used_;
@@ -97,7 +98,7 @@ void PutMatch(BitWriter& writer, int length, int distance) {
 // from the first space. Holds a fixed stretch of it: at least the window's 4096 bytes behind
 // the position being coded and a block ahead.
 class InputWindow {
-public:
+  public:
     InputWindow(EncoderInput& input, uint64_t size)
         : input_(input), size_(size), end_(RingStart + static_cast<int64_t>(size)),
           buffer_(RingSize + 2 * ReadBlock + 2 * MaxMatch) {
@@ -121,8 +122,9 @@ public:
                                            std::min<uint64_t>(ReadBlock, end_ - filled_));
             size_t got = input_.Read(buffer_.data() + (filled_ - base_), room);
             if (got == 0)
-                throw std::runtime_error("the input ended after " + std::to_string(filled_ - RingStart) +
-                                         " of its " + std::to_string(size_) + " bytes");
+                throw std::runtime_error("the input ended after " +
+                                         std::to_string(filled_ - RingStart) + " of its " +
+                                         std::to_string(size_) + " bytes");
             filled_ += static_cast<int64_t>(std::min(got, room));
         }
     }
@@ -131,10 +133,11 @@ public:
     void CheckEnd() {
         uint8_t extra;
         if (input_.Read(&extra, 1) != 0)
-            throw std::runtime_error("the input holds more than its " + std::to_string(size_) + " bytes");
+            throw std::runtime_error("the input holds more than its " + std::to_string(size_) +
+                                     " bytes");
     }
 
-private:
+  private:
     EncoderInput& input_;
     uint64_t size_;
     int64_t end_;
@@ -145,8 +148,9 @@ private:
 
 // Hash chains of the last 4096 positions, by their first three bytes.
 class MatchFinder {
-public:
-    MatchFinder(const InputWindow& window, int chainSteps) : window_(window), chainSteps_(chainSteps) {}
+  public:
+    MatchFinder(const InputWindow& window, int chainSteps)
+        : window_(window), chainSteps_(chainSteps) {}
 
     // Every position is inserted in order, after its own search.
     void Insert(int64_t position) {
@@ -159,8 +163,7 @@ public:
     // Walks the chain of position, nearest first, and calls found(length, distance) for each
     // match longer than every nearer one, up to limit bytes long. Returns the longest length
     // (0 when none is 3 or longer).
-    template <typename Found>
-    int Search(int64_t position, int limit, Found found) const {
+    template <typename Found> int Search(int64_t position, int limit, Found found) const {
         if (limit < MatchThreshold + 1) return 0;
         const uint8_t* here = window_.At(position);
         int best = MatchThreshold;
@@ -170,7 +173,8 @@ public:
             const uint8_t* there = window_.At(candidate);
             if (there[best] == here[best]) {
                 int length = 0;
-                while (length < limit && there[length] == here[length]) ++length;
+                while (length < limit && there[length] == here[length])
+                    ++length;
                 if (length > best) {
                     best = length;
                     found(length, static_cast<int>(position - candidate));
@@ -182,7 +186,7 @@ public:
         return best > MatchThreshold ? best : 0;
     }
 
-private:
+  private:
     static uint32_t Hash(const uint8_t* p) {
         uint32_t v = p[0] | (p[1] << 8) | (p[2] << 16);
         return (v * 2654435761u) >> (32 - HashBits);
@@ -201,7 +205,8 @@ int MatchLimit(int64_t position, int64_t end) {
 // The longest match at each position, or a literal where there is none.
 void EncodeGreedy(InputWindow& window, BitWriter& writer) {
     MatchFinder finder(window, MaxChainSteps);
-    for (int64_t i = 0; i < RingStart; ++i) finder.Insert(i);
+    for (int64_t i = 0; i < RingStart; ++i)
+        finder.Insert(i);
     const int64_t end = window.End();
     for (int64_t i = RingStart; i < end;) {
         // The match and the insertions inside it read up to MaxMatch + 2 bytes ahead.
@@ -214,7 +219,8 @@ void EncodeGreedy(InputWindow& window, BitWriter& writer) {
             continue;
         }
         PutMatch(writer, length, distance);
-        for (int k = 1; k < length; ++k) finder.Insert(i + k);
+        for (int k = 1; k < length; ++k)
+            finder.Insert(i + k);
         i += length;
     }
 }
@@ -237,15 +243,16 @@ void SymbolLengths(uint8_t* lengths) {
 
 constexpr std::array<uint8_t, 64> BuildPositionPrices() {
     std::array<uint8_t, 64> prices{};
-    for (unsigned u = 0; u < 64; ++u) prices[u] = static_cast<uint8_t>(PositionPrefixLength(u) + 6);
+    for (unsigned u = 0; u < 64; ++u)
+        prices[u] = static_cast<uint8_t>(PositionPrefixLength(u) + 6);
     return prices;
 }
 constexpr std::array<uint8_t, 64> PositionPrices = BuildPositionPrices(); // by distance - 1 >> 6
 
 // One step of the cheapest parse: how the position was reached.
 struct ParseStep {
-    uint32_t cost = 0;    // bits from the start of the block
-    uint8_t length = 0;   // of the token that ends here (1: a literal)
+    uint32_t cost = 0;  // bits from the start of the block
+    uint8_t length = 0; // of the token that ends here (1: a literal)
     uint16_t distance = 0;
 };
 
@@ -255,7 +262,8 @@ struct ParseStep {
 // which is also the cheapest). Then the path is coded, which moves the tree on.
 void EncodeCheapest(InputWindow& window, BitWriter& writer) {
     MatchFinder finder(window, BestChainSteps);
-    for (int64_t i = 0; i < RingStart; ++i) finder.Insert(i);
+    for (int64_t i = 0; i < RingStart; ++i)
+        finder.Insert(i);
     const int64_t end = window.End();
     std::vector<ParseStep> steps(ParseBlock + 1);
     std::vector<uint8_t> lengths; // of the path's tokens, backwards
@@ -265,12 +273,15 @@ void EncodeCheapest(InputWindow& window, BitWriter& writer) {
         window.Ensure(start, stop + 2);
         SymbolLengths(prices);
         const int n = static_cast<int>(stop - start);
-        for (int k = 1; k <= n; ++k) steps[k].cost = UINT32_MAX;
+        for (int k = 1; k <= n; ++k)
+            steps[k].cost = UINT32_MAX;
         steps[0].cost = 0;
         for (int k = 0; k < n; ++k) {
             const uint32_t here = steps[k].cost;
             auto relax = [&](int to, uint32_t cost, int length, int distance) {
-                if (cost < steps[to].cost) steps[to] = {cost, static_cast<uint8_t>(length), static_cast<uint16_t>(distance)};
+                if (cost < steps[to].cost)
+                    steps[to] = {cost, static_cast<uint8_t>(length),
+                                 static_cast<uint16_t>(distance)};
             };
             relax(k + 1, here + prices[*window.At(start + k)], 1, 0);
             int shorter = MatchThreshold;
@@ -283,7 +294,8 @@ void EncodeCheapest(InputWindow& window, BitWriter& writer) {
             finder.Insert(start + k);
         }
         lengths.clear();
-        for (int k = n; k > 0; k -= steps[k].length) lengths.push_back(static_cast<uint8_t>(steps[k].length));
+        for (int k = n; k > 0; k -= steps[k].length)
+            lengths.push_back(static_cast<uint8_t>(steps[k].length));
         int k = 0;
         for (auto it = lengths.rbegin(); it != lengths.rend(); ++it) {
             k += *it;
@@ -299,7 +311,8 @@ void EncodeCheapest(InputWindow& window, BitWriter& writer) {
 
 void PutSizePrefix(BitWriter& writer, uint64_t size) {
     uint8_t prefix[SizePrefixBytes];
-    for (uint32_t i = 0; i < SizePrefixBytes; ++i) prefix[i] = static_cast<uint8_t>(size >> (8 * i));
+    for (uint32_t i = 0; i < SizePrefixBytes; ++i)
+        prefix[i] = static_cast<uint8_t>(size >> (8 * i));
     writer.PutBytes(prefix, SizePrefixBytes);
 }
 
@@ -311,21 +324,23 @@ uint64_t EncodeOnce(EncoderInput& input, uint64_t size, EncoderOutput& output, P
     InputWindow window(input, size);
     if (size > 0) {
         InitTree();
-        if (parse == Parse::Greedy) EncodeGreedy(window, writer);
-        else EncodeCheapest(window, writer);
+        if (parse == Parse::Greedy)
+            EncodeGreedy(window, writer);
+        else
+            EncodeCheapest(window, writer);
     }
     window.CheckEnd();
     return writer.Finish();
 }
 
 class CountingOutput : public EncoderOutput {
-public:
+  public:
     void Write(const uint8_t*, size_t) override {}
     void Restart() override {}
 };
 
 class MemoryInput : public EncoderInput {
-public:
+  public:
     MemoryInput(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     size_t Read(uint8_t* buffer, size_t count) override {
         size_t n = std::min(count, size_ - at_);
@@ -335,7 +350,7 @@ public:
     }
     void Rewind() override { at_ = 0; }
 
-private:
+  private:
     const uint8_t* data_;
     size_t size_;
     size_t at_ = 0;
@@ -345,17 +360,20 @@ private:
 
 size_t FileEncoderInput::Read(uint8_t* buffer, size_t count) {
     size_t got = std::fread(buffer, 1, count, file_);
-    if (got == 0 && std::ferror(file_)) throw std::runtime_error(std::string("reading failed: ") + std::strerror(errno));
+    if (got == 0 && std::ferror(file_))
+        throw std::runtime_error(std::string("reading failed: ") + std::strerror(errno));
     return got;
 }
 
 void FileEncoderInput::Rewind() {
     if (std::fseek(file_, 0, SEEK_SET) != 0)
-        throw std::runtime_error(std::string("cannot go back to its start: ") + std::strerror(errno));
+        throw std::runtime_error(std::string("cannot go back to its start: ") +
+                                 std::strerror(errno));
     std::clearerr(file_);
 }
 
-uint64_t EncodeStream(EncoderInput& input, uint64_t size, EncoderOutput& output, EncodeEffort effort) {
+uint64_t EncodeStream(EncoderInput& input, uint64_t size, EncoderOutput& output,
+                      EncodeEffort effort) {
     if (size > MaxEncodableSize)
         throw std::length_error("LZHUF input of " + std::to_string(size) + " bytes exceeds " +
                                 std::to_string(MaxEncodableSize) + " bytes");
@@ -382,7 +400,8 @@ std::vector<uint8_t> EncodeTokens(uint32_t size, const std::vector<LzhufToken>& 
         const LzhufToken& t = tokens[i];
         if (t.symbol >= SymbolCount || t.position >= RingSize)
             throw std::invalid_argument("LZHUF token " + std::to_string(i) + " has symbol " +
-                                        std::to_string(t.symbol) + ", position " + std::to_string(t.position));
+                                        std::to_string(t.symbol) + ", position " +
+                                        std::to_string(t.position));
         PutSymbol(writer, t.symbol);
         if (t.symbol >= 256) PutPosition(writer, t.position);
     }

@@ -18,7 +18,7 @@ constexpr uint64_t MaxEncodableSize = 0xFFFFFFFFu;
 // returns how many it gave (0 only when there is nothing more); Rewind goes back to the first
 // byte, for the best mode's second pass. Either may throw to abandon the encoding.
 class EncoderInput {
-public:
+  public:
     virtual ~EncoderInput() = default;
     virtual size_t Read(uint8_t* buffer, size_t count) = 0;
     virtual void Rewind() = 0;
@@ -28,19 +28,19 @@ public:
 // its start. Both throw std::runtime_error with the system's reason when the host fails.
 // Does not close the file.
 class FileEncoderInput : public EncoderInput {
-public:
+  public:
     explicit FileEncoderInput(std::FILE* file) : file_(file) {}
     size_t Read(uint8_t* buffer, size_t count) override;
     void Rewind() override;
 
-private:
+  private:
     std::FILE* file_;
 };
 
 // Where the stored stream goes, in blocks of a few dozen KB at most, in order. Restart drops
 // everything written so far (the best mode's fallback writes the stream again).
 class EncoderOutput {
-public:
+  public:
     virtual ~EncoderOutput() = default;
     virtual void Write(const uint8_t* data, size_t count) = 0;
     virtual void Restart() = 0;
@@ -48,12 +48,14 @@ public:
 
 // A stream gathered in memory.
 class VectorEncoderOutput : public EncoderOutput {
-public:
+  public:
     explicit VectorEncoderOutput(std::vector<uint8_t>& bytes) : bytes_(bytes) {}
-    void Write(const uint8_t* data, size_t count) override { bytes_.insert(bytes_.end(), data, data + count); }
+    void Write(const uint8_t* data, size_t count) override {
+        bytes_.insert(bytes_.end(), data, data + count);
+    }
     void Restart() override { bytes_.clear(); }
 
-private:
+  private:
     std::vector<uint8_t>& bytes_;
 };
 
@@ -68,7 +70,8 @@ enum class EncodeEffort { Default, Best };
 // input bytes and the effort. Returns the stream's length in bytes. Throws std::length_error,
 // naming the size, when size exceeds MaxEncodableSize (before anything is read or written),
 // and std::runtime_error naming both numbers when the input ends short of size or holds more.
-uint64_t EncodeStream(EncoderInput& input, uint64_t size, EncoderOutput& output, EncodeEffort effort);
+uint64_t EncodeStream(EncoderInput& input, uint64_t size, EncoderOutput& output,
+                      EncodeEffort effort);
 
 // Compresses size bytes at data into a whole stored stream (size prefix and bit stream).
 // Reads exactly size bytes from data (data may be null when size is 0); an empty input gives

@@ -12,8 +12,8 @@
 
 constexpr int RingSize = 4096; // sliding window; positions are taken modulo 4096
 constexpr int RingMask = RingSize - 1;
-constexpr int MaxMatch = 60;       // longest match
-constexpr int MatchThreshold = 2;  // matches this short are never coded; the shortest is 3
+constexpr int MaxMatch = 60;      // longest match
+constexpr int MatchThreshold = 2; // matches this short are never coded; the shortest is 3
 constexpr int RingStart = RingSize - MaxMatch; // 4036: first write position; spaces lie before it
 constexpr int SymbolCount = 256 - MatchThreshold + MaxMatch; // 314: literals and match lengths
 constexpr int NodeCount = 2 * SymbolCount - 1;               // 627 nodes of the code tree

@@ -23,8 +23,8 @@ uint32_t SerialOf(const std::string& title, uint32_t disk) {
 
 // The ANSI title as the catalogue's header holds it.
 std::string TitleOf(const PackageImage& image) {
-    const char* title = reinterpret_cast<const char*>(image.catalogue.data()) + 4 +
-                        HeaderProgramNameSize;
+    const char* title =
+        reinterpret_cast<const char*>(image.catalogue.data()) + 4 + HeaderProgramNameSize;
     return std::string(title, strnlen(title, HeaderTitleSize));
 }
 
@@ -51,10 +51,10 @@ std::vector<std::vector<uint8_t>> BuildDiskImages(const PackageImage& image,
         std::string problem = MakeFloppyImage(geometry, label, SerialOf(title, number), files,
                                               &images.emplace_back());
         if (!problem.empty())
-            throw PackError("disk " + std::to_string(number) + " does not fit its " +
-                            std::to_string(uint64_t{geometry.totalSectors} *
-                                           geometry.bytesPerSector / 1024) +
-                            " KB image: " + problem);
+            throw PackError(
+                "disk " + std::to_string(number) + " does not fit its " +
+                std::to_string(uint64_t{geometry.totalSectors} * geometry.bytesPerSector / 1024) +
+                " KB image: " + problem);
     }
     return images;
 }

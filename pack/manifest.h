@@ -54,10 +54,11 @@ struct PackManifest {
     std::string setup = "SETUP"; // setup program's name without extension
     uint64_t diskSize = DefaultDiskSize;
     bool diskSizeGiven = false; // disk_size was written, not taken by default
-    std::string setupProgram; // host path of a setup program to copy, or ""
+    std::string setupProgram;   // host path of a setup program to copy, or ""
     std::vector<ManifestFile> files;
     bool best = false; // compress with the slower, smaller parse (pack --best)
-    bool builtinUninstaller = false; // the project's uninstaller is to be added (AddBuiltinUninstaller)
+    bool builtinUninstaller =
+        false; // the project's uninstaller is to be added (AddBuiltinUninstaller)
 };
 
 // How a directory becomes a package (disksetup pack --dir).

@@ -154,10 +154,13 @@ PendingRecord DescribeFile(const ManifestFile& file, size_t index, uint64_t size
         if (file.version) {
             record.version = *file.version;
         } else {
-            std::vector<uint8_t> bytes = ReadHostFile(file.source, "file " + std::to_string(index + 1));
-            if (!ReadPeFileVersion(bytes.data(), bytes.size(), &record.version.ms, &record.version.ls))
-                throw PackError(what + " is shared but has no PE version resource; give its version "
-                                       "(version = \"1.2.3.4\")");
+            std::vector<uint8_t> bytes =
+                ReadHostFile(file.source, "file " + std::to_string(index + 1));
+            if (!ReadPeFileVersion(bytes.data(), bytes.size(), &record.version.ms,
+                                   &record.version.ls))
+                throw PackError(what +
+                                " is shared but has no PE version resource; give its version "
+                                "(version = \"1.2.3.4\")");
         }
     }
     return record;
@@ -166,7 +169,8 @@ PendingRecord DescribeFile(const ManifestFile& file, size_t index, uint64_t size
 // Compresses a host file read a block at a time; the stream's size prefix is the file's size,
 // and a file that is not that size by the time it has been read is refused.
 std::vector<uint8_t> CompressHostFile(const std::string& path, const std::string& what, bool best) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                         std::fclose);
     if (!file) throw PackError(what + ": " + path + " cannot be opened");
     std::error_code error;
     uintmax_t size = fs::file_size(path, error);
@@ -274,8 +278,8 @@ PackageImage BuildPackage(const PackManifest& manifest) {
         uintmax_t size = fs::file_size(manifest.files[i].source, error);
         if (!error)
             SizeKbOf(size, "file " + std::to_string(i + 1) + " (" + manifest.files[i].source + ")");
-        std::vector<uint8_t> stream =
-            CompressHostFile(manifest.files[i].source, "file " + std::to_string(i + 1), manifest.best);
+        std::vector<uint8_t> stream = CompressHostFile(
+            manifest.files[i].source, "file " + std::to_string(i + 1), manifest.best);
         records.push_back(DescribeFile(manifest.files[i], i, ReadU32(stream.data())));
         records.back().stream = std::move(stream);
     }

@@ -30,7 +30,9 @@ size_t AfterName(const uint8_t* record) {
 
 } // namespace
 
-uint16_t CatalogueRecordCount() { return ReadU16(Header.RecordCountBytes); }
+uint16_t CatalogueRecordCount() {
+    return ReadU16(Header.RecordCountBytes);
+}
 
 const char* CatalogueProgramName() {
     // The loader refuses a header whose ProgramName has no terminator; before any load the
@@ -38,14 +40,24 @@ const char* CatalogueProgramName() {
     return Header.ProgramName;
 }
 
-const uint8_t* FirstRecord() { return RecordArea; }
-const uint8_t* NextRecord(const uint8_t* record) { return record + ReadU16(record); }
-uint16_t RecordFlags(const uint8_t* record) { return ReadU16(record + 2); }
-uint16_t RecordSizeKb(const uint8_t* record) { return ReadU16(record + 4); }
+const uint8_t* FirstRecord() {
+    return RecordArea;
+}
+const uint8_t* NextRecord(const uint8_t* record) {
+    return record + ReadU16(record);
+}
+uint16_t RecordFlags(const uint8_t* record) {
+    return ReadU16(record + 2);
+}
+uint16_t RecordSizeKb(const uint8_t* record) {
+    return ReadU16(record + 4);
+}
 const char* RecordName(const uint8_t* record) {
     return reinterpret_cast<const char*>(record + RecordFixedSize);
 }
-bool RecordIsShared(const uint8_t* record) { return (RecordFlags(record) & FlagSharedMask) != 0; }
+bool RecordIsShared(const uint8_t* record) {
+    return (RecordFlags(record) & FlagSharedMask) != 0;
+}
 
 void RecordVersion(const uint8_t* record, uint32_t* versionMs, uint32_t* versionLs) {
     *versionMs = *versionLs = 0;
@@ -134,7 +146,8 @@ StatusCode ReadCatalogueBytes(const char* path) {
 // inside the file, its Length that does not hold its fields.
 void NoteBadRecord(uint32_t bad, uint32_t count) {
     uint32_t at = 0;
-    for (uint32_t i = 0; i < bad; ++i) at += ReadU16(RecordArea + at);
+    for (uint32_t i = 0; i < bad; ++i)
+        at += ReadU16(RecordArea + at);
     uint32_t length = RecordAreaSize - at >= 2 ? ReadU16(RecordArea + at) : 0;
     bool outside = RecordAreaSize - at < 2 || length > RecordAreaSize - at;
     ProblemFault fault = outside ? ProblemFault::RecordOutside : ProblemFault::RecordMalformed;
@@ -176,10 +189,9 @@ void DeriveCatalogueValues() {
 // Names the catalogue at path in the problem the load stopped at (one without details for a
 // status found without any).
 StatusCode CatalogueFailure(StatusCode status, const char* path) {
-    Problem& problem =
-        LastProblem.status != StatusOk
-            ? LastProblem
-            : NoteProblem(status, ProblemAbout::Catalogue, ProblemFault::None, nullptr);
+    Problem& problem = LastProblem.status != StatusOk ? LastProblem
+                                                      : NoteProblem(status, ProblemAbout::Catalogue,
+                                                                    ProblemFault::None, nullptr);
     CopyText(problem.name, PathSize, path);
     CopyText(problem.path, PathSize, path);
     return status;

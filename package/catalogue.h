@@ -17,10 +17,10 @@ constexpr uint32_t HeaderTitleSize = 80;        // at offset 264, NUL-terminated
 
 // The header exactly as it lies in the file; loaded once and never changed.
 struct CatalogueHeader {
-    char Magic[4];                            // "INSV" marks an INSV package
-    char ProgramName[HeaderProgramNameSize];  // main program's file name, no directory
-    char Title[HeaderTitleSize];              // the application's display name
-    uint8_t RecordCountBytes[2];              // u16 at offset 344
+    char Magic[4];                           // "INSV" marks an INSV package
+    char ProgramName[HeaderProgramNameSize]; // main program's file name, no directory
+    char Title[HeaderTitleSize];             // the application's display name
+    uint8_t RecordCountBytes[2];             // u16 at offset 344
 };
 static_assert(sizeof(CatalogueHeader) == CatalogueHeaderSize, "header is 346 bytes");
 

@@ -49,7 +49,9 @@ constexpr int StreamFailed = -2;
 constexpr int StepDone = 0;
 
 // The name a record's problem goes under: its Name, or "" for a stream from memory.
-const char* RecordSubject() { return CurrentRecord ? RecordName(CurrentRecord) : ""; }
+const char* RecordSubject() {
+    return CurrentRecord ? RecordName(CurrentRecord) : "";
+}
 
 // Notes a problem of the Volume under VolumePath, expected to be disk CurrentDisk.
 Problem& NoteVolumeProblem(StatusCode status, ProblemFault fault) {
@@ -247,9 +249,13 @@ int ReadStoredSize(uint32_t* size) {
     return 0;
 }
 
-int PromptForDisk(PlatformWindow owner) { return AskForDisk(owner, nullptr); }
+int PromptForDisk(PlatformWindow owner) {
+    return AskForDisk(owner, nullptr);
+}
 
-void SetDiskPromptHook(DiskPromptHook hook) { PromptHook = hook; }
+void SetDiskPromptHook(DiskPromptHook hook) {
+    PromptHook = hook;
+}
 
 void ReportStreamOverrun(const char* otherName, uint32_t claimedSize) {
     const char* subject = CurrentRecord ? RecordName(CurrentRecord) : otherName;

@@ -14,16 +14,16 @@
 constexpr uint32_t InputBufferSize = 32000; // chunk size of every read from a Volume
 
 // Reader state, program-wide.
-extern uint16_t CurrentDisk;          // disk believed to be in the drive
-extern char VolumePath[PathSize];     // SetupDir + ProgramName with ".dat"; same on every disk
-extern PlatformFile VolumeHandle;     // the open Volume, or PlatformNoFile
-extern uint8_t* InputBuffer;          // 32000 bytes from AllocLocked, for the whole transfer
+extern uint16_t CurrentDisk;      // disk believed to be in the drive
+extern char VolumePath[PathSize]; // SetupDir + ProgramName with ".dat"; same on every disk
+extern PlatformFile VolumeHandle; // the open Volume, or PlatformNoFile
+extern uint8_t* InputBuffer;      // 32000 bytes from AllocLocked, for the whole transfer
 extern PlatformMemory InputBufferHandle;
-extern const uint8_t* InputCursor;    // next byte to deliver
-extern int32_t InputCount;            // bytes of InputBuffer not yet delivered
-extern const uint8_t* SegmentCursor;  // next Segment entry of CurrentRecord
-extern uint32_t SegmentLeft;          // bytes of the current piece not yet read
-extern const uint8_t* CurrentRecord;  // record being placed; its Name names short reads
+extern const uint8_t* InputCursor;   // next byte to deliver
+extern int32_t InputCount;           // bytes of InputBuffer not yet delivered
+extern const uint8_t* SegmentCursor; // next Segment entry of CurrentRecord
+extern uint32_t SegmentLeft;         // bytes of the current piece not yet read
+extern const uint8_t* CurrentRecord; // record being placed; its Name names short reads
 
 // Starts the stored stream of record: drops buffered bytes, keeps the open Volume and
 // CurrentDisk, so a first piece on the disk in the drive continues with a seek. Forgets the

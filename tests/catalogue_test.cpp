@@ -11,7 +11,7 @@
 namespace {
 
 class CatalogueTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ReleaseCatalogue();
         std::memset(&Header, 0, sizeof Header);

@@ -12,10 +12,12 @@
 
 namespace {
 
-PlatformWindow Dialog() { return reinterpret_cast<PlatformWindow>(0x401); }
+PlatformWindow Dialog() {
+    return reinterpret_cast<PlatformWindow>(0x401);
+}
 
 class DestinationTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::memset(&Header, 0, sizeof Header);
         std::strcpy(Header.ProgramName, "GAME.EXE");
@@ -53,7 +55,7 @@ TEST_F(DestinationTest, ProposalIsTheProgramsNameInTheWindowsDirectory) {
 
 TEST(FreeSpace, KilobytesNeverWrapAndUnknownDisksSaySo) {
     EXPECT_EQ(KilobytesFree(8, 512, 1000), 4000u);
-    EXPECT_EQ(KilobytesFree(1, 256, 3), 0u); // 768 bytes: less than a kilobyte
+    EXPECT_EQ(KilobytesFree(1, 256, 3), 0u);                   // 768 bytes: less than a kilobyte
     EXPECT_EQ(KilobytesFree(64, 512, 0x00FFFFFF), 536870880u); // 32 KB clusters
     // 5 TB free: more than 32 bits of kilobytes, shown as the largest figure, not wrapped.
     EXPECT_EQ(KilobytesFree(128, 512, 0x14000000u), FreeSpaceLargest);
@@ -68,7 +70,7 @@ TEST_F(DestinationTest, BadFormsAndTheSetupDirectoryAreInvalid) {
     EXPECT_FALSE(Accept("C:"));
     EXPECT_FALSE(Accept("C:GAMES")); // relative to drive C:'s current directory
     EXPECT_FALSE(Accept("GAMES"));
-    EXPECT_FALSE(Accept("a:\\"));      // the setup program's own directory, in another case
+    EXPECT_FALSE(Accept("a:\\")); // the setup program's own directory, in another case
     // 259 characters leave no room for the backslash that OK appends.
     EXPECT_FALSE(Accept(box_.Root() + std::string(259 - box_.Root().size(), 'D')));
     // Accented letters fold too (Windows-1252 \xC4 and \xE4).
@@ -127,11 +129,15 @@ TEST_F(DestinationTest, MissingDirectoryIsCreatedLevelByLevelOnlyWithYes) {
     EXPECT_EQ(std::string(InstallDir), box_.Path("A\\B\\C\\"));
     EXPECT_TRUE(box_.Exists(box_.Path("A\\B\\C")));
     ASSERT_EQ(boxes.Boxes().size(), 2u);
-    EXPECT_EQ(boxes.Boxes()[0].text.rfind("The directory " + box_.Path("A\\B\\C") + " does not exist.", 0), 0u);
+    EXPECT_EQ(boxes.Boxes()[0].text.rfind(
+                  "The directory " + box_.Path("A\\B\\C") + " does not exist.", 0),
+              0u);
     EXPECT_EQ(boxes.Boxes()[0].caption, "GAME.EXE");
     EXPECT_EQ(boxes.Boxes()[0].type, 0x24u);
     // The question names the directory without its trailing backslash.
-    EXPECT_EQ(boxes.Boxes()[1].text.rfind("The directory " + box_.Path("A\\B\\C") + " does not exist.", 0), 0u);
+    EXPECT_EQ(boxes.Boxes()[1].text.rfind(
+                  "The directory " + box_.Path("A\\B\\C") + " does not exist.", 0),
+              0u);
 }
 
 TEST_F(DestinationTest, FailedCreationSaysWhichDirectory) {

@@ -26,7 +26,9 @@ std::vector<uint8_t> ReadOrFail(const fs::path& path) {
     return bytes;
 }
 
-std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<uint8_t> Bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
 
 TEST(PositionCode, TablesHoldTheStandardRuns) {
     // Run lengths of each table, as the standard position code has them.
@@ -39,7 +41,8 @@ TEST(PositionCode, TablesHoldTheStandardRuns) {
         return out;
     };
     auto lengths = runs(PositionLengthTable);
-    EXPECT_EQ(lengths, (std::vector<std::pair<int, int>>{{3, 32}, {4, 48}, {5, 64}, {6, 48}, {7, 48}, {8, 16}}));
+    EXPECT_EQ(lengths, (std::vector<std::pair<int, int>>{
+                           {3, 32}, {4, 48}, {5, 64}, {6, 48}, {7, 48}, {8, 16}}));
     auto codes = runs(PositionCodeTable);
     ASSERT_EQ(codes.size(), 64u);
     EXPECT_EQ(codes[0].second, 32);
@@ -48,7 +51,8 @@ TEST(PositionCode, TablesHoldTheStandardRuns) {
     EXPECT_EQ(codes[23].second, 4);
     EXPECT_EQ(codes[47].second, 2);
     EXPECT_EQ(codes[63].second, 1);
-    for (int u = 0; u < 64; ++u) EXPECT_EQ(codes[u].first, u);
+    for (int u = 0; u < 64; ++u)
+        EXPECT_EQ(codes[u].first, u);
 }
 
 TEST(LzhufVectors, EveryVectorExpandsToItsOriginal) {
@@ -111,7 +115,8 @@ TEST(LzhufDamage, ASizeFarBeyondTheDataStopsAfterAMegabyteOfMissingBytes) {
     EXPECT_EQ(StreamClaimedSize(), 0xFFFFFFFFu);
     ASSERT_GT(out.bytes.size(), 3000u);
     EXPECT_LT(out.bytes.size(), 64u << 20);
-    EXPECT_TRUE(std::equal(out.bytes.begin(), out.bytes.begin() + 3000, TextBytes(3000, 4).begin()));
+    EXPECT_TRUE(
+        std::equal(out.bytes.begin(), out.bytes.begin() + 3000, TextBytes(3000, 4).begin()));
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text, "HUGE.DAT: read error!");
 }
@@ -187,11 +192,13 @@ TEST(LzhufEncoder, StreamsOfTheCorpusExpandToTheirInput) {
     for (const CorpusItem& item : CodecCorpus()) {
         std::vector<uint8_t> stream = EncodeStoredStream(item.bytes.data(), item.bytes.size());
         ASSERT_GE(stream.size(), 4u);
-        EXPECT_EQ(stream[0] | stream[1] << 8 | stream[2] << 16 | uint32_t(stream[3]) << 24, item.bytes.size());
+        EXPECT_EQ(stream[0] | stream[1] << 8 | stream[2] << 16 | uint32_t(stream[3]) << 24,
+                  item.bytes.size());
         Expansion out = ExpandInMemory(stream);
         EXPECT_EQ(out.status, StatusOk) << item.name;
         EXPECT_TRUE(out.bytes == item.bytes) << item.name;
-        EXPECT_EQ(EncodeStoredStream(item.bytes.data(), item.bytes.size()), stream) << item.name << " is not deterministic";
+        EXPECT_EQ(EncodeStoredStream(item.bytes.data(), item.bytes.size()), stream)
+            << item.name << " is not deterministic";
     }
     EXPECT_TRUE(boxes.Boxes().empty());
 }
@@ -207,7 +214,8 @@ TEST(LzhufEncoder, BestStreamsOfTheCorpusExpandAndAreNoLarger) {
         Expansion out = ExpandInMemory(best);
         EXPECT_EQ(out.status, StatusOk) << item.name;
         EXPECT_TRUE(out.bytes == item.bytes) << item.name;
-        EXPECT_EQ(EncodeStoredStreamBest(item.bytes.data(), item.bytes.size()), best) << item.name << " is not deterministic";
+        EXPECT_EQ(EncodeStoredStreamBest(item.bytes.data(), item.bytes.size()), best)
+            << item.name << " is not deterministic";
     }
     std::vector<uint8_t> text = TextBytes(200000, 5);
     EXPECT_LT(EncodeStoredStreamBest(text.data(), text.size()).size(),
@@ -217,7 +225,7 @@ TEST(LzhufEncoder, BestStreamsOfTheCorpusExpandAndAreNoLarger) {
 
 // An input that gives its bytes a few hundred at a time, as a pipe or a slow disk does.
 class TricklingInput : public EncoderInput {
-public:
+  public:
     explicit TricklingInput(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
     size_t Read(uint8_t* buffer, size_t count) override {
         size_t n = std::min({count, bytes_.size() - at_, size_t{777}});
@@ -227,7 +235,7 @@ public:
     }
     void Rewind() override { at_ = 0; }
 
-private:
+  private:
     const std::vector<uint8_t>& bytes_;
     size_t at_ = 0;
 };
@@ -243,8 +251,9 @@ TEST(LzhufEncoder, StreamedInputGivesTheInMemoryStreamAndMustBeItsSize) {
         VectorEncoderOutput output(streamed);
         uint64_t length = EncodeStream(input, text.size(), output, effort);
         EXPECT_EQ(length, streamed.size());
-        EXPECT_TRUE(streamed == (effort == EncodeEffort::Best ? EncodeStoredStreamBest(text.data(), text.size())
-                                                               : EncodeStoredStream(text.data(), text.size())));
+        EXPECT_TRUE(streamed == (effort == EncodeEffort::Best
+                                     ? EncodeStoredStreamBest(text.data(), text.size())
+                                     : EncodeStoredStream(text.data(), text.size())));
     }
     std::vector<uint8_t> sink;
     VectorEncoderOutput output(sink);
@@ -256,7 +265,8 @@ TEST(LzhufEncoder, StreamedInputGivesTheInMemoryStreamAndMustBeItsSize) {
         EXPECT_STREQ(e.what(), "the input ended after 300000 of its 300001 bytes");
     }
     TricklingInput longer(text);
-    EXPECT_THROW(EncodeStream(longer, text.size() - 1, output, EncodeEffort::Default), std::runtime_error);
+    EXPECT_THROW(EncodeStream(longer, text.size() - 1, output, EncodeEffort::Default),
+                 std::runtime_error);
 }
 
 TEST(LzhufEncoder, CodesLongerThan16BitsRoundTrip) {

@@ -10,10 +10,12 @@
 
 namespace {
 
-PlatformWindow Owner() { return reinterpret_cast<PlatformWindow>(0x1234); }
+PlatformWindow Owner() {
+    return reinterpret_cast<PlatformWindow>(0x1234);
+}
 
 class MessagesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::memset(&Header, 0, sizeof Header);
         std::strcpy(Header.ProgramName, "GAME.EXE");
@@ -31,7 +33,8 @@ TEST_F(MessagesTest, EachRoutineShowsItsCaptionAndBoxType) {
     EXPECT_EQ(WarnFormatted(Owner(), MsgCannotCreate, "C:\\GAME\\"), AnswerAbort);
     const auto& b = boxes.Boxes();
     ASSERT_EQ(b.size(), 6u);
-    EXPECT_EQ(b[0].text, "There is not enough disk space in the target directory. Do you want to try anyway?");
+    EXPECT_EQ(b[0].text,
+              "There is not enough disk space in the target directory. Do you want to try anyway?");
     EXPECT_EQ(b[0].caption, "Setup");
     EXPECT_EQ(b[0].type, 0x42u);
     EXPECT_EQ(b[0].owner, Owner());
@@ -42,7 +45,8 @@ TEST_F(MessagesTest, EachRoutineShowsItsCaptionAndBoxType) {
     EXPECT_EQ(b[2].caption, "GAME.EXE");
     EXPECT_EQ(b[2].type, 0x35u);
     EXPECT_EQ(b[3].type, 0x24u);
-    EXPECT_EQ(b[4].text, "C:\\GAME\\A.DAT: Setup cannot replace this file because it is write protected.");
+    EXPECT_EQ(b[4].text,
+              "C:\\GAME\\A.DAT: Setup cannot replace this file because it is write protected.");
     EXPECT_EQ(b[4].type, 0x32u);
     EXPECT_EQ(b[5].text, "Cannot create C:\\GAME\\!");
     EXPECT_EQ(b[5].type, 0x30u);

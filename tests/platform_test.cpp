@@ -104,7 +104,8 @@ TEST(PlatformMemory, BlocksAreZeroFilledAndZeroSizeFails) {
     uint8_t* block = static_cast<uint8_t*>(PlatformGlobalAlloc(100000, &handle));
     ASSERT_NE(block, nullptr);
     ASSERT_NE(handle, nullptr);
-    for (int i = 0; i < 100000; i += 997) EXPECT_EQ(block[i], 0);
+    for (int i = 0; i < 100000; i += 997)
+        EXPECT_EQ(block[i], 0);
     PlatformGlobalFree(handle);
     EXPECT_EQ(PlatformGlobalAlloc(0, &handle), nullptr);
     EXPECT_EQ(handle, nullptr);

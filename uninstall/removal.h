@@ -53,11 +53,11 @@ bool ConfirmRemoval(PlatformWindow owner);
 // "dva.386" (kept); the uninstaller entry and any name that is the running uninstaller or its
 // data file (removed last by the caller); a Name that could reach beyond its place (kept): '.' or
 // '..' components, empty components, a UNC or drive-relative form, '/', wildcards or control
-// characters, device names (CON, NUL, COM1, ...); and a path that would not fit (kept). A file that is not
-// there is noted missing. A file that cannot be deleted asks "%s cannot be removed: ..." (Abort /
-// Retry / Ignore, owner ProgressWindow). After each deletion the directories it leaves empty are
-// removed, upward to, not including, SetupDir.
-// Returns 0; 2 after Abort or a halt; 32 when the progress display cannot be created.
+// characters, device names (CON, NUL, COM1, ...); and a path that would not fit (kept). A file that
+// is not there is noted missing. A file that cannot be deleted asks "%s cannot be removed: ..."
+// (Abort / Retry / Ignore, owner ProgressWindow). After each deletion the directories it leaves
+// empty are removed, upward to, not including, SetupDir. Returns 0; 2 after Abort or a halt; 32
+// when the progress display cannot be created.
 StatusCode RemoveInstalledFiles();
 
 // Deletes one file of the uninstaller's own (its data file, or the uninstaller itself where

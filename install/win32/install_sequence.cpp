@@ -12,7 +12,8 @@
 #include "base/win32/dialog_runner.h"
 
 StatusCode RunInstallSequence() {
-    if (RunModalLoop(DialogDestination, DestinationDialogProc, 0) == IDCANCEL) return StatusCancelled;
+    if (RunModalLoop(DialogDestination, DestinationDialogProc, 0) == IDCANCEL)
+        return StatusCancelled;
     StatusCode status = PrepareVolumeReader();
     if (status == StatusOk) status = RunTransfer();
     // The transfer releases both on its way out; this makes them certain on every path.

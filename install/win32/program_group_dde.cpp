@@ -24,8 +24,9 @@ bool SendProgmanCommand(DWORD instance, const char* command) {
     if (conversation != nullptr) {
         DWORD ignored = 0;
         DWORD length = static_cast<DWORD>(std::strlen(command) + 1); // the terminator is sent
-        result = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(command)), length,
-                                      conversation, nullptr, CF_TEXT, XTYP_EXECUTE, 15000, &ignored);
+        result =
+            DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(command)), length,
+                                 conversation, nullptr, CF_TEXT, XTYP_EXECUTE, 15000, &ignored);
         DdeDisconnect(conversation);
     }
     DdeFreeStringHandle(instance, service);

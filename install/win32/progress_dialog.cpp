@@ -16,7 +16,9 @@ namespace {
 // The percentage the bar shows, as the transfer last gave it.
 int ProgressPercent;
 
-HWND Progress() { return static_cast<HWND>(ProgressWindow); }
+HWND Progress() {
+    return static_cast<HWND>(ProgressWindow);
+}
 
 // The blocks: each H/2 wide with 2 pixels between, from x = 1, drawn while the block's right
 // edge stays left of the frame's right line and of the percentage's share of the width.
@@ -82,7 +84,8 @@ void ProgressPaint(HWND dialog) {
 // Cancel, Enter or Esc: the halt is requested unless the user answers No.
 void ProgressCommand(HWND dialog, WPARAM wParam) {
     if (LOWORD(wParam) != IDCANCEL) return;
-    INT_PTR answer = DialogBoxParamA(Instance, MAKEINTRESOURCEA(DialogHalt), dialog, HaltDialogProc, 0);
+    INT_PTR answer =
+        DialogBoxParamA(Instance, MAKEINTRESOURCEA(DialogHalt), dialog, HaltDialogProc, 0);
     if (answer != IDNO) EndDialogWith(dialog, IDCANCEL);
 }
 
@@ -121,15 +124,21 @@ bool BeginTransferScreen() {
     return dialog != nullptr;
 }
 
-void ShowTransferName(const char* name) { SetDlgItemTextA(Progress(), ItemFileName, name); }
+void ShowTransferName(const char* name) {
+    SetDlgItemTextA(Progress(), ItemFileName, name);
+}
 
 void UpdateProgress(int percent) {
     ProgressPercent = percent;
     PaintProgress(Progress(), nullptr);
 }
 
-int32_t PumpTransferMessages() { return PumpPending(Progress()); }
-int32_t TransferDialogResult() { return DialogResult; }
+int32_t PumpTransferMessages() {
+    return PumpPending(Progress());
+}
+int32_t TransferDialogResult() {
+    return DialogResult;
+}
 
 void EndTransferScreen() {
     DestroyWindow(Progress());

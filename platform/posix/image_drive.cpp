@@ -40,7 +40,9 @@ bool IsImageDirectory(const FatImage& image, const std::vector<std::string>& par
     return node >= 0 && image.nodes[node].directory;
 }
 
-bool IsImageFile(PlatformFile file) { return file >= FirstImageHandle && OpenFiles.count(file) != 0; }
+bool IsImageFile(PlatformFile file) {
+    return file >= FirstImageHandle && OpenFiles.count(file) != 0;
+}
 
 int32_t ReadImageFile(PlatformFile file, void* buffer, uint32_t count) {
     OpenImageFile& open = OpenFiles[file];
@@ -63,4 +65,6 @@ int32_t SeekImageFile(PlatformFile file, int32_t offset, int origin) {
     return static_cast<int32_t>(at);
 }
 
-void CloseImageFile(PlatformFile file) { OpenFiles.erase(file); }
+void CloseImageFile(PlatformFile file) {
+    OpenFiles.erase(file);
+}

@@ -22,7 +22,9 @@ char DriveKey(char letter) {
     return (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 32) : letter;
 }
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 // Splits the part of a path after its drive into components and adds them to parts (the
 // components already there), applying '.' and '..' lexically; '..' at the root stays there.
@@ -80,7 +82,8 @@ bool ResolveWindowsPath(const char* path, char* drive, std::vector<std::string>*
     } else {
         if (CurrentDirectory.empty()) return false;
         *drive = DriveKey(CurrentDirectory[0]);
-        if (text.empty() || !IsSeparator(text[0])) AddComponents(*parts, CurrentDirectory.substr(2));
+        if (text.empty() || !IsSeparator(text[0]))
+            AddComponents(*parts, CurrentDirectory.substr(2));
     }
     if (DriveRoots.find(*drive) == DriveRoots.end()) return false;
     AddComponents(*parts, text);
@@ -103,14 +106,16 @@ std::string ImageHostPath(const std::string& root, const FatImage& image,
 std::string HostPathOf(char drive, const std::vector<std::string>& parts) {
     std::string host = DriveRoots[drive];
     if (const FatImage* image = DriveImage(drive)) return ImageHostPath(host, *image, parts);
-    for (const std::string& part : parts) host += "/" + MatchComponent(host, part);
+    for (const std::string& part : parts)
+        host += "/" + MatchComponent(host, part);
     return host;
 }
 
 std::string WindowsPathOf(char drive, const std::vector<std::string>& parts) {
     std::string path(1, drive);
     path += ":\\";
-    for (size_t i = 0; i < parts.size(); ++i) path += (i ? "\\" : "") + parts[i];
+    for (size_t i = 0; i < parts.size(); ++i)
+        path += (i ? "\\" : "") + parts[i];
     return path;
 }
 
@@ -138,7 +143,8 @@ void PosixMapDrive(char letter, const std::string& hostDirectory) {
         return;
     }
     std::string root = hostDirectory;
-    while (root.size() > 1 && root.back() == '/') root.pop_back();
+    while (root.size() > 1 && root.back() == '/')
+        root.pop_back();
     DriveRoots[key] = root;
 }
 
@@ -173,4 +179,6 @@ std::string PosixWindowsPath(const std::string& hostPath) {
     return std::string();
 }
 
-std::string PosixCurrentDirectory() { return CurrentDirectory; }
+std::string PosixCurrentDirectory() {
+    return CurrentDirectory;
+}

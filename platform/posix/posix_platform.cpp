@@ -56,8 +56,12 @@ size_t CopyBounded(char* buffer, size_t size, const char* text, size_t length) {
     return n;
 }
 
-PosixFaults& PosixFaultPlan() { return Faults; }
-void PosixClearFaults() { Faults = PosixFaults(); }
+PosixFaults& PosixFaultPlan() {
+    return Faults;
+}
+void PosixClearFaults() {
+    Faults = PosixFaults();
+}
 
 PlatformFile PlatformOpenRead(const char* path) {
     if (FaultStrikes(Faults.failOpenAfter)) return PlatformNoFile;
@@ -173,7 +177,9 @@ int32_t PlatformWrite(PlatformFile file, const void* buffer, uint32_t count) {
 
 int32_t PlatformSeek(PlatformFile file, int32_t offset, int origin) {
     if (IsImageFile(file)) return SeekImageFile(file, offset, origin);
-    int whence = origin == SeekFromStart ? SEEK_SET : origin == SeekFromCurrent ? SEEK_CUR : SEEK_END;
+    int whence = origin == SeekFromStart     ? SEEK_SET
+                 : origin == SeekFromCurrent ? SEEK_CUR
+                                             : SEEK_END;
     off_t at = lseek(file, offset, whence);
     if (at < 0 || at > INT32_MAX) return -1;
     return static_cast<int32_t>(at);
@@ -245,7 +251,9 @@ bool PlatformDiskFreeSpace(const char* root, uint32_t* sectorsPerCluster, uint32
     return true;
 }
 
-void PosixSetWindowsDirectory(const char* windowsPath) { WindowsDirectory = windowsPath; }
+void PosixSetWindowsDirectory(const char* windowsPath) {
+    WindowsDirectory = windowsPath;
+}
 
 uint32_t PlatformWindowsDirectory(char* buffer, uint32_t size) {
     if (size == 0) return 0;
@@ -280,4 +288,6 @@ void* PlatformGlobalAlloc(uint32_t size, PlatformMemory* handle) {
     return block;
 }
 
-void PlatformGlobalFree(PlatformMemory handle) { std::free(handle); }
+void PlatformGlobalFree(PlatformMemory handle) {
+    std::free(handle);
+}

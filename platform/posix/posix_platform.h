@@ -37,18 +37,18 @@ std::string PosixCurrentDirectory();
 // that kind the fault strikes once (0: the next call), -1 for never. A struck fault disarms
 // itself; a test that wants it again arms it again (from its answer hook, say).
 struct PosixFaults {
-    int32_t failAllocAfter = -1;      // PlatformGlobalAlloc returns null
-    int32_t failOpenAfter = -1;       // PlatformOpenRead fails
-    int32_t failCreateAfter = -1;     // PlatformCreate fails
-    int32_t failReadAfter = -1;       // PlatformRead returns -1
-    uint32_t failReadConsumes = 0;    // bytes the failing read moves the position by first
-    int32_t shortReadAfter = -1;      // PlatformRead delivers only shortReadBytes
+    int32_t failAllocAfter = -1;   // PlatformGlobalAlloc returns null
+    int32_t failOpenAfter = -1;    // PlatformOpenRead fails
+    int32_t failCreateAfter = -1;  // PlatformCreate fails
+    int32_t failReadAfter = -1;    // PlatformRead returns -1
+    uint32_t failReadConsumes = 0; // bytes the failing read moves the position by first
+    int32_t shortReadAfter = -1;   // PlatformRead delivers only shortReadBytes
     uint32_t shortReadBytes = 0;
-    int32_t failWriteAfter = -1;      // PlatformWrite returns -1
-    int32_t shortWriteAfter = -1;     // PlatformWrite takes only shortWriteBytes (disk full)
+    int32_t failWriteAfter = -1;  // PlatformWrite returns -1
+    int32_t shortWriteAfter = -1; // PlatformWrite takes only shortWriteBytes (disk full)
     uint32_t shortWriteBytes = 0;
     int32_t failMakeDirectoryAfter = -1;
-    int32_t failReplaceAfter = -1;    // PlatformReplaceFile fails, both files untouched
+    int32_t failReplaceAfter = -1; // PlatformReplaceFile fails, both files untouched
 };
 PosixFaults& PosixFaultPlan();
 void PosixClearFaults();

@@ -33,14 +33,23 @@ struct Button {
 
 int ButtonsOf(uint32_t type, Button* out) {
     switch (type & 0x0F) {
-    case BoxOkCancel: out[0] = {AnswerOk, "OK", 'o'}; out[1] = {AnswerCancel, "Cancel", 'c'}; return 2;
+    case BoxOkCancel:
+        out[0] = {AnswerOk, "OK", 'o'};
+        out[1] = {AnswerCancel, "Cancel", 'c'};
+        return 2;
     case BoxAbortRetryIgnore:
         out[0] = {AnswerAbort, "Abort", 'a'};
         out[1] = {AnswerRetry, "Retry", 'r'};
         out[2] = {AnswerIgnore, "Ignore", 'i'};
         return 3;
-    case BoxYesNo: out[0] = {AnswerYes, "Yes", 'y'}; out[1] = {AnswerNo, "No", 'n'}; return 2;
-    case BoxRetryCancel: out[0] = {AnswerRetry, "Retry", 'r'}; out[1] = {AnswerCancel, "Cancel", 'c'}; return 2;
+    case BoxYesNo:
+        out[0] = {AnswerYes, "Yes", 'y'};
+        out[1] = {AnswerNo, "No", 'n'};
+        return 2;
+    case BoxRetryCancel:
+        out[0] = {AnswerRetry, "Retry", 'r'};
+        out[1] = {AnswerCancel, "Cancel", 'c'};
+        return 2;
     default: out[0] = {AnswerOk, "OK", 'o'}; return 1;
     }
 }
@@ -75,7 +84,9 @@ int PosixTerminalPrompter(const char* text, const char* caption, uint32_t type) 
     }
 }
 
-void PlatformSetMessageBoxHook(PlatformMessageBoxHook hook) { Hook = hook; }
+void PlatformSetMessageBoxHook(PlatformMessageBoxHook hook) {
+    Hook = hook;
+}
 
 int PlatformMessageBox(PlatformWindow owner, const char* text, const char* caption, uint32_t type) {
     if (Hook != nullptr) return Hook(owner, text, caption, type);

@@ -27,7 +27,8 @@ int32_t PlatformRead(PlatformFile file, void* buffer, uint32_t count) {
 }
 
 int32_t PlatformWrite(PlatformFile file, const void* buffer, uint32_t count) {
-    long n = _hwrite(static_cast<HFILE>(file), static_cast<LPCCH>(buffer), static_cast<long>(count));
+    long n =
+        _hwrite(static_cast<HFILE>(file), static_cast<LPCCH>(buffer), static_cast<long>(count));
     return n == HFILE_ERROR ? -1 : static_cast<int32_t>(n);
 }
 
@@ -63,8 +64,12 @@ bool PlatformReplaceFile(const char* from, const char* to) {
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-bool PlatformEnterDirectory(const char* path) { return SetCurrentDirectoryA(path) != 0; }
-bool PlatformMakeDirectory(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
+bool PlatformEnterDirectory(const char* path) {
+    return SetCurrentDirectoryA(path) != 0;
+}
+bool PlatformMakeDirectory(const char* path) {
+    return CreateDirectoryA(path, nullptr) != 0;
+}
 
 int PlatformDeleteFile(const char* path) {
     if (DeleteFileA(path)) return DeleteDone;
@@ -73,7 +78,9 @@ int PlatformDeleteFile(const char* path) {
                                                                           : DeleteRefused;
 }
 
-bool PlatformRemoveDirectory(const char* path) { return RemoveDirectoryA(path) != 0; }
+bool PlatformRemoveDirectory(const char* path) {
+    return RemoveDirectoryA(path) != 0;
+}
 
 bool PlatformDiskFreeSpace(const char* root, uint32_t* sectorsPerCluster, uint32_t* bytesPerSector,
                            uint32_t* freeClusters) {
@@ -142,7 +149,9 @@ void PlatformGlobalFree(PlatformMemory handle) {
     GlobalFree(static_cast<HGLOBAL>(handle));
 }
 
-void PlatformSetMessageBoxHook(PlatformMessageBoxHook hook) { Hook = hook; }
+void PlatformSetMessageBoxHook(PlatformMessageBoxHook hook) {
+    Hook = hook;
+}
 
 int PlatformMessageBox(PlatformWindow owner, const char* text, const char* caption, uint32_t type) {
     if (Hook != nullptr) return Hook(owner, text, caption, type);

@@ -14,9 +14,11 @@ CommandResult Codec(const std::string& command, const std::string& in, const std
 }
 
 class CliCodec : public ::testing::Test {
-protected:
+  protected:
     std::string Host(const std::string& name) { return Sandbox::Host(box_.Path(name)); }
-    void WriteHost(const std::string& name, const std::vector<uint8_t>& bytes) { box_.Write(box_.Path(name), bytes); }
+    void WriteHost(const std::string& name, const std::vector<uint8_t>& bytes) {
+        box_.Write(box_.Path(name), bytes);
+    }
     Sandbox box_;
 };
 
@@ -44,7 +46,8 @@ TEST_F(CliCodec, ExpandsTheReferenceVectors) {
     for (const char* name : {"all_256", "period_4097", "rebuild_32456", "spaces_100_text"}) {
         CommandResult r = Codec("expand", VectorDir + name + ".lzh", Host("out"));
         ASSERT_EQ(r.exitCode, 0) << name << ": " << r.err;
-        EXPECT_TRUE(box_.Read(box_.Path("out")) == ReadHostFile(VectorDir + name + ".orig")) << name;
+        EXPECT_TRUE(box_.Read(box_.Path("out")) == ReadHostFile(VectorDir + name + ".orig"))
+            << name;
     }
 }
 
@@ -54,7 +57,8 @@ TEST_F(CliCodec, DamagedStreamIsWrittenWholeAndExitsTwo) {
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find(cut + ": read error!"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("7759 bytes"), std::string::npos) << r.err;
-    EXPECT_TRUE(box_.Read(box_.Path("out")) == ReadHostFile(VectorDir + "truncated/trunc_minus1.zerobits"));
+    EXPECT_TRUE(box_.Read(box_.Path("out")) ==
+                ReadHostFile(VectorDir + "truncated/trunc_minus1.zerobits"));
     // A stream shorter than its size prefix.
     WriteHost("short.lzh", {5, 0});
     CommandResult s = Codec("expand", Host("short.lzh"), Host("out"));
@@ -81,7 +85,8 @@ TEST_F(CliCodec, MissingInputAndUnwritableOutput) {
     // A stream that cannot be written whole is a write error; a device as output stays.
     CommandResult fullCompress = Codec("compress", Host("in.lzh"), "/dev/full");
     EXPECT_EQ(fullCompress.exitCode, 3);
-    EXPECT_NE(fullCompress.err.find("/dev/full: write error!"), std::string::npos) << fullCompress.err;
+    EXPECT_NE(fullCompress.err.find("/dev/full: write error!"), std::string::npos)
+        << fullCompress.err;
     EXPECT_TRUE(std::filesystem::exists("/dev/full"));
     CommandResult noDir = Codec("compress", Host("in.lzh"), Host("no/such/dir/out"));
     EXPECT_EQ(noDir.exitCode, 3);

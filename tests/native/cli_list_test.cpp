@@ -13,14 +13,14 @@ CommandResult List(const std::string& args) {
 }
 
 class CliList : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         RecordSpec game{"SPACE.EXE", 0, 120, 0, 0, {{1, 2, 4000}, {2, 2, 100}}};
         RecordSpec shared{"SYSTEM\\SHARED.DLL", 0x0002, 3, 0x00020001, 0x00000005, {{2, 102, 900}}};
         RecordSpec readme{"READ\x01ME.TXT", 0x0001, 1, 0, 0, {{2, 1002, 50}}};
         RecordSpec empty{"EMPTY.DAT", 0, 0, 0, 0, {}};
-        box_.Write(box_.Path("disk1\\SETUP.bin"),
-                   CatalogueBytes("XXXX", "SPACE.EXE", "Space Game", {game, shared, readme, empty}));
+        box_.Write(box_.Path("disk1\\SETUP.bin"), CatalogueBytes("XXXX", "SPACE.EXE", "Space Game",
+                                                                 {game, shared, readme, empty}));
         disk_ = Sandbox::Host(box_.Path("disk1"));
     }
     Sandbox box_;
@@ -30,18 +30,19 @@ protected:
 TEST_F(CliList, PrintsHeaderAndOneRowPerRecord) {
     CommandResult r = List(ShellQuote(disk_));
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out,
-              "Package:  ordinary\n"
-              "Program:  SPACE.EXE\n"
-              "Title:    Space Game\n"
-              "Records:  4\n"
-              "Required: 124 Kb\n"
-              "\n"
-              "    #  Kind           SizeKb  Version         Name                     Segments\n"
-              "    1  ordinary          120  -               SPACE.EXE                1:2+4000 2:2+100\n"
-              "    2  shared              3  2.1.0.5         SYSTEM\\SHARED.DLL        2:102+900\n"
-              "    3  not installed       1  -               READ\\x01ME.TXT           2:1002+50\n"
-              "    4  ordinary            0  -               EMPTY.DAT                (empty)\n");
+    EXPECT_EQ(
+        r.out,
+        "Package:  ordinary\n"
+        "Program:  SPACE.EXE\n"
+        "Title:    Space Game\n"
+        "Records:  4\n"
+        "Required: 124 Kb\n"
+        "\n"
+        "    #  Kind           SizeKb  Version         Name                     Segments\n"
+        "    1  ordinary          120  -               SPACE.EXE                1:2+4000 2:2+100\n"
+        "    2  shared              3  2.1.0.5         SYSTEM\\SHARED.DLL        2:102+900\n"
+        "    3  not installed       1  -               READ\\x01ME.TXT           2:1002+50\n"
+        "    4  ordinary            0  -               EMPTY.DAT                (empty)\n");
     EXPECT_EQ(r.err, "");
 }
 

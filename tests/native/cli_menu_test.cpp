@@ -20,11 +20,11 @@ std::vector<uint8_t> TwoByTwoIcon() {
     dib[8] = 4; // colour rows and mask rows
     dib[12] = 1;
     dib[14] = 4;
-    dib[40 + 4 + 2] = 0xFF;              // colour 1: blue 0, green 0, red 255
-    dib[40 + 8 + 0] = 0xFF;              // colour 2: blue 255
-    dib[104] = 0x20;                     // bottom row: 2, 0
-    dib[108] = 0x12;                     // top row: 1, 2
-    dib[112] = 0x40;                     // bottom row's mask: the second pixel is transparent
+    dib[40 + 4 + 2] = 0xFF; // colour 1: blue 0, green 0, red 255
+    dib[40 + 8 + 0] = 0xFF; // colour 2: blue 255
+    dib[104] = 0x20;        // bottom row: 2, 0
+    dib[108] = 0x12;        // top row: 1, 2
+    dib[112] = 0x40;        // bottom row's mask: the second pixel is transparent
     return dib;
 }
 
@@ -77,12 +77,14 @@ class CliMenu : public CliFixture {
   protected:
     CliMenu() { fs::create_directories(Host("a prefix/drive_c/windows/syswow64")); }
     std::string Install(const std::string& title, const std::string& more = "") {
-        PeImageOptions withIcon{.withVersion = false, .icon = TwoByTwoIcon(), .iconSide = 2, .iconBits = 4};
+        PeImageOptions withIcon{
+            .withVersion = false, .icon = TwoByTwoIcon(), .iconSide = 2, .iconBits = 4};
         TestPackage package{.program = "SPACE.EXE",
                             .title = title,
                             .files = {{.name = "SPACE.EXE", .bytes = BuildPeImage(withIcon)},
                                       {.name = "uninstal.exe", .bytes = PatternBytes(50)}}};
-        CommandResult r = Run("install " + Write(package) + " --wine-prefix " + Quoted("a prefix") + more);
+        CommandResult r =
+            Run("install " + Write(package) + " --wine-prefix " + Quoted("a prefix") + more);
         EXPECT_EQ(r.exitCode, 0) << r.err;
         return r.out;
     }
@@ -95,11 +97,11 @@ TEST_F(CliMenu, EntriesStartTheInstalledProgramsThroughWineAndPassTheValidator) 
     std::string prefix = Host("a prefix").string();
     struct Expected {
         std::string file, name, program;
-    } expected[] = {
-        {"Space, \"Game\" (\xC3\x84rger) $5 100%.desktop", "Space, \"Game\" (\xC3\x84rger) $5 100%",
-         "C:\\windows\\SPACE\\SPACE.EXE"},
-        {"Uninstall Space, \"Game\" (\xC3\x84rger) $5 100%.desktop",
-         "Uninstall Space, \"Game\" (\xC3\x84rger) $5 100%", "C:\\windows\\SPACE\\uninstal.exe"}};
+    } expected[] = {{"Space, \"Game\" (\xC3\x84rger) $5 100%.desktop",
+                     "Space, \"Game\" (\xC3\x84rger) $5 100%", "C:\\windows\\SPACE\\SPACE.EXE"},
+                    {"Uninstall Space, \"Game\" (\xC3\x84rger) $5 100%.desktop",
+                     "Uninstall Space, \"Game\" (\xC3\x84rger) $5 100%",
+                     "C:\\windows\\SPACE\\uninstal.exe"}};
     for (const Expected& e : expected) {
         fs::path path = Folder() / e.file;
         ASSERT_TRUE(fs::exists(path)) << path;
@@ -124,7 +126,8 @@ TEST_F(CliMenu, EntriesStartTheInstalledProgramsThroughWineAndPassTheValidator) 
 
 TEST_F(CliMenu, NoMenuAndRootInstallationsWriteNoEntries) {
     Install("Space Game", " --no-menu");
-    TestPackage plain{.program = "SPACE.EXE", .files = {{.name = "SPACE.EXE", .bytes = PatternBytes(9)}}};
+    TestPackage plain{.program = "SPACE.EXE",
+                      .files = {{.name = "SPACE.EXE", .bytes = PatternBytes(9)}}};
     CommandResult r = Run("install " + Write(plain) + " --root " + Quoted("root"));
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_FALSE(fs::exists(Host("data-home")));

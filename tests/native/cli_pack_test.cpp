@@ -178,7 +178,8 @@ TEST_F(CliPack, BestPackagesTestIntactAndAreNoLarger) {
     EXPECT_EQ(Test(Disk("mbest", 1)).exitCode, 0);
     std::string text;
     for (int i = 0; text.size() < 60000; ++i)
-        text += "line " + std::to_string(i * 7919 % 1000) + " of the " + (i % 3 ? "setup" : "readme") + " text\n";
+        text += "line " + std::to_string(i * 7919 % 1000) + " of the " +
+                (i % 3 ? "setup" : "readme") + " text\n";
     WriteHostFile(root_ / "text.txt", text);
     std::string in = ShellQuote((root_ / "text.txt").string());
     ASSERT_EQ(

@@ -16,7 +16,8 @@ namespace {
 std::vector<uint8_t> Noise(size_t size) {
     std::vector<uint8_t> out(size);
     uint32_t x = 7;
-    for (uint8_t& b : out) b = static_cast<uint8_t>((x = x * 1103515245u + 12345u) >> 24);
+    for (uint8_t& b : out)
+        b = static_cast<uint8_t>((x = x * 1103515245u + 12345u) >> 24);
     return out;
 }
 
@@ -35,8 +36,10 @@ class DiskImages : public CliFixture {
             text.replace(at, Host(out).string().size(), "OUT");
         if (fs::exists(Host(out)))
             for (const std::string& file : FilesBelow(Host(out)))
-                text += file + " " + std::to_string(std::hash<std::string>()(
-                                         Text(ReadHostFile(Host(out) / file)))) + "\n";
+                text +=
+                    file + " " +
+                    std::to_string(std::hash<std::string>()(Text(ReadHostFile(Host(out) / file)))) +
+                    "\n";
         return text;
     }
     void ExpectSameOutcomes(const std::string& folder, const std::string& image) {
@@ -48,8 +51,8 @@ class DiskImages : public CliFixture {
     }
     CommandResult Pack(const std::string& out, const std::string& extra) {
         return Run("pack --dir " + Quoted("src") + " --program 'Space Game.exe' --title " +
-                   "'Space Game' --shared DATA/LIB.DLL=1.2.3.4 --setup-program " + Quoted("SETUP.EXE") +
-                   extra + " -o " + Quoted(out));
+                   "'Space Game' --shared DATA/LIB.DLL=1.2.3.4 --setup-program " +
+                   Quoted("SETUP.EXE") + extra + " -o " + Quoted(out));
     }
     void WriteSources() {
         WriteHostFile(Host("src/SPACE.EXE"), Noise(800000));
@@ -58,18 +61,20 @@ class DiskImages : public CliFixture {
         WriteHostFile(Host("SETUP.EXE"), PatternBytes(2000, 3));
     }
     // Rewrites the image at relative with change applied to its bytes.
-    void Patch(const std::string& relative, const std::function<void(std::vector<uint8_t>&)>& change) {
+    void Patch(const std::string& relative,
+               const std::function<void(std::vector<uint8_t>&)>& change) {
         std::vector<uint8_t> bytes = ReadHostFile(Host(relative));
         change(bytes);
         WriteHostFile(Host(relative), bytes);
     }
 
-    TestPackage space_{.program = "SPACE.EXE",
-                       .title = "Space Game",
-                       .files = {{.name = "SPACE.EXE", .bytes = PatternBytes(40000, 1)},
-                                 {.name = "DATA\\LEVEL.DAT", .bytes = PatternBytes(3000, 2), .disk = 2},
-                                 {.name = "uninstal.exe", .bytes = PatternBytes(500, 3), .disk = 3},
-                                 {.name = "EXTRA.TXT", .bytes = PatternBytes(7, 4), .flags = 1}}};
+    TestPackage space_{
+        .program = "SPACE.EXE",
+        .title = "Space Game",
+        .files = {{.name = "SPACE.EXE", .bytes = PatternBytes(40000, 1)},
+                  {.name = "DATA\\LEVEL.DAT", .bytes = PatternBytes(3000, 2), .disk = 2},
+                  {.name = "uninstal.exe", .bytes = PatternBytes(500, 3), .disk = 3},
+                  {.name = "EXTRA.TXT", .bytes = PatternBytes(7, 4), .flags = 1}}};
     int runs_ = 0;
 };
 
@@ -183,10 +188,13 @@ TEST_F(DiskImages, HostileImagesAreRefusedNamingTheImage) {
     const std::vector<uint32_t> chain = fat->nodes[volume].clusters;
     ASSERT_GT(chain.size(), 2u);
     uint8_t* unused = nullptr;
-    auto fatOf = [&](std::vector<uint8_t>& b) { return b.data() + g.reservedSectors * g.bytesPerSector; };
+    auto fatOf = [&](std::vector<uint8_t>& b) {
+        return b.data() + g.reservedSectors * g.bytesPerSector;
+    };
     auto entryOf = [&](std::vector<uint8_t>& b, const char* name11) {
         uint8_t* root = b.data() + g.rootSector * g.bytesPerSector;
-        for (uint8_t* e = root; e < root + g.rootEntries * DirectoryEntrySize; e += DirectoryEntrySize)
+        for (uint8_t* e = root; e < root + g.rootEntries * DirectoryEntrySize;
+             e += DirectoryEntrySize)
             if (std::equal(name11, name11 + 11, e)) return e;
         return unused;
     };
@@ -233,7 +241,8 @@ TEST_F(DiskImages, HostileImagesAreRefusedNamingTheImage) {
     Patch("pkg/disk1.img", [&](auto& b) { SetU32(entryOf(b, "SPACE   DAT") + EntrySize, 1000); });
     CommandResult cut = Run("test " + Quoted("pkg/disk1.img"));
     EXPECT_EQ(cut.exitCode, 2);
-    EXPECT_NE(cut.out.find("DAMAGED  SPACE.EXE\n         SPACE.EXE: read error!"), std::string::npos)
+    EXPECT_NE(cut.out.find("DAMAGED  SPACE.EXE\n         SPACE.EXE: read error!"),
+              std::string::npos)
         << cut.out;
     EXPECT_NE(cut.out.find("the Volume of disk 1, " + Host("pkg/disk1.img").string() +
                            "/SPACE.dat, 1000 bytes)"),

@@ -90,11 +90,12 @@ TEST_F(Hostile, ExtractKeepsOddNamesInsideTheOutputAndRefusesOverlongOnes) {
                          "output allows; skipped\n"),
               std::string::npos)
         << r.err;
-    EXPECT_NE(r.err.find(std::string(260, 'M') + ": the name is 260 characters"), std::string::npos);
+    EXPECT_NE(r.err.find(std::string(260, 'M') + ": the name is 260 characters"),
+              std::string::npos);
     EXPECT_EQ(Added(before),
-              std::set<std::string>({"out/CON", "out/NUL", "out/COM1", "out/dots...",
-                                     "out/space  ", "out/ctl\x01\x1f\x7f", "out/up", "out/zed",
-                                     "out/lead", "out/server/share/unc"}));
+              std::set<std::string>({"out/CON", "out/NUL", "out/COM1", "out/dots...", "out/space  ",
+                                     "out/ctl\x01\x1f\x7f", "out/up", "out/zed", "out/lead",
+                                     "out/server/share/unc"}));
     EXPECT_EQ(ReadHostFile(Host("out/CON")), PatternBytes(1, 1));
     EXPECT_EQ(ReadHostFile(Host("out/space  ")), PatternBytes(5, 5));
     EXPECT_EQ(ReadHostFile(Host("out/up")), PatternBytes(9, 9));
@@ -146,20 +147,19 @@ TEST_F(Hostile, InstallKeepsOddNamesBelowTheRoot) {
     EXPECT_NE(r.out.find("10 of 10 files placed in C:\\WINDOWS\\PROG\\"), std::string::npos);
     // C:\ is the root: climbing names stop there, other drives and UNC names land below it.
     EXPECT_EQ(Added(before),
-              std::set<std::string>(
-                  {"root/WINDOWS/PROG/CON", "root/WINDOWS/PROG/NUL", "root/WINDOWS/PROG/COM1",
-                   "root/WINDOWS/PROG/dots...", "root/WINDOWS/PROG/space  ",
-                   "root/WINDOWS/PROG/ctl\x01\x1f\x7f", "root/WINDOWS/zom.ini", "root/up",
-                   "root/zed", "root/lead", "root/server/share/unc"}));
+              std::set<std::string>({"root/WINDOWS/PROG/CON", "root/WINDOWS/PROG/NUL",
+                                     "root/WINDOWS/PROG/COM1", "root/WINDOWS/PROG/dots...",
+                                     "root/WINDOWS/PROG/space  ",
+                                     "root/WINDOWS/PROG/ctl\x01\x1f\x7f", "root/WINDOWS/zom.ini",
+                                     "root/up", "root/zed", "root/lead", "root/server/share/unc"}));
     EXPECT_EQ(ReadHostFile(Host("root/server/share/unc")), PatternBytes(12, 12));
     EXPECT_EQ(ReadHostFile(Host("root/WINDOWS/PROG/NUL")), PatternBytes(2, 2));
 }
 
 TEST_F(Hostile, InstallStopsAtANameTooLongForTheDestination) {
-    std::string disk = Write(
-        {.files = {{.name = "FIRST", .bytes = PatternBytes(3)},
-                   {.name = std::string(259, 'L'), .bytes = PatternBytes(7)},
-                   {.name = "AFTER", .bytes = PatternBytes(4)}}});
+    std::string disk = Write({.files = {{.name = "FIRST", .bytes = PatternBytes(3)},
+                                        {.name = std::string(259, 'L'), .bytes = PatternBytes(7)},
+                                        {.name = "AFTER", .bytes = PatternBytes(4)}}});
     std::set<std::string> before = FilesBelow(Host(""));
     CommandResult r = Run("install " + disk + " --root " + Quoted("root"));
     EXPECT_EQ(r.exitCode, 3);
@@ -191,24 +191,27 @@ TEST_F(Hostile, TestNamesEachBadSegmentWithItsNumbers) {
     ASSERT_EQ(a.size() + b.size() + 2, 333u);
     CommandResult r = Run("list " + disk);
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find(" OVERLAP                  1:2+111 1:2+111\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" OVERLAP                  1:2+111 1:2+111\n"), std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find(" DISK0                    (empty)\n"), std::string::npos) << r.out;
     r = Run("test " + disk);
     EXPECT_EQ(r.exitCode, 2);
     std::string volume1 = Host("pkg/disk1/PROG.dat").string();
     for (const std::string& line : std::vector<std::string>{
              "ok       GOOD (100 bytes)\n",
-          "DAMAGED  PAST\n         PAST: read error! (reading the piece at offset 113 of 270 "
-          "bytes from the Volume of disk 1, " + volume1 + ", 333 bytes)\n",
-          "DAMAGED  FAR\n         the Volume of disk 1 (" + volume1 +
-              ", 333 bytes) ends inside the piece at offset 100000 of 10 bytes\n",
-          "ok       OVERLAP (100 bytes)\n",
-          "DAMAGED  DISK0\n         the stored stream ends inside its 4-byte size (0 of its bytes are "
-          "there)\n",
-          "DAMAGED  DISK9\n         disk 9 is missing; tried " + Host("pkg/disk9").string(),
-          "DAMAGED  LIAR2\n         disk 2: the Volume " + Host("pkg/disk2/PROG.dat").string() +
-              " holds disk 3, not disk 2\n",
-          "7 files: 2 intact, 5 damaged\n"})
+             "DAMAGED  PAST\n         PAST: read error! (reading the piece at offset 113 of 270 "
+             "bytes from the Volume of disk 1, " +
+                 volume1 + ", 333 bytes)\n",
+             "DAMAGED  FAR\n         the Volume of disk 1 (" + volume1 +
+                 ", 333 bytes) ends inside the piece at offset 100000 of 10 bytes\n",
+             "ok       OVERLAP (100 bytes)\n",
+             "DAMAGED  DISK0\n         the stored stream ends inside its 4-byte size (0 of its "
+             "bytes are "
+             "there)\n",
+             "DAMAGED  DISK9\n         disk 9 is missing; tried " + Host("pkg/disk9").string(),
+             "DAMAGED  LIAR2\n         disk 2: the Volume " + Host("pkg/disk2/PROG.dat").string() +
+                 " holds disk 3, not disk 2\n",
+             "7 files: 2 intact, 5 damaged\n"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line << "\nin\n" << r.out;
 }
 
@@ -216,9 +219,10 @@ TEST_F(Hostile, ExtractAndInstallNameTheRecordCutShortAndStopThere) {
     std::vector<uint8_t> a = Stored(PatternBytes(100, 1)), b = Stored(PatternBytes(200, 2));
     std::string disk = WriteRaw(BadSegmentRecords(a.size(), b.size()),
                                 {{1, VolumeBytes(1, {a, b})}, {2, VolumeBytes(3, {a})}});
-    const std::string pastError = "disksetup: PAST: read error! (reading the piece at offset 113 of "
-                                  "270 bytes from the Volume of disk 1, " +
-                                  Host("pkg/disk1/PROG.dat").string() + ", 333 bytes)\n";
+    const std::string pastError =
+        "disksetup: PAST: read error! (reading the piece at offset 113 of "
+        "270 bytes from the Volume of disk 1, " +
+        Host("pkg/disk1/PROG.dat").string() + ", 333 bytes)\n";
     std::set<std::string> before = FilesBelow(Host(""));
     CommandResult r = Run("extract " + disk + " -d " + Quoted("out"));
     EXPECT_EQ(r.exitCode, 3);
@@ -245,12 +249,16 @@ TEST_F(Hostile, ExtractAndInstallNameARecordWhoseStreamHasNoBytes) {
         std::string out = "out" + std::to_string(k), root = "root" + std::to_string(k);
         CommandResult r = Run("extract " + disk + " -d " + Quoted(out));
         EXPECT_EQ(r.exitCode, 3);
-        EXPECT_EQ(r.err, "disksetup: " + all[k].name +
-                             ": the stored stream ends inside its 4-byte size (0 of its bytes are there)\n");
+        EXPECT_EQ(
+            r.err,
+            "disksetup: " + all[k].name +
+                ": the stored stream ends inside its 4-byte size (0 of its bytes are there)\n");
         r = Run("install " + disk + " --root " + Quoted(root));
         EXPECT_EQ(r.exitCode, 3);
-        EXPECT_EQ(r.err, "disksetup: " + all[k].name +
-                             ": the stored stream ends inside its 4-byte size (0 of its bytes are there)\n");
+        EXPECT_EQ(
+            r.err,
+            "disksetup: " + all[k].name +
+                ": the stored stream ends inside its 4-byte size (0 of its bytes are there)\n");
         EXPECT_NE(r.out.find(", 100 bytes (incomplete)\n"), std::string::npos) << r.out;
         std::set<std::string> added = Added(before);
         for (const std::string& f : added)
@@ -321,12 +329,13 @@ TEST_F(Hostile, SizeClaimingFourGigabytesStopsSoonAndIsNamed) {
                                        {.name = "HUGE", .segments = {{1, 2 + al, hl}}},
                                        {.name = "LAST", .segments = {{1, 2, al}}}};
     std::string disk = WriteRaw(records, {{1, VolumeBytes(1, {a, huge})}});
-    const std::string claim = " (its stored data ends before its size of 4294967295 bytes is reached)";
+    const std::string claim =
+        " (its stored data ends before its size of 4294967295 bytes is reached)";
 
     CommandResult r = Run("test " + disk);
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_EQ(r.out, "ok       FIRST (100 bytes)\nDAMAGED  HUGE\n         HUGE: read error!" + claim +
-                         "\nok       LAST (100 bytes)\n3 files: 2 intact, 1 damaged\n");
+    EXPECT_EQ(r.out, "ok       FIRST (100 bytes)\nDAMAGED  HUGE\n         HUGE: read error!" +
+                         claim + "\nok       LAST (100 bytes)\n3 files: 2 intact, 1 damaged\n");
 
     r = Run("extract " + disk + " -d " + Quoted("out"));
     EXPECT_EQ(r.exitCode, 3);

@@ -16,7 +16,8 @@ namespace {
 
 std::vector<uint8_t> LhasaOutput(const std::vector<uint8_t>& stream) {
     std::vector<uint8_t> out;
-    ExpandWithLhasa(stream, [&](const uint8_t* data, size_t n) { out.insert(out.end(), data, data + n); });
+    ExpandWithLhasa(stream,
+                    [&](const uint8_t* data, size_t n) { out.insert(out.end(), data, data + n); });
     return out;
 }
 
@@ -61,7 +62,8 @@ TEST(LhasaInterop, LhasaAgreesOnTheReferenceVectors) {
 // Host executables and texts, where the host has them: real binaries in place of generated ones.
 TEST(LhasaInterop, LhasaExpandsOurStreamsOfHostFiles) {
     int compared = 0;
-    for (const char* path : {"/usr/bin/cmake", "/usr/bin/ninja", "/usr/share/common-licenses/GPL-3"}) {
+    for (const char* path :
+         {"/usr/bin/cmake", "/usr/bin/ninja", "/usr/share/common-licenses/GPL-3"}) {
         std::vector<uint8_t> bytes = ReadHostFile(path);
         if (bytes.empty()) continue;
         bytes.resize(std::min<size_t>(bytes.size(), 1u << 20));

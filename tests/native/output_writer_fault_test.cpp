@@ -11,7 +11,7 @@
 namespace {
 
 class OutputWriterFaults : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         input_ = TextBytes(70000, 8);
         stream_ = EncodeStoredStream(input_.data(), input_.size());

@@ -22,7 +22,7 @@ TEST(PosixPaths, DriveLettersMapOntoHostDirectoriesInEitherCase) {
     EXPECT_EQ(PosixDriveRoot('t'), root);
     EXPECT_EQ(PosixHostPath("T:\\A\\B.TXT"), root + "/A/B.TXT");
     EXPECT_EQ(PosixHostPath("t:/A/B.TXT"), root + "/A/B.TXT");
-    EXPECT_EQ(PosixHostPath("Q:\\A"), "");                 // not mapped
+    EXPECT_EQ(PosixHostPath("Q:\\A"), "");                // not mapped
     EXPECT_EQ(PosixHostPath("\\\\SERVER\\SHARE\\A"), ""); // UNC names nothing here
     EXPECT_EQ(PosixWindowsPath(root + "/A/B.TXT"), "T:\\A\\B.TXT");
     EXPECT_EQ(PosixWindowsPath("/elsewhere/x"), "");

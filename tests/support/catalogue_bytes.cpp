@@ -41,13 +41,15 @@ std::vector<uint8_t> RecordBytes(const RecordSpec& record) {
 }
 
 std::vector<uint8_t> CatalogueBytes(const std::string& magic, const std::string& programName,
-                                    const std::string& title, const std::vector<RecordSpec>& records,
-                                    int recordCount) {
+                                    const std::string& title,
+                                    const std::vector<RecordSpec>& records, int recordCount) {
     std::vector<uint8_t> out(346, 0);
     std::memcpy(out.data(), magic.data(), magic.size() < 4 ? magic.size() : 4);
-    std::memcpy(out.data() + 4, programName.data(), programName.size() < 259 ? programName.size() : 259);
+    std::memcpy(out.data() + 4, programName.data(),
+                programName.size() < 259 ? programName.size() : 259);
     std::memcpy(out.data() + 264, title.data(), title.size() < 79 ? title.size() : 79);
-    uint32_t count = recordCount < 0 ? static_cast<uint32_t>(records.size()) : static_cast<uint32_t>(recordCount);
+    uint32_t count = recordCount < 0 ? static_cast<uint32_t>(records.size())
+                                     : static_cast<uint32_t>(recordCount);
     out[344] = static_cast<uint8_t>(count);
     out[345] = static_cast<uint8_t>(count >> 8);
     for (const RecordSpec& r : records) {

@@ -16,8 +16,8 @@ struct RecordSpec {
     uint16_t flags = 0;
     uint16_t sizeKb = 0;
     uint32_t versionMs = 0, versionLs = 0; // written when flags & 6
-    std::vector<SegmentSpec> segments;      // an end entry {0, 0, 0} is added
-    int lengthAdjust = 0;                   // added to the record's Length field (damage)
+    std::vector<SegmentSpec> segments;     // an end entry {0, 0, 0} is added
+    int lengthAdjust = 0;                  // added to the record's Length field (damage)
 };
 
 // The bytes of one record, its Length field covering every field and the end entry.
@@ -26,5 +26,5 @@ std::vector<uint8_t> RecordBytes(const RecordSpec& record);
 // A whole catalogue: the 346-byte header, then the records. recordCount < 0 writes the
 // number of records given.
 std::vector<uint8_t> CatalogueBytes(const std::string& magic, const std::string& programName,
-                                    const std::string& title, const std::vector<RecordSpec>& records,
-                                    int recordCount = -1);
+                                    const std::string& title,
+                                    const std::vector<RecordSpec>& records, int recordCount = -1);

@@ -45,10 +45,12 @@ std::string CliFixture::WriteImages(const TestPackage& package, uint32_t kb) {
         std::string name = "pkg/disk" + std::to_string(disk);
         std::vector<std::vector<uint8_t>> contents;
         std::set<std::string> names = FilesBelow(Host(name));
-        for (const std::string& file : names) contents.push_back(ReadHostFile(Host(name) / file));
+        for (const std::string& file : names)
+            contents.push_back(ReadHostFile(Host(name) / file));
         std::vector<FloppyFile> files;
         size_t i = 0;
-        for (const std::string& file : names) files.push_back({file, &contents[i++]});
+        for (const std::string& file : names)
+            files.push_back({file, &contents[i++]});
         std::vector<uint8_t> image;
         EXPECT_EQ(MakeFloppyImage(*FloppyGeometry(kb), "TEST", 1, files, &image), "");
         WriteHostFile(Host(name + ".img"), image);

@@ -75,7 +75,9 @@ CodeStatistics MeasureCodes(const std::vector<uint8_t>& stream) {
     BitCount = 0;
     InitTree();
     // Bits taken so far; exact while the stream still has bytes left to deliver.
-    auto taken = [&] { return 8 * (static_cast<int64_t>(stream.size()) - 4 - InputCount) - BitCount; };
+    auto taken = [&] {
+        return 8 * (static_cast<int64_t>(stream.size()) - 4 - InputCount) - BitCount;
+    };
     for (uint32_t produced = 0; produced < size; ++stats.symbols) {
         int64_t before = taken();
         int s = DecodeSymbol();
@@ -111,7 +113,8 @@ std::vector<uint8_t> ExpandTokens(const std::vector<LzhufToken>& tokens) {
             continue;
         }
         int source = (r - t.position - 1) & RingMask;
-        for (int k = 0; k < t.symbol - 253; ++k) put(ring[(source + k) & RingMask]);
+        for (int k = 0; k < t.symbol - 253; ++k)
+            put(ring[(source + k) & RingMask]);
     }
     return out;
 }
@@ -142,7 +145,8 @@ std::vector<LzhufToken> DeepCodeParse(std::vector<uint8_t>* expanded) {
             if (credit[k] > credit[pick]) pick = k;
         }
         credit[pick] -= total;
-        tokens.push_back({static_cast<uint16_t>(256 + pick), static_cast<uint16_t>(next() % RingStart)});
+        tokens.push_back(
+            {static_cast<uint16_t>(256 + pick), static_cast<uint16_t>(next() % RingStart)});
     }
     *expanded = ExpandTokens(tokens);
     return tokens;

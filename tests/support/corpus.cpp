@@ -28,7 +28,8 @@ const std::array<const char*, 24> Words = {
 std::vector<uint8_t> RandomBytes(size_t size, uint32_t seed) {
     Generator g(seed);
     std::vector<uint8_t> out(size);
-    for (uint8_t& b : out) b = static_cast<uint8_t>(g.Next());
+    for (uint8_t& b : out)
+        b = static_cast<uint8_t>(g.Next());
     return out;
 }
 
@@ -54,14 +55,16 @@ std::vector<uint8_t> BinaryBytes(size_t size, uint32_t seed) {
     uint32_t address = 0x401000;
     while (out.size() < size) {
         address += 4 * (1 + g.Below(64));
-        for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(address >> shift));
+        for (int shift = 0; shift < 32; shift += 8)
+            out.push_back(static_cast<uint8_t>(address >> shift));
         out.push_back(static_cast<uint8_t>(g.Below(16)));
         out.push_back(0);
         out.push_back(static_cast<uint8_t>(0x8B - g.Below(3)));
         out.push_back(static_cast<uint8_t>(g.Next()));
         if (g.Below(5) == 0) {
             const char* w = Words[g.Below(Words.size())];
-            while (*w) out.push_back(static_cast<uint8_t>(*w++));
+            while (*w)
+                out.push_back(static_cast<uint8_t>(*w++));
         }
         out.insert(out.end(), g.Below(12), 0);
     }
@@ -72,7 +75,9 @@ std::vector<uint8_t> BinaryBytes(size_t size, uint32_t seed) {
 std::vector<uint8_t> RunBytes(size_t size, uint32_t seed) {
     Generator g(seed);
     std::vector<uint8_t> out;
-    while (out.size() < size) out.insert(out.end(), 1 + g.Below(g.Below(8) == 0 ? 400 : 20), static_cast<uint8_t>(g.Next()));
+    while (out.size() < size)
+        out.insert(out.end(), 1 + g.Below(g.Below(8) == 0 ? 400 : 20),
+                   static_cast<uint8_t>(g.Next()));
     out.resize(size);
     return out;
 }
@@ -98,7 +103,8 @@ std::vector<uint8_t> SkewedBytes(size_t size, uint32_t seed) {
     for (uint8_t& byte : out) {
         uint32_t pick = g.Below(total);
         int k = 0;
-        while (pick >= weight[k]) pick -= weight[k++];
+        while (pick >= weight[k])
+            pick -= weight[k++];
         byte = static_cast<uint8_t>('A' + k);
     }
     return out;

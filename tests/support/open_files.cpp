@@ -16,7 +16,8 @@ int OpenFileCount() {
     DIR* dir = opendir("/proc/self/fd");
     if (dir == nullptr) return -1;
     int count = 0;
-    while (readdir(dir) != nullptr) ++count;
+    while (readdir(dir) != nullptr)
+        ++count;
     closedir(dir);
     return count - 3; // ".", ".." and the descriptor of the listing itself
 #endif

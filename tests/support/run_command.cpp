@@ -12,15 +12,17 @@
 
 std::string ShellQuote(const std::string& text) {
     std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
 }
 
 CommandResult RunCommand(const std::string& commandLine) {
     static int counter = 0;
-    std::string base = (std::filesystem::temp_directory_path() /
-                        ("disksetup-cmd-" + std::to_string(::getpid()) + "-" + std::to_string(++counter)))
-                           .string();
+    std::string base =
+        (std::filesystem::temp_directory_path() /
+         ("disksetup-cmd-" + std::to_string(::getpid()) + "-" + std::to_string(++counter)))
+            .string();
     std::string full = commandLine + " </dev/null >" + base + ".out 2>" + base + ".err";
     int status = std::system(full.c_str());
     CommandResult result;

@@ -130,7 +130,8 @@ void Sandbox::MakeDirectory(const std::string& windowsPath) const {
 
 void Sandbox::SetReadOnly(const std::string& windowsPath, bool readOnly) const {
 #ifdef _WIN32
-    SetFileAttributesA(windowsPath.c_str(), readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesA(windowsPath.c_str(),
+                       readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
 #else
     fs::permissions(Host(windowsPath),
                     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
@@ -148,7 +149,8 @@ ScriptedBoxes::~ScriptedBoxes() {
     ActiveScript = nullptr;
 }
 
-int ScriptedBoxes::Hook(PlatformWindow owner, const char* text, const char* caption, uint32_t type) {
+int ScriptedBoxes::Hook(PlatformWindow owner, const char* text, const char* caption,
+                        uint32_t type) {
     ScriptedBoxes* self = ActiveScript;
     RecordedBox box{text ? text : "", caption ? caption : "(default)", type, owner};
     self->boxes_.push_back(box);

@@ -24,7 +24,7 @@ std::string Text(const std::vector<uint8_t>& bytes);
 // WINDOWS folder is the Windows directory); on Windows it is a real temporary directory.
 // Removed again at the end of the test.
 class Sandbox {
-public:
+  public:
     Sandbox();
     ~Sandbox();
     Sandbox(const Sandbox&) = delete;
@@ -44,7 +44,7 @@ public:
     void MakeDirectory(const std::string& windowsPath) const;
     void SetReadOnly(const std::string& windowsPath, bool readOnly) const;
 
-private:
+  private:
     std::string root_;
     std::string hostRoot_;
 };
@@ -61,7 +61,7 @@ struct RecordedBox {
 // A box with no answer left is answered with Cancel (No, Abort, or OK when that is all it
 // offers) and counted as unexpected.
 class ScriptedBoxes {
-public:
+  public:
     explicit ScriptedBoxes(std::deque<int> answers = {});
     ~ScriptedBoxes();
     ScriptedBoxes(const ScriptedBoxes&) = delete;

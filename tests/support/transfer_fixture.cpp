@@ -23,7 +23,9 @@ void ExpectNoTemporaryLeft(const Sandbox& box) {
     }
 }
 
-void TransferFixture::SetUp() { ResetTransferScreen(); }
+void TransferFixture::SetUp() {
+    ResetTransferScreen();
+}
 
 void TransferFixture::TearDown() {
     ExpectNoTemporaryLeft(box_);

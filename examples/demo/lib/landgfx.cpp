@@ -7,4 +7,6 @@ extern "C" __declspec(dllexport) const char* LanderGraphicsName(int flags) {
     return "standard Windows driver";
 }
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) {
+    return TRUE;
+}

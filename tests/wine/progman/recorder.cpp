@@ -26,7 +26,8 @@ void Record(HDDEDATA data) {
     std::free(text);
 }
 
-HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV, HSZ topic, HSZ, HDDEDATA data, ULONG_PTR, ULONG_PTR) {
+HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV, HSZ topic, HSZ, HDDEDATA data, ULONG_PTR,
+                           ULONG_PTR) {
     switch (type) {
     case XTYP_CONNECT: return reinterpret_cast<HDDEDATA>(DdeCmpStringHandles(topic, Progman) == 0);
     case XTYP_EXECUTE: Record(data); return reinterpret_cast<HDDEDATA>(DDE_FACK);
@@ -44,14 +45,14 @@ int main(int argc, char** argv) {
     LogPath = argv[1];
     const char* stopPath = argv[2];
     DWORD limit = (argc > 3 ? static_cast<DWORD>(std::atoi(argv[3])) : 120) * 1000;
-    if (DdeInitializeA(&Instance, Callback, APPCLASS_STANDARD, 0) != DMLERR_NO_ERROR)
-        return 2;
+    if (DdeInitializeA(&Instance, Callback, APPCLASS_STANDARD, 0) != DMLERR_NO_ERROR) return 2;
     Progman = DdeCreateStringHandleA(Instance, "PROGMAN", CP_WINANSI);
     if (DdeNameService(Instance, Progman, nullptr, DNS_REGISTER) == nullptr) return 3;
     // The log file exists from the moment the service is up, which the test waits for.
     if (FILE* ready = std::fopen(LogPath, "ab")) std::fclose(ready);
     DWORD start = GetTickCount();
-    while (GetTickCount() - start < limit && GetFileAttributesA(stopPath) == INVALID_FILE_ATTRIBUTES) {
+    while (GetTickCount() - start < limit &&
+           GetFileAttributesA(stopPath) == INVALID_FILE_ATTRIBUTES) {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&message);

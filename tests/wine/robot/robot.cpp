@@ -680,10 +680,9 @@ void ExpectIconic(const Step& step) {
     Need(step, 1);
     bool iconic = YesNo(step.words[1]);
     HWND backdrop = Backdrop();
-    WaitFor([&] { return (IsIconic(backdrop) != FALSE) == iconic; },
-            [&] {
-                return std::string("the backdrop ") + (iconic ? "minimised" : "not minimised");
-            });
+    WaitFor(
+        [&] { return (IsIconic(backdrop) != FALSE) == iconic; },
+        [&] { return std::string("the backdrop ") + (iconic ? "minimised" : "not minimised"); });
 }
 
 // expect-backdrops N
