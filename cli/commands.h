@@ -1,6 +1,7 @@
 // The subcommands of disksetup, each a function of its parsed options returning an exit code.
 #pragma once
 
+#include "install/program_group.h"
 #include "pack/manifest.h"
 
 #include <cstdint>
@@ -72,3 +73,9 @@ struct UninstallOptions {
     bool yes = false;
 };
 int RunUninstall(const UninstallOptions& options);
+
+// Prints the program-manager commands that build makes, as SETUP.EXE or the uninstaller would
+// send them, under "program manager commands (not sent):"; commands left empty are not shown.
+using ProgramManagerCommandBuilder =
+    int (*)(char[MaxProgramGroupCommands][ProgramGroupCommandSize]);
+void PrintProgramManagerCommands(ProgramManagerCommandBuilder build);

@@ -70,15 +70,6 @@ bool EnoughSpace() {
     return false;
 }
 
-// Prints the program group's commands as SETUP.EXE would send them to the program manager.
-void PrintProgramGroup() {
-    char commands[MaxProgramGroupCommands][ProgramGroupCommandSize];
-    int count = BuildProgramGroupCommands(commands);
-    std::printf("program manager commands (not sent):\n");
-    for (int i = 0; i < count; ++i)
-        if (commands[i][0] != '\0') std::printf("  %s\n", EscapeName(commands[i]).c_str());
-}
-
 void PrintSummary(StatusCode status) {
     const TransferCounts& t = TransferTally;
     unsigned ignored = BoxAnswers().ignored;
@@ -133,7 +124,7 @@ StatusCode Install(const std::string& menuPrefix) {
         std::printf("graphics flags: grmf=%d written to [setup] of zom.ini\n",
                     static_cast<int>(GraphicsFlags));
     }
-    if (!InsvPackage) PrintProgramGroup();
+    if (!InsvPackage) PrintProgramManagerCommands(BuildProgramGroupCommands);
     if (!InsvPackage && !menuPrefix.empty()) WriteMenu(menuPrefix);
     return StatusOk;
 }
@@ -162,4 +153,12 @@ int RunInstall(const InstallOptions& options) {
     StatusCode status = Install(menuPrefix);
     StopBoxAnswers();
     return Finish(status);
+}
+
+void PrintProgramManagerCommands(ProgramManagerCommandBuilder build) {
+    char commands[MaxProgramGroupCommands][ProgramGroupCommandSize];
+    int count = build(commands);
+    std::printf("program manager commands (not sent):\n");
+    for (int i = 0; i < count; ++i)
+        if (commands[i][0] != '\0') std::printf("  %s\n", EscapeName(commands[i]).c_str());
 }

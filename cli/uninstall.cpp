@@ -84,15 +84,6 @@ std::string UninstallerPath(const std::string& winPath, int* code) {
     return "";
 }
 
-// Prints the commands that remove the program items, as the uninstaller would send them.
-void PrintProgramItemRemoval() {
-    char commands[MaxProgramGroupCommands][ProgramGroupCommandSize];
-    int count = BuildProgramItemRemovalCommands(commands);
-    std::printf("program manager commands (not sent):\n");
-    for (int i = 0; i < count; ++i)
-        if (commands[i][0] != '\0') std::printf("  %s\n", EscapeName(commands[i]).c_str());
-}
-
 // For a Wine prefix (driveC its drive_c): the desktop's menu entries that the installation of
 // this package wrote for the uninstaller's directory, and only those.
 void RemoveMenu(const std::string& driveC, const std::string& uninstaller) {
@@ -159,7 +150,8 @@ int RunUninstall(const UninstallOptions& options) {
         return ReportTransferStop(StatusCancelled);
     }
     status = RemoveInstalledFiles();
-    if (status == StatusOk && !InsvPackage) PrintProgramItemRemoval();
+    if (status == StatusOk && !InsvPackage)
+        PrintProgramManagerCommands(BuildProgramItemRemovalCommands);
     if (status == StatusOk && !InsvPackage && options.root.empty()) RemoveMenu(driveC, uninstaller);
     if (status == StatusOk) status = RemoveUninstaller(uninstaller);
     StopBoxAnswers();
