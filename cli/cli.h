@@ -3,6 +3,7 @@
 
 #include "base/messages.h"
 
+#include <filesystem>
 #include <string>
 
 // Exit codes of the disksetup command.
@@ -34,3 +35,6 @@ std::string AnsiToUtf8(const char* text);
 void PrintError(const std::string& message);
 // The engine's text for a status code whose %s is subject.
 std::string StatusText(StatusCode code, const std::string& subject);
+
+// Whether p's extension is extension (".bin"), in any letter case.
+bool HasExtension(const std::filesystem::path& p, const char* extension);

@@ -12,6 +12,20 @@ const char* ExitCodesHelp = R"(Exit codes:
   2  bad input: a package, stream or file is missing, damaged or unusable
   3  failure: cancelled, or reading or writing failed)";
 
+// PATH, the package's first disk, of the commands that read a package.
+void AddDiskOnePath(CLI::App* command, std::string* path) {
+    command
+        ->add_option("PATH", *path,
+                     "Disk 1's directory, its catalogue file (*.bin), or disk 1's image")
+        ->required();
+}
+
+// --disk N=PATH, where a further disk lies, of the commands that read a package.
+void AddDiskOption(CLI::App* command, std::vector<std::string>* disks) {
+    command->add_option("--disk", *disks,
+                        "N=PATH: disk N's directory or image, when it is not found beside disk 1");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -77,13 +91,8 @@ int main(int argc, char** argv) {
         app.add_subcommand("test", "Expand every file of a package in memory and report damage");
     testCommand->footer("Examples:\n  disksetup test game/disk1 --disk 2=/media/other\n  disksetup "
                         "test GAME_1.IMG");
-    testCommand
-        ->add_option("PATH", test.path,
-                     "Disk 1's directory, its catalogue file (*.bin), or disk 1's image")
-        ->required();
-    testCommand->add_option(
-        "--disk", test.disks,
-        "N=PATH: disk N's directory or image, when it is not found beside disk 1");
+    AddDiskOnePath(testCommand, &test.path);
+    AddDiskOption(testCommand, &test.disks);
 
     CodecOptions compress;
     CLI::App* compressCommand =
@@ -107,18 +116,13 @@ int main(int argc, char** argv) {
     CLI::App* extractCommand =
         app.add_subcommand("extract", "Expand a package's files below a directory");
     extractCommand->footer("Example:\n  disksetup extract game/disk1 -d unpacked");
-    extractCommand
-        ->add_option("PATH", extract.path,
-                     "Disk 1's directory, its catalogue file (*.bin), or disk 1's image")
-        ->required();
+    AddDiskOnePath(extractCommand, &extract.path);
     extractCommand
         ->add_option("-d,--output", extract.output,
                      "Output directory; nothing is written outside it")
         ->required();
     extractCommand->add_flag("--all", extract.all, "Also the files marked as not installed");
-    extractCommand->add_option(
-        "--disk", extract.disks,
-        "N=PATH: disk N's directory or image, when it is not found beside disk 1");
+    AddDiskOption(extractCommand, &extract.disks);
 
     InstallOptions install;
     CLI::App* installCommand = app.add_subcommand(
@@ -126,10 +130,7 @@ int main(int argc, char** argv) {
     installCommand->footer(
         "Examples:\n  disksetup install game/disk1 --wine-prefix ~/.wine --yes\n  disksetup "
         "install game/disk1 --root c-drive --dest 'C:\\GAMES\\SPACE'");
-    installCommand
-        ->add_option("PATH", install.path,
-                     "Disk 1's directory, its catalogue file (*.bin), or disk 1's image")
-        ->required();
+    AddDiskOnePath(installCommand, &install.path);
     installCommand->add_option(
         "--root", install.root,
         "Host directory that is drive C: (created, with C:\\WINDOWS\\SYSTEM in any case)");
@@ -147,9 +148,7 @@ int main(int argc, char** argv) {
     installCommand->add_flag(
         "--no-menu", install.noMenu,
         "With a Wine prefix: write no entries for the desktop's application menu");
-    installCommand->add_option(
-        "--disk", install.disks,
-        "N=PATH: disk N's directory or image, when it is not found beside disk 1");
+    AddDiskOption(installCommand, &install.disks);
 
     UninstallOptions uninstall;
     CLI::App* uninstallCommand = app.add_subcommand(

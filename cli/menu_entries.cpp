@@ -6,6 +6,7 @@
 #include "cli/menu_icon.h"
 
 #include "install/placement.h"
+#include "install/program_group.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
 #include "base/paths.h"
@@ -130,9 +131,9 @@ std::string EntryKey(const std::string& entry, const std::string& key) {
 } // namespace
 
 std::string ProgramGroupName() {
-    char group[256] = {};
-    PlatformLoadString(StrGroupName, group, sizeof group);
-    return group;
+    GroupNames names;
+    LoadGroupNames(&names, Header.Title);
+    return names.group;
 }
 
 std::vector<MenuItem> ProgramItems(const std::string& installDir,
@@ -144,9 +145,9 @@ std::vector<MenuItem> ProgramItems(const std::string& installDir,
     std::vector<MenuItem> items;
     items.push_back({Header.Title, directory + "\\" + CatalogueProgramName(), directory});
     if (!uninstallerName.empty()) {
-        char name[512] = {};
-        FormatMessageText(name, sizeof name, StrUninstallItem, Header.Title);
-        items.push_back({name, directory + "\\" + uninstallerName, directory});
+        GroupNames names;
+        LoadGroupNames(&names, Header.Title);
+        items.push_back({names.uninstallItem, directory + "\\" + uninstallerName, directory});
     }
     return items;
 }

@@ -21,10 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool HasBinExtension(const fs::path& p) {
-    return strcasecmp(p.extension().c_str(), ".bin") == 0;
-}
-
 // The file names in a disk's root: a directory's regular files, or an image's root files.
 std::vector<std::string> RootFileNames(const fs::path& dir, const FatImage* image) {
     std::vector<std::string> names;
@@ -48,7 +44,7 @@ int FindCatalogue(const fs::path& dir, const FatImage* image, std::string* found
     }
     std::vector<std::string> candidates;
     for (const std::string& name : RootFileNames(dir, image))
-        if (HasBinExtension(name)) candidates.push_back(name);
+        if (HasExtension(name, ".bin")) candidates.push_back(name);
     auto setup = std::find_if(candidates.begin(), candidates.end(), [](const std::string& name) {
         return strcasecmp(name.c_str(), "SETUP.bin") == 0;
     });
@@ -83,7 +79,7 @@ int OpenPackage(const std::string& path, OpenedPackage* package) {
     } else if (!fs::exists(given, error)) {
         PrintError(StatusText(MsgMissing, given.string()));
         return ExitBadInput;
-    } else if (HasBinExtension(given)) {
+    } else if (HasExtension(given, ".bin")) {
         package->diskDirectory = given.parent_path().string();
         catalogue = given.filename().string();
     } else {
@@ -144,4 +140,8 @@ std::string StatusText(StatusCode code, const std::string& subject) {
     char text[1024];
     FormatMessageText(text, sizeof text, code, EscapeName(subject.c_str()).c_str());
     return text;
+}
+
+bool HasExtension(const fs::path& p, const char* extension) {
+    return strcasecmp(p.extension().c_str(), extension) == 0;
 }

@@ -24,10 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool HasExtension(const fs::path& p, const char* extension) {
-    return strcasecmp(p.extension().c_str(), extension) == 0;
-}
-
 // The uninstallers in host directory dir: each NAME.exe that has its data file NAME.bin
 // beside it (any letter case), by file name.
 std::vector<std::string> UninstallersIn(const fs::path& dir) {

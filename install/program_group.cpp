@@ -36,18 +36,6 @@ bool ItemAndDirectory(char* command, const char* item) {
            Add(command, ")]");
 }
 
-// The names the commands carry: the group (string 307) and the uninstaller's item (string 308
-// with the Title).
-struct GroupNames {
-    char group[256] = {};
-    char uninstallItem[512] = {};
-};
-
-void LoadGroupNames(GroupNames* names, const char* title) {
-    PlatformLoadString(StrGroupName, names->group, sizeof names->group);
-    FormatMessageText(names->uninstallItem, sizeof names->uninstallItem, StrUninstallItem, title);
-}
-
 void ClearCommands(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]) {
     for (int i = 0; i < MaxProgramGroupCommands; ++i)
         commands[i][0] = '\0';
@@ -63,6 +51,11 @@ int KeepBuilt(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize], c
 }
 
 } // namespace
+
+void LoadGroupNames(GroupNames* names, const char* title) {
+    PlatformLoadString(StrGroupName, names->group, sizeof names->group);
+    FormatMessageText(names->uninstallItem, sizeof names->uninstallItem, StrUninstallItem, title);
+}
 
 int BuildProgramGroupCommands(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]) {
     // The loader refuses a catalogue whose Title is not ended within its field.

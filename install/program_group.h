@@ -7,6 +7,15 @@
 constexpr size_t ProgramGroupCommandSize = 1000; // bytes per command text
 constexpr int MaxProgramGroupCommands = 5;
 
+// The names the group and items carry: the group (string 307) and the uninstaller's item
+// (string 308 with the Title).
+struct GroupNames {
+    char group[256] = {};
+    char uninstallItem[512] = {};
+};
+// Loads the group's name and formats the uninstaller item's name for title.
+void LoadGroupNames(GroupNames* names, const char* title);
+
 // Builds, in order, the commands that create the group (string 307), replace and add the
 // program item (the quoted ProgramName, Title, InstallDir without its trailing backslash), and,
 // when UninstallerName is not empty, replace and add the uninstaller item (string 308 with
