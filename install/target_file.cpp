@@ -4,8 +4,8 @@
 
 #include "base/paths.h"
 #include "package/volume.h"
+#include "base/text_format.h"
 
-#include <cstdio>
 #include <cstring>
 
 char TemporaryPath[PathSize];
@@ -78,7 +78,7 @@ PlatformFile CreateTemporary(const char* path) {
         std::memcpy(TemporaryPath, path, directory);
         TemporaryPath[directory] = '\0';
         char name[16];
-        std::snprintf(name, sizeof name, "~ds%05u.tmp", n);
+        FormatText(name, sizeof name, "~ds%05u.tmp", n);
         if (!AppendText(TemporaryPath, PathSize, name)) break;
         if (PlatformPathExists(TemporaryPath)) continue;
         PlatformFile file = PlatformCreateNew(TemporaryPath);
@@ -92,8 +92,9 @@ PlatformFile CreateTemporary(const char* path) {
 } // namespace
 
 StatusCode CreateTargetFile(const char* path, int32_t walkFrom, PlatformFile* handle) {
-    bool existed = PlatformPathExists(path);
     for (;;) {
+        // Looked at again on every Retry: the user may have closed or deleted what was in the way.
+        bool existed = PlatformPathExists(path);
         *handle = existed && !PlatformCanWrite(path) ? PlatformNoFile : CreateTemporary(path);
         if (*handle != PlatformNoFile) return StatusOk;
         int answer;
@@ -112,11 +113,18 @@ StatusCode FinishTargetFile(const char* path, StatusCode result, PlatformFile* h
     PlatformClose(*handle);
     *handle = PlatformNoFile;
     if (TemporaryPath[0] == '\0') return result;
-    while (result == StatusOk && !PlatformReplaceFile(TemporaryPath, path)) {
-        if (AskRetryCancel(ProgressWindow, MsgWriteError, path) != AnswerRetry)
+    bool kept = false;
+    while (result == StatusOk && !kept && !PlatformReplaceFile(TemporaryPath, path)) {
+        // A file in the way (typically one in use) may be kept as it is; a new one may not.
+        int answer = PlatformPathExists(path)
+                         ? AskAbortRetryIgnore(ProgressWindow, MsgWriteProtected, path)
+                         : AskRetryCancel(ProgressWindow, MsgWriteError, path);
+        if (answer == AnswerIgnore)
+            kept = true;
+        else if (answer != AnswerRetry)
             result = StatusCancelled;
     }
-    if (result != StatusOk) PlatformDeleteFile(TemporaryPath);
+    if (result != StatusOk || kept) PlatformDeleteFile(TemporaryPath);
     TemporaryPath[0] = '\0';
     return result;
 }
