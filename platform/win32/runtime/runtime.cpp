@@ -14,7 +14,8 @@ extern "C" {
 void* memcpy(void* target, const void* source, size_t count) {
     unsigned char* t = static_cast<unsigned char*>(target);
     const unsigned char* s = static_cast<const unsigned char*>(source);
-    while (count-- > 0) *t++ = *s++;
+    while (count-- > 0)
+        *t++ = *s++;
     return target;
 }
 
@@ -22,13 +23,15 @@ void* memmove(void* target, const void* source, size_t count) {
     unsigned char* t = static_cast<unsigned char*>(target);
     const unsigned char* s = static_cast<const unsigned char*>(source);
     if (t <= s || t >= s + count) return memcpy(target, source, count);
-    while (count-- > 0) t[count] = s[count];
+    while (count-- > 0)
+        t[count] = s[count];
     return target;
 }
 
 void* memset(void* target, int value, size_t count) {
     unsigned char* t = static_cast<unsigned char*>(target);
-    while (count-- > 0) *t++ = static_cast<unsigned char>(value);
+    while (count-- > 0)
+        *t++ = static_cast<unsigned char>(value);
     return target;
 }
 
@@ -49,18 +52,21 @@ void* memchr(const void* text, int value, size_t count) {
 
 size_t strlen(const char* text) {
     const char* end = text;
-    while (*end != '\0') ++end;
+    while (*end != '\0')
+        ++end;
     return static_cast<size_t>(end - text);
 }
 
 size_t strnlen(const char* text, size_t most) {
     size_t n = 0;
-    while (n < most && text[n] != '\0') ++n;
+    while (n < most && text[n] != '\0')
+        ++n;
     return n;
 }
 
 int strcmp(const char* a, const char* b) {
-    while (*a != '\0' && *a == *b) ++a, ++b;
+    while (*a != '\0' && *a == *b)
+        ++a, ++b;
     unsigned char x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
     return x < y ? -1 : x > y ? 1 : 0;
 }
@@ -91,7 +97,8 @@ char* strrchr(const char* text, int value) {
 
 size_t strcspn(const char* text, const char* stops) {
     size_t n = 0;
-    while (text[n] != '\0' && strchr(stops, text[n]) == nullptr) ++n;
+    while (text[n] != '\0' && strchr(stops, text[n]) == nullptr)
+        ++n;
     return n;
 }
 
@@ -131,7 +138,8 @@ LPSTR CommandTail() {
     bool quoted = false;
     for (; *p != '\0' && (quoted || (*p != ' ' && *p != '\t')); ++p)
         if (*p == '"') quoted = !quoted;
-    while (*p == ' ' || *p == '\t') ++p;
+    while (*p == ' ' || *p == '\t')
+        ++p;
     return p;
 }
 
@@ -139,14 +147,17 @@ LPSTR CommandTail() {
 // is kept backwards), WinMain, the exit functions, and the process's end with WinMain's code.
 __attribute__((force_align_arg_pointer)) void WinMainCRTStartup() {
     int count = 0;
-    while (__CTOR_LIST__[count + 1] != nullptr) ++count;
-    for (int i = count; i >= 1; --i) __CTOR_LIST__[i]();
+    while (__CTOR_LIST__[count + 1] != nullptr)
+        ++count;
+    for (int i = count; i >= 1; --i)
+        __CTOR_LIST__[i]();
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);
     int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT;
     int code = WinMain(GetModuleHandleA(nullptr), nullptr, CommandTail(), show);
-    while (ExitCount > 0) ExitFunctions[--ExitCount]();
+    while (ExitCount > 0)
+        ExitFunctions[--ExitCount]();
     ExitProcess(static_cast<UINT>(code));
 }
 
