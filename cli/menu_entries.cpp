@@ -29,14 +29,17 @@ namespace {
 constexpr size_t MaxFileNameBytes = 200;
 constexpr uintmax_t MaxProgramBytes = 64u << 20; // larger programs get no icon
 
-// A Latin-1 text with its control characters (C0, DEL and C1) replaced, as UTF-8.
-std::string PrintableUtf8(const std::string& latin1, char replacement) {
-    std::string clean = latin1;
-    for (char& c : clean) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F || (byte >= 0x80 && byte < 0xA0)) c = replacement;
+// An ANSI text as UTF-8, with its control characters (C0, DEL and C1) replaced.
+std::string PrintableUtf8(const std::string& ansi, char replacement) {
+    std::string out;
+    for (char c : ansi) {
+        std::string character = AnsiToUtf8(std::string(1, c));
+        auto lead = static_cast<unsigned char>(character[0]);
+        bool control = lead < 0x20 || lead == 0x7F ||
+                       (lead == 0xC2 && static_cast<unsigned char>(character[1]) < 0xA0);
+        out += control ? std::string(1, replacement) : character;
     }
-    return AnsiToUtf8(clean.c_str());
+    return out;
 }
 
 // A value of the Desktop Entry format: backslash, newline, tab and carriage return escaped.
@@ -139,9 +142,12 @@ std::string ProgramGroupName() {
 std::vector<MenuItem> ProgramItems(const std::string& installDir,
                                    const std::string& uninstallerName) {
     if (InsvPackage) return {};
-    std::string directory = installDir;
-    while (directory.size() > 3 && directory.back() == '\\')
-        directory.pop_back();
+    std::string given = installDir;
+    while (!given.empty() && given.back() == '\\')
+        given.pop_back();
+    char itemDirectory[PathSize] = {};
+    ProgramItemDirectory(itemDirectory, PathSize, (given + "\\").c_str());
+    std::string directory = itemDirectory;
     std::vector<MenuItem> items;
     items.push_back({Header.Title, directory + "\\" + CatalogueProgramName(), directory});
     if (!uninstallerName.empty()) {
@@ -214,7 +220,7 @@ std::vector<fs::path> WriteMenuEntries(const std::vector<MenuItem>& items, const
     std::error_code error;
     fs::create_directories(folder, error);
     if (error) {
-        PrintError("cannot create the menu folder " + EscapeName(folder.c_str()) + ": " +
+        PrintError("cannot create the menu folder " + EscapeHostName(folder.string()) + ": " +
                    error.message());
         return written;
     }
@@ -228,12 +234,12 @@ std::vector<fs::path> WriteMenuEntries(const std::vector<MenuItem>& items, const
             if (error || !WriteWhole(icon, png)) icon.clear();
         }
         fs::path entry = folder / (stem + ".desktop");
-        std::string text =
-            DesktopEntryText(item, prefix, PosixHostPath(item.directory.c_str()), icon.string());
+        std::string text = DesktopEntryText(
+            item, prefix, PosixHostPath((item.directory + "\\").c_str()), icon.string());
         if (WriteWhole(entry, text)) {
             written.push_back(entry);
         } else {
-            PrintError("cannot write the menu entry " + EscapeName(entry.c_str()));
+            PrintError("cannot write the menu entry " + EscapeHostName(entry.string()));
         }
     }
     return written;

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-// A program item as the install sequence makes it; texts are Latin-1, as in the package.
+// A program item as the install sequence makes it; texts are ANSI, as in the package.
 struct MenuItem {
     std::string name;      // the item's name: the Title, or "Uninstall <Title>"
     std::string program;   // Windows path of the program: C:\GAMES\SPACE\SPACE.EXE
-    std::string directory; // Windows path of its working directory, without a final backslash
+    std::string directory; // its working directory, as the program-manager commands give it
 };
 
 // The program group and items the install sequence creates for the installed package (from
@@ -18,8 +18,8 @@ struct MenuItem {
 // was placed. No items for an INSV package.
 std::string ProgramGroupName();
 std::vector<MenuItem> InstalledProgramItems();
-// The same items for the package installed in directory (a Windows path) whose uninstaller
-// there is named uninstallerName ("" for none).
+// The same items for the package installed in directory (a Windows path, with or without its
+// final backslash) whose uninstaller there is named uninstallerName ("" for none).
 std::vector<MenuItem> ProgramItems(const std::string& directory,
                                    const std::string& uninstallerName);
 
@@ -27,7 +27,7 @@ std::vector<MenuItem> ProgramItems(const std::string& directory,
 std::string DataHome();
 // The folder of group's entries: dataHome/applications/wine/Programs/<group>.
 std::filesystem::path MenuFolder(const std::string& dataHome, const std::string& group);
-// The file name of an entry or group folder for a Latin-1 name: UTF-8, with "/", "\", control
+// The file name of an entry or group folder for an ANSI name: UTF-8, with "/", "\", control
 // characters and a leading dot replaced by "_", never "" or "..", at most 200 bytes.
 std::string SafeFileName(const std::string& name);
 
