@@ -39,8 +39,11 @@ std::string DesktopEntryText(const MenuItem& item, const std::string& prefix,
 
 // Writes the entries of items below dataHome for a Wine prefix whose drive_c is driveC, each
 // file whole or not at all (written beside it, then renamed), with the program's first icon
-// as PNG below dataHome/icons/disksetup/<group>/. Returns the entries written; prints why an
-// entry could not be written and goes on with the next.
+// as PNG below dataHome/icons/disksetup/<group>/. Like Wine's menu integration, each entry also
+// gets a menu file in $XDG_CONFIG_HOME/menus/applications-merged (~/.config without it) that
+// places it in the group's own submenu, whose name comes from the group's directory entry in
+// dataHome/desktop-directories (Wine's outer menus' entries are written where missing). Returns
+// the files written; prints why an entry could not be written and goes on with the next.
 std::vector<std::filesystem::path> WriteMenuEntries(const std::vector<MenuItem>& items,
                                                     const std::string& group,
                                                     const std::string& dataHome,
@@ -48,8 +51,8 @@ std::vector<std::filesystem::path> WriteMenuEntries(const std::vector<MenuItem>&
 
 // Removes the entries of items that WriteMenuEntries wrote for the same prefix (an entry at
 // the item's place whose Exec line starts another program or prefix is not ours and stays),
-// their icons, and the group's folders when that leaves them empty. Returns the entries
-// removed.
+// their icons and menu files, and the group's folders and directory entry when that leaves
+// the group without entries. Returns the files removed.
 std::vector<std::filesystem::path> RemoveMenuEntries(const std::vector<MenuItem>& items,
                                                      const std::string& group,
                                                      const std::string& dataHome,
