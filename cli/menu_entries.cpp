@@ -161,12 +161,17 @@ fs::path DirectoryEntryPath(const std::string& dataHome, const std::string& menu
     return fs::path(dataHome) / "desktop-directories" / (menu + ".directory");
 }
 
-// $XDG_CONFIG_HOME, else $HOME/.config; "" when neither is set.
-std::string ConfigHome() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+// The folder that the variable names when it holds an absolute path, else $HOME followed by
+// below; "" when neither is set.
+std::string XdgFolder(const char* variable, const char* below) {
+    const char* xdg = std::getenv(variable);
     if (xdg && xdg[0] == '/') return xdg;
     const char* home = std::getenv("HOME");
-    return home && home[0] ? std::string(home) + "/.config" : "";
+    return home && home[0] ? std::string(home) + below : "";
+}
+
+std::string ConfigHome() {
+    return XdgFolder("XDG_CONFIG_HOME", "/.config");
 }
 
 // The menu file of the entry stem in group, "" without a configuration folder.
@@ -268,10 +273,7 @@ std::vector<MenuItem> InstalledProgramItems() {
 }
 
 std::string DataHome() {
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    if (xdg && xdg[0] == '/') return xdg;
-    const char* home = std::getenv("HOME");
-    return home && home[0] ? std::string(home) + "/.local/share" : "";
+    return XdgFolder("XDG_DATA_HOME", "/.local/share");
 }
 
 fs::path MenuFolder(const std::string& dataHome, const std::string& group) {
