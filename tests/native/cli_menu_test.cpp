@@ -211,6 +211,20 @@ TEST_F(CliMenu, UninstallRemovesTheEntriesItsInstallationWroteAndNoOthers) {
               (std::set<std::string>{"wine-wine.directory", "wine-Programs.directory"}));
 }
 
+// At a drive root the items' directory is the drive as the program-manager commands give it,
+// and their programs lie directly in its root; uninstall finds the same entries.
+TEST_F(CliMenu, DriveRootDestinationKeepsOneFormOfItsPaths) {
+    std::string out = Install("Space Game", " --dest 'C:\\'");
+    EXPECT_NE(out.find("[AddItem(\"C:\\SPACE.EXE\",Space Game,,,,,C:)]"), std::string::npos) << out;
+    std::string entry = Text(ReadHostFile(Folder() / "Space Game.desktop"));
+    EXPECT_EQ(SplitExec(ValueOf(entry, "Exec")).back(), "C:\\SPACE.EXE");
+    EXPECT_EQ(ValueOf(entry, "Path"), Host("a prefix/drive_c").string());
+    CommandResult r =
+        Run("uninstall --wine-prefix " + Quoted("a prefix") + " 'C:\\uninstal.exe' --yes");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_FALSE(fs::exists(Folder()));
+}
+
 // Started under another name (a link, a path), the command still calls itself disksetup and
 // shows how each subcommand is used.
 TEST_F(CliMenu, HelpAndVersionNameTheCommandAndGiveExamples) {
