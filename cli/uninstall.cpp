@@ -93,13 +93,15 @@ void RemoveMenu(const std::string& driveC, const std::string& uninstaller) {
         std::printf("removed menu entry %s\n", EscapeName(entry.c_str()).c_str());
 }
 
-// The uninstaller and its data file, then its directory when that is left empty.
+// The uninstaller and then its data file, then its directory when that is left empty. The
+// data file goes last, so that a run stopped at any step before it can be run again and
+// finish: it names what is left (files already gone are reported as not found).
 StatusCode RemoveUninstaller(const std::string& uninstaller) {
     char data[PathSize] = {};
     CopyText(data, PathSize, uninstaller.c_str());
     ReplaceExtension(data, PathSize, ".bin");
-    StatusCode status = RemoveOwnFile(data);
-    if (status == StatusOk) status = RemoveOwnFile(uninstaller.c_str());
+    StatusCode status = RemoveOwnFile(uninstaller.c_str());
+    if (status == StatusOk) status = RemoveOwnFile(data);
     if (status == StatusOk) RemoveOwnDirectory();
     return status;
 }
@@ -128,9 +130,9 @@ int RunUninstall(const UninstallOptions& options) {
         PrintError("--root and --wine-prefix exclude each other");
         return ExitUsage;
     }
-    std::string driveC = MapSystemDrive(options.root, options.winePrefix, false);
-    if (driveC.empty()) return ExitBadInput;
-    int code = ExitOk;
+    std::string driveC;
+    int code = MapSystemDrive(options.root, options.winePrefix, false, &driveC);
+    if (code != ExitOk) return code;
     std::string uninstaller = UninstallerPath(options.path, &code);
     if (uninstaller.empty()) return code;
     PlatformOverrideProgramPath(uninstaller.c_str());
