@@ -24,8 +24,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Whether name is one the installation gives its uninstaller's data file: uninstal.bin or
+// unins1.bin to unins999.bin, in any letter case.
+bool UninstallerDataName(const fs::path& name) {
+    std::string stem = name.stem().string();
+    if (!HasExtension(name, ".bin")) return false;
+    if (strcasecmp(stem.c_str(), "uninstal") == 0) return true;
+    return stem.size() > 5 && stem.size() <= 8 && strncasecmp(stem.c_str(), "unins", 5) == 0 &&
+           stem.find_first_not_of("0123456789", 5) == std::string::npos && stem[5] != '0';
+}
+
 // The uninstallers in host directory dir: each NAME.exe that has its data file NAME.bin
-// beside it (any letter case), by file name.
+// beside it (any letter case), by file name. Where there is none, an uninstaller data file
+// alone stands for its uninstaller: a removal stopped after deleting the uninstaller leaves
+// it, and running again finishes that removal.
 std::vector<std::string> UninstallersIn(const fs::path& dir) {
     std::vector<fs::path> files;
     std::error_code error;
@@ -39,6 +51,10 @@ std::vector<std::string> UninstallersIn(const fs::path& dir) {
                 strcasecmp(data.stem().c_str(), exe.stem().c_str()) == 0)
                 found.push_back(exe.filename().string());
     }
+    if (found.empty())
+        for (const fs::path& data : files)
+            if (UninstallerDataName(data.filename()))
+                found.push_back(data.stem().string() + ".exe");
     std::sort(found.begin(), found.end());
     return found;
 }

@@ -79,7 +79,7 @@ TEST_F(CliUninstall, WhatStoppedRunsLeftIsFinishedByTheNextRun) {
     WriteHostFile(Host("root/WINDOWS/SPACE/DATA/MAPS/~ds00000.tmp"), std::string("t"));
     fs::remove(Host("root/WINDOWS/SPACE/SPACE.EXE"));
     fs::remove(Host("root/WINDOWS/SPACE/uninstal.exe"));
-    CommandResult r = Uninstall("C:\\WINDOWS\\SPACE\\uninstal.exe");
+    CommandResult r = Uninstall("C:\\WINDOWS\\SPACE");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     before["WINDOWS/zom.ini"] = "[setup]\r\ngrmf=35\r\n";
     before["WINDOWS/SYSTEM/LIB.DLL"] = Text(PatternBytes(700, 2));
