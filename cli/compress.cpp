@@ -47,10 +47,10 @@ int MapStream(const std::string& path, MappedStream* stream) {
     struct stat st;
     int code = ExitOk;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        PrintError(EscapeName(path.c_str()) + ": not a regular file");
+        PrintError(EscapeHostName(path) + ": not a regular file");
         code = ExitBadInput;
     } else if (static_cast<uint64_t>(st.st_size) > MaxStoredStream) {
-        PrintError(EscapeName(path.c_str()) + ": " + std::to_string(st.st_size) +
+        PrintError(EscapeHostName(path) + ": " + std::to_string(st.st_size) +
                    " bytes is more than one stored stream can be (" +
                    std::to_string(MaxStoredStream) + ")");
         code = ExitBadInput;
@@ -75,7 +75,7 @@ int CheckDeclaredSize(const MappedStream& stream, const std::string& input) {
     uint64_t declared = ReadU32(stream.data);
     uint64_t most = (stream.size - SizePrefixBytes) * MostBytesPerStoredByte;
     if (declared <= most) return ExitOk;
-    PrintError(EscapeName(input.c_str()) + ": the stream declares " + std::to_string(declared) +
+    PrintError(EscapeHostName(input) + ": the stream declares " + std::to_string(declared) +
                " bytes, more than its " + std::to_string(stream.size - SizePrefixBytes) +
                " bytes of data can give (at most " + std::to_string(most) + ", " +
                std::to_string(MostBytesPerStoredByte) +
@@ -153,7 +153,7 @@ int ReportExpandFailure(const uint8_t* stream, size_t size, const std::string& i
     }
     std::string read = StatusText(MsgReadError, input);
     for (const std::string& text : BoxTexts) {
-        if (EscapeName(text.c_str()) == read) {
+        if (EscapeHostName(text) == read) {
             PrintError(read + " (the stream's codes run past its " + std::to_string(size) +
                        " bytes; all " + std::to_string(ReadU32(stream)) +
                        " bytes were written, the missing bits read as 0)");
@@ -161,7 +161,7 @@ int ReportExpandFailure(const uint8_t* stream, size_t size, const std::string& i
         }
     }
     for (const std::string& text : BoxTexts)
-        PrintError(EscapeName(text.c_str()));
+        PrintError(EscapeHostName(text));
     return ExitFailed;
 }
 
@@ -178,7 +178,7 @@ int RunCompress(const CodecOptions& options) {
     uintmax_t size = std::filesystem::file_size(options.input, error);
     if (error || size > MaxEncodableSize) {
         std::fclose(in);
-        PrintError(EscapeName(options.input.c_str()) + ": " +
+        PrintError(EscapeHostName(options.input) + ": " +
                    (error ? "its size cannot be taken (" + error.message() + ")"
                           : std::to_string(size) +
                                 " bytes is more than a stored stream can describe (" +
