@@ -42,6 +42,7 @@ bool ChooseDestination(const std::string& dest) {
     char text[PathSize] = {};
     if (!dest.empty()) {
         CopyText(text, PathSize, dest.c_str());
+        UseBackslashes(text);
     } else {
         ProposeInstallDir();
         CopyText(text, PathSize, InstallDir);
