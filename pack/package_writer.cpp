@@ -6,6 +6,7 @@
 #include "pack/disk_layout.h"
 #include "pack/pack_error.h"
 #include "package/catalogue.h"
+#include "base/paths.h"
 #include "base/pe_version.h"
 
 #include <algorithm>
@@ -138,6 +139,16 @@ std::string ToAnsi(const std::string& text, const std::string& what) {
     return out;
 }
 
+// Refuses a Name that Windows cannot hold or that would lead outside its place, by the rule the
+// installation and the removal judge it by.
+void CheckWindowsName(const std::string& ansi, const std::string& what) {
+    if (!SafeCatalogueName(ansi.c_str(), true))
+        throw PackError(what +
+                        " is no name Windows can hold in its place (a device name such as CON or "
+                        "AUX.TXT, a part ending in a dot or a space or empty, one of < > : \" | ? "
+                        "*, a control character, or a UNC or drive-relative form such as C:FILE)");
+}
+
 // Flags, version and size of one file, from its manifest entry and its size; a shared file
 // without a version in the manifest is read for its PE version resource.
 PendingRecord DescribeFile(const ManifestFile& file, size_t index, uint64_t size) {
@@ -147,6 +158,7 @@ PendingRecord DescribeFile(const ManifestFile& file, size_t index, uint64_t size
     std::replace(name.begin(), name.end(), '/', '\\');
     record.name = ToAnsi(name, what + " name " + Quoted(file.name));
     CheckLength(record.name, MaxNameLength, what + " name " + Quoted(file.name));
+    CheckWindowsName(record.name, what + " name " + Quoted(file.name));
     record.sizeKb = SizeKbOf(size, what);
     record.flags =
         static_cast<uint16_t>((file.install ? 0 : FlagNotInstalled) | (file.shared ? 0x0002 : 0));
@@ -207,6 +219,7 @@ std::string VolumeNameOf(const std::string& program) {
 void CheckFileNameText(const std::string& ansi, const std::string& what) {
     if (ansi.find_first_of("\\/:") != std::string::npos)
         throw PackError(what + " must be a file name without directory or drive");
+    CheckWindowsName(ansi, what);
 }
 
 std::vector<std::vector<uint8_t>> VolumeBytes(const std::vector<PendingRecord>& records,
