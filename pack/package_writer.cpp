@@ -5,6 +5,7 @@
 #include "lzhuf/encoder.h"
 #include "pack/disk_layout.h"
 #include "pack/pack_error.h"
+#include "pack/package_output.h"
 #include "package/catalogue.h"
 #include "base/paths.h"
 #include "base/pe_version.h"
@@ -210,12 +211,6 @@ void CheckDistinctNames(const std::vector<PendingRecord>& records) {
     }
 }
 
-// ProgramName's file name with ".dat" in place of its extension, as the setup program forms it.
-std::string VolumeNameOf(const std::string& program) {
-    size_t dot = program.rfind('.');
-    return (dot == std::string::npos ? program : program.substr(0, dot)) + ".dat";
-}
-
 void CheckFileNameText(const std::string& ansi, const std::string& what) {
     if (ansi.find_first_of("\\/:") != std::string::npos)
         throw PackError(what + " must be a file name without directory or drive");
@@ -309,30 +304,17 @@ PackageImage BuildPackage(const PackManifest& manifest) {
     return image;
 }
 
-void WriteOutputFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-    std::error_code error;
-    fs::create_directories(path.parent_path(), error);
-    if (error)
-        throw PackError(PackError::WriteFailed,
-                        "cannot create " + path.parent_path().string() + ": " + error.message());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) throw PackError(PackError::WriteFailed, "cannot write " + path.string());
+std::string VolumeNameOf(const std::string& program) {
+    size_t dot = program.rfind('.');
+    return (dot == std::string::npos ? program : program.substr(0, dot)) + ".dat";
 }
 
 std::vector<std::string> WritePackage(const PackageImage& image, const std::string& directory) {
-    std::vector<std::string> written;
-    auto write = [&](const fs::path& path, const std::vector<uint8_t>& bytes) {
-        WriteOutputFile(path, bytes);
-        written.push_back(path.string());
-    };
-    fs::path root(directory);
-    write(root / "disk1" / image.catalogueName, image.catalogue);
+    std::vector<OutputFile> files = {{"disk1/" + image.catalogueName, &image.catalogue}};
     if (!image.setupProgramName.empty())
-        write(root / "disk1" / image.setupProgramName, image.setupProgram);
+        files.push_back({"disk1/" + image.setupProgramName, &image.setupProgram});
     for (size_t disk = 0; disk < image.volumes.size(); ++disk)
-        write(root / ("disk" + std::to_string(disk + 1)) / image.volumeName, image.volumes[disk]);
-    return written;
+        files.push_back(
+            {"disk" + std::to_string(disk + 1) + "/" + image.volumeName, &image.volumes[disk]});
+    return CommitPackageFiles(files, directory);
 }
