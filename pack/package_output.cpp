@@ -5,6 +5,7 @@
 #include "pack/package_writer.h"
 #include "package/catalogue.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -56,10 +57,10 @@ std::string DiskFolder(unsigned n) {
 
 // A new, empty directory beside out to stage the package in.
 fs::path MakeStaging(const fs::path& out) {
-    std::random_device random;
+    std::random_device device;
     for (int attempt = 0; attempt < 100; ++attempt) {
         char suffix[16];
-        std::snprintf(suffix, sizeof suffix, "%06x", random() & 0xFFFFFF);
+        std::snprintf(suffix, sizeof suffix, "%06x", device() & 0xFFFFFF);
         fs::path staging =
             out.parent_path() / ("." + out.filename().string() + ".packing-" + suffix);
         std::error_code error;
