@@ -125,7 +125,7 @@ DiskSearch FindDisk(const DiskFolders& folders, unsigned disk) {
 std::string Join(const std::vector<std::string>& paths) {
     std::string out;
     for (const std::string& p : paths)
-        out += (out.empty() ? "" : ", ") + EscapeName(p.c_str());
+        out += (out.empty() ? "" : ", ") + EscapeHostName(p);
     return out;
 }
 
@@ -165,7 +165,7 @@ std::string LoadDiskImage(const std::string& host, std::shared_ptr<const FatImag
         *image = known->second;
         return "";
     }
-    std::string name = EscapeName(host.c_str());
+    std::string name = EscapeHostName(host);
     std::error_code error;
     uintmax_t size = fs::file_size(host, error);
     if (error) return name + " cannot be read as a disk image: " + error.message();
@@ -193,8 +193,7 @@ std::string LoadDiskImage(const std::string& host, std::shared_ptr<const FatImag
     };
     std::string problem;
     *image = OpenFatImage(read, size, &problem);
-    if (!*image)
-        return "the disk image " + name + " cannot be used: " + EscapeName(problem.c_str());
+    if (!*image) return "the disk image " + name + " cannot be used: " + EscapeHostName(problem);
     loaded[host] = *image;
     return "";
 }

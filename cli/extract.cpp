@@ -95,7 +95,7 @@ int RunExtract(const ExtractOptions& options) {
     std::error_code error;
     fs::create_directories(options.output, error);
     if (error || !fs::is_directory(options.output)) {
-        PrintError("cannot create the output directory " + EscapeName(options.output.c_str()));
+        PrintError("cannot create the output directory " + EscapeHostName(options.output));
         return ExitFailed;
     }
     PosixMapDrive(OutputDrive, fs::absolute(options.output).lexically_normal().string());
@@ -106,7 +106,7 @@ int RunExtract(const ExtractOptions& options) {
     StopBoxAnswers();
     code = ReportTransferStop(status);
     std::printf("%u file%s extracted to %s\n", Written, Written == 1 ? "" : "s",
-                EscapeName(options.output.c_str()).c_str());
+                EscapeHostName(options.output).c_str());
     if (code != ExitOk) return code;
     return Refused ? ExitBadInput : ExitOk;
 }

@@ -26,6 +26,20 @@ void AddDiskOption(CLI::App* command, std::vector<std::string>* disks) {
                         "N=PATH: disk N's directory or image, when it is not found beside disk 1");
 }
 
+// --codepage N, the code page a package's names and texts are in, for packages made on systems
+// with another ANSI or OEM code page than 1252.
+void AddCodePageOption(CLI::App* command) {
+    command->add_option_function<int>(
+        "--codepage",
+        [](const int& codePage) {
+            if (!SetAnsiCodePage(codePage))
+                throw CLI::ValidationError("--codepage", "no single-byte code page " +
+                                                             std::to_string(codePage) + " here");
+        },
+        "N: the package's names and texts are in code page N (437, 850, 1250, 1251, 1252, ...; "
+        "1252 when not given)");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -46,6 +60,7 @@ int main(int argc, char** argv) {
                      "A disk directory, a catalogue file (*.bin), or a disk image")
         ->required();
     listCommand->add_flag("--json", list.json, "Print one JSON document");
+    AddCodePageOption(listCommand);
 
     PackOptions pack;
     CLI::App* packCommand =
@@ -93,6 +108,7 @@ int main(int argc, char** argv) {
                         "test GAME_1.IMG");
     AddDiskOnePath(testCommand, &test.path);
     AddDiskOption(testCommand, &test.disks);
+    AddCodePageOption(testCommand);
 
     CodecOptions compress;
     CLI::App* compressCommand =
@@ -123,6 +139,7 @@ int main(int argc, char** argv) {
         ->required();
     extractCommand->add_flag("--all", extract.all, "Also the files marked as not installed");
     AddDiskOption(extractCommand, &extract.disks);
+    AddCodePageOption(extractCommand);
 
     InstallOptions install;
     CLI::App* installCommand = app.add_subcommand(
@@ -149,6 +166,7 @@ int main(int argc, char** argv) {
         "--no-menu", install.noMenu,
         "With a Wine prefix: write no entries for the desktop's application menu");
     AddDiskOption(installCommand, &install.disks);
+    AddCodePageOption(installCommand);
 
     UninstallOptions uninstall;
     CLI::App* uninstallCommand = app.add_subcommand(
@@ -167,6 +185,7 @@ int main(int argc, char** argv) {
         "Answer without asking: Yes to the removal, Ignore files that cannot be removed. Without "
         "it, questions go to the terminal; with no terminal they are answered No or Abort and the "
         "command fails with exit code 3");
+    AddCodePageOption(uninstallCommand);
 
     try {
         app.parse(argc, argv);

@@ -4,6 +4,7 @@
 #include "pack/pack_error.h"
 #include "pack/package_writer.h"
 #include "package/catalogue.h"
+#include "platform/posix/code_page.h"
 
 #include <cctype>
 #include <cerrno>
@@ -140,7 +141,7 @@ std::vector<std::string> PackageFilesIn(const std::string& directory) {
         std::string program = CatalogueProgram(root / DiskFolder(1) / name);
         if (program.empty()) continue;
         found.push_back(DiskFolder(1) + "/" + name);
-        volumes.push_back(VolumeNameOf(program));
+        volumes.push_back(AnsiToUtf8(VolumeNameOf(program))); // the host's spelling
         for (const std::string& other : first) {
             fs::path setup(other);
             if (SameIgnoringCase(setup.stem().string(), path.stem().string()) &&
