@@ -82,8 +82,10 @@ int AnswerBox(PlatformWindow, const char* text, const char* caption, uint32_t ty
     if (answer == AnswerIgnore) ++State.log.ignored;
     // A warning with only OK (a read error naming the record) that nobody saw is printed too.
     bool unseenWarning = (type & 0x0F) == BoxOk && !shown;
-    if (answer == AnswerCancel || answer == AnswerAbort || answer == AnswerNo || unseenWarning)
+    if (answer == AnswerCancel || answer == AnswerAbort || answer == AnswerNo || unseenWarning) {
         State.log.failures.push_back(BoxNote(text, problem));
+        if (PackageFault(problem)) State.log.badInput = true;
+    }
     return answer;
 }
 
@@ -135,10 +137,10 @@ BoxAnswerLog& BoxAnswers() {
 
 int ReportTransferStop(int status) {
     std::string cut = SizeCutText(LastProblem);
-    if (status == StatusCancelled && !State.log.anyBox && !cut.empty())
-        PrintError(EscapeName(LastProblem.name) + ": " + cut);
+    bool cutShown = status == StatusCancelled && !State.log.anyBox && !cut.empty();
+    if (cutShown) PrintError(EscapeName(LastProblem.name) + ": " + cut);
     for (const std::string& text : State.log.failures)
         PrintError(text);
     if (status == StatusOk) return ExitOk;
-    return State.log.diskMissing ? ExitBadInput : ExitFailed;
+    return State.log.diskMissing || State.log.badInput || cutShown ? ExitBadInput : ExitFailed;
 }

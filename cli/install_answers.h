@@ -18,7 +18,8 @@ struct BoxAnswerLog {
     std::vector<std::string> failures; // texts of the questions answered Cancel, Abort or No
     unsigned ignored = 0;              // files skipped with Ignore
     bool diskMissing = false;          // a disk could not be found
-    bool anyBox = false;               // some box was raised
+    bool badInput = false; // a question given up on was about a missing or damaged Volume or stream
+    bool anyBox = false;   // some box was raised
 };
 
 // How boxes other than the disk prompt are answered.
@@ -40,6 +41,6 @@ BoxAnswerLog& BoxAnswers();
 // Prints to standard error what stopped a transfer that ended with status: for one stopped
 // (status 2) without any box, the record it stopped at and why, since a stored stream that
 // ends inside its 4-byte size shows no message; then the questions answered Cancel, Abort or
-// No. Returns the exit code: ExitOk for status 0, ExitBadInput when a disk was missing,
-// otherwise ExitFailed.
+// No. Returns the exit code: ExitOk for status 0, ExitBadInput when a disk, a Volume or a
+// stream was missing or damaged, otherwise ExitFailed.
 int ReportTransferStop(int status);
