@@ -2,7 +2,9 @@
 // 20 and 100 MB with `disksetup pack --dir`, installs each with `disksetup install --yes`, and
 // reports the install's throughput beside the decoder's own on the same bytes, and its peak
 // resident memory. Encoder memory: `disksetup compress` over a 1 MB and a 1 GB input (sparse
-// files of zero bytes, which cost no disk space), its peak resident memory and speed.
+// files of zero bytes, which cost no disk space), its peak resident memory and speed. Image
+// memory: `disksetup test` of a package on four 32 MB FAT16 images (made by mkfs.fat and mcopy),
+// its peak resident memory, which the images' FATs and directories bound, not their size.
 #include "lzhuf/encoder.h"
 
 #include "bench/bench_corpus.h"
@@ -165,6 +167,50 @@ void MeasureCompressMemory(const fs::path& work) {
     fs::remove_all(work);
 }
 
+// Total bytes of the regular files below dir.
+uintmax_t BytesBelow(const fs::path& dir) {
+    uintmax_t total = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        if (entry.is_regular_file()) total += entry.file_size();
+    return total;
+}
+
+// Puts the files of folder into a new 32 MB FAT16 image at image, by the host's own tools.
+bool MakeFat16Image(const fs::path& folder, const fs::path& image) {
+    if (!RunProgram({"/sbin/mkfs.fat", "-C", "-F", "16", image.string(), "32768"}).ok) return false;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (!RunProgram({"/usr/bin/mcopy", "-i", image.string(), entry.path().string(), "::"}).ok)
+            return false;
+    return true;
+}
+
+void MeasureImageMemory(const std::vector<Part>& parts, const fs::path& work) {
+    fs::path files = work / "files", folders = work / "folders";
+    WriteFiles(parts, Package{"images", 1, 1}, files);
+    // One disk first, to learn the Volume's size; then four disks that share it.
+    std::vector<std::string> pack = {DISKSETUP_CLI, "pack",          "--dir",   files.string(),
+                                     "--program",   "bench.exe",     "--title", "Bench",
+                                     "-o",          folders.string()};
+    bool ok = RunProgram(pack).ok;
+    uintmax_t volume = ok ? BytesBelow(folders) : 0;
+    fs::remove_all(folders);
+    pack.insert(pack.end(), {"--disk-size", std::to_string(volume / 4 + (256 << 10))});
+    ok = ok && volume / 4 < (30u << 20) && RunProgram(pack).ok;
+    int disks = 0;
+    for (; ok && fs::exists(folders / ("disk" + std::to_string(disks + 1))); ++disks)
+        ok = MakeFat16Image(folders / ("disk" + std::to_string(disks + 1)),
+                            work / ("disk" + std::to_string(disks + 1) + ".img"));
+    Outcome run;
+    if (ok)
+        run = RunProgram({DISKSETUP_CLI, "test", (work / "disk1.img").string()}, work / "peak.txt");
+    if (!run.ok)
+        std::printf("test of 32 MB FAT16 images: FAILED (needs mkfs.fat and mcopy)\n");
+    else
+        std::printf("test of %d x 32 MB FAT16 images: peak resident KB: %ld\n", disks,
+                    run.peakKilobytes);
+    fs::remove_all(work);
+}
+
 } // namespace
 
 int main() {
@@ -176,6 +222,7 @@ int main() {
     std::printf("install: decode MB/s (ours, in memory, same corpus): %.1f\n", decode);
     fs::path base = fs::path(BENCH_WORK_DIR) / ("ds-command-bench-" + std::to_string(getpid()));
     MeasureCompressMemory(base / "compress");
+    MeasureImageMemory(parts, base / "images");
     for (const Package& package : Packages)
         MeasurePackage(parts, package, base / package.name, decode);
     fs::remove_all(base);

@@ -7,11 +7,15 @@
 #include "fat/image_reader.h"
 #include "platform/posix/posix_platform.h"
 
+#include <fcntl.h>
 #include <strings.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -168,14 +172,27 @@ std::string LoadDiskImage(const std::string& host, std::shared_ptr<const FatImag
     if (size > MaxFatImageBytes)
         return name + " is " + std::to_string(size) + " bytes, more than the " +
                std::to_string(MaxFatImageBytes) + " of any disk image read here";
-    std::ifstream in(host, std::ios::binary);
-    std::vector<uint8_t> bytes(size);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-    if (static_cast<uintmax_t>(in.gcount()) != size)
-        return name + " cannot be read as a disk image (" + std::to_string(in.gcount()) + " of " +
-               std::to_string(size) + " bytes)";
+    // The image stays open and is read as its files are: memory holds its FAT and directories,
+    // never its data.
+    int descriptor = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return name + " cannot be read as a disk image: " + std::strerror(errno);
+    std::shared_ptr<int> file(new int(descriptor), [](int* d) {
+        close(*d);
+        delete d;
+    });
+    auto read = [file](uint64_t offset, uint8_t* out, size_t count) {
+        while (count > 0) {
+            ssize_t got = pread(*file, out, count, static_cast<off_t>(offset));
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) return false;
+            out += got;
+            count -= static_cast<size_t>(got);
+            offset += static_cast<uint64_t>(got);
+        }
+        return true;
+    };
     std::string problem;
-    *image = OpenFatImage(std::move(bytes), &problem);
+    *image = OpenFatImage(read, size, &problem);
     if (!*image) return "the disk image " + name + " cannot be used: " + EscapeHostName(problem);
     loaded[host] = *image;
     return "";

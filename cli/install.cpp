@@ -38,6 +38,7 @@ int ChooseDestination(const std::string& given) {
     char text[PathSize] = {};
     if (!dest.empty()) {
         CopyText(text, PathSize, dest.c_str());
+        UseBackslashes(text);
     } else if (ProposeInstallDir()) {
         CopyText(text, PathSize, InstallDir);
     } else {

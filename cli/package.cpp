@@ -10,7 +10,6 @@
 
 #include <strings.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -38,7 +37,8 @@ std::vector<std::string> RootFileNames(const fs::path& dir, const FatImage* imag
     return names;
 }
 
-// The catalogue in a disk's root: the only *.bin there, or SETUP.bin among several.
+// The catalogue in a disk's root: the only *.bin there. Several are refused with their names:
+// which of them belongs to the package cannot be told by guessing.
 int FindCatalogue(const fs::path& dir, const FatImage* image, std::string* found) {
     std::error_code error;
     if (!image && !fs::is_directory(dir, error)) {
@@ -48,12 +48,8 @@ int FindCatalogue(const fs::path& dir, const FatImage* image, std::string* found
     std::vector<std::string> candidates;
     for (const std::string& name : RootFileNames(dir, image))
         if (HasExtension(name, ".bin")) candidates.push_back(name);
-    auto setup = std::find_if(candidates.begin(), candidates.end(), [](const std::string& name) {
-        return strcasecmp(name.c_str(), "SETUP.bin") == 0;
-    });
-    if (setup != candidates.end()) candidates = {*setup};
     if (candidates.size() == 1) {
-        *found = candidates[0];
+        *found = std::move(candidates.front());
         return ExitOk;
     }
     const char* where = image ? "disk image" : "directory";

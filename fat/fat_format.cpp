@@ -64,9 +64,10 @@ const EarlyFormat EarlyFormats[] = {
     {368640, 0xFD, 2, 112, 2, 9, 2},
 };
 
-bool ReadEarlyFormat(const uint8_t* bytes, size_t size, FatGeometry* g) {
+bool ReadEarlyFormat(const uint8_t* bytes, size_t size, uint64_t imageSize, FatGeometry* g) {
+    if (size < MinSectorBytes + 3) return false;
     for (const EarlyFormat& f : EarlyFormats) {
-        if (size != f.bytes || bytes[MinSectorBytes] != f.media ||
+        if (imageSize != f.bytes || bytes[MinSectorBytes] != f.media ||
             bytes[MinSectorBytes + 1] != 0xFF || bytes[MinSectorBytes + 2] != 0xFF)
             continue;
         *g = FatGeometry();
@@ -99,9 +100,10 @@ bool DeriveLayout(FatGeometry* g) {
     return g->clusterCount > 0;
 }
 
-std::string ReadBootSector(const uint8_t* bytes, size_t size, FatGeometry* geometry) {
+std::string ReadBootSector(const uint8_t* bytes, size_t size, uint64_t imageSize,
+                           FatGeometry* geometry) {
     if (size < MinSectorBytes)
-        return "the image is " + Number(size) + " bytes, too short for a boot sector of " +
+        return "the image is " + Number(imageSize) + " bytes, too short for a boot sector of " +
                Number(MinSectorBytes);
     FatGeometry g;
     g.bytesPerSector = GetU16(bytes + BootBytesPerSector);
@@ -116,7 +118,7 @@ std::string ReadBootSector(const uint8_t* bytes, size_t size, FatGeometry* geome
     g.sectorsPerTrack = GetU16(bytes + BootSectorsPerTrack);
     g.heads = GetU16(bytes + BootHeads);
     std::string problem = CheckParameters(g);
-    if (!problem.empty() && !ReadEarlyFormat(bytes, size, &g)) return problem;
+    if (!problem.empty() && !ReadEarlyFormat(bytes, size, imageSize, &g)) return problem;
     if (!DeriveLayout(&g))
         return "its boot sector gives " + Number(g.totalSectors) +
                " sectors, no more than its FATs and root directory take (" + Number(g.dataSector) +
@@ -131,10 +133,10 @@ std::string ReadBootSector(const uint8_t* bytes, size_t size, FatGeometry* geome
         return "its FAT of " + Number(tableBytes) + " bytes cannot hold the " +
                Number(g.clusterCount) + " clusters its boot sector gives";
     uint64_t diskBytes = uint64_t{g.totalSectors} * g.bytesPerSector;
-    if (size < diskBytes)
-        return "the image is " + Number(size) + " bytes, cut short of the " + Number(diskBytes) +
-               " its boot sector gives (" + Number(g.totalSectors) + " sectors of " +
-               Number(g.bytesPerSector) + " bytes)";
+    if (imageSize < diskBytes)
+        return "the image is " + Number(imageSize) + " bytes, cut short of the " +
+               Number(diskBytes) + " its boot sector gives (" + Number(g.totalSectors) +
+               " sectors of " + Number(g.bytesPerSector) + " bytes)";
     *geometry = g;
     return "";
 }

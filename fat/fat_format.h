@@ -54,11 +54,12 @@ struct FatGeometry {
     bool fat16 = false; // 4085 clusters or more
 };
 
-// Reads and checks the parameter block of the boot sector at the start of bytes (size bytes
-// of the image) and derives the layout; an image of 160, 180, 320 or 360 KB whose boot sector
-// holds no parameters is known by the media byte at the start of its FAT. Returns "" or what is
-// wrong, with the numbers. It never reads past size.
-std::string ReadBootSector(const uint8_t* bytes, size_t size, FatGeometry* geometry);
+// Reads and checks the parameter block of the boot sector at the start of bytes (the first size
+// bytes of an image of imageSize bytes) and derives the layout; an image of 160, 180, 320 or 360
+// KB whose boot sector holds no parameters is known by the media byte at the start of its FAT.
+// Returns "" or what is wrong, with the numbers. It never reads past size.
+std::string ReadBootSector(const uint8_t* bytes, size_t size, uint64_t imageSize,
+                           FatGeometry* geometry);
 // Fills the derived fields of a geometry whose parameters are set. False when the parameters
 // leave no data area.
 bool DeriveLayout(FatGeometry* geometry);

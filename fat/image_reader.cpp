@@ -1,4 +1,5 @@
-// Opening a FAT12/FAT16 image: the boot sector checked, every chain walked once, names read.
+// Opening a FAT12/FAT16 image: the boot sector checked, every chain walked once, names read;
+// files read a piece at a time.
 #include "fat/image_reader.h"
 
 #include <algorithm>
@@ -9,12 +10,13 @@ namespace {
 
 constexpr int32_t Unclaimed = -1;
 constexpr uint32_t MaxLongNamePieces = 20; // 20 x 13 characters hold the longest name, 255
+constexpr uint64_t HeadBytes = 4096;       // read for the boot sector: its largest sector
 
-// What the walk of one image keeps: the first FAT, and which node claimed each cluster, so
-// that no cluster is visited twice.
+// What the walk of one image keeps: the entries of the first FAT that belong to clusters, and
+// which node claimed each cluster, so that no cluster is visited twice.
 struct Walk {
     FatImage* image;
-    const uint8_t* fat;
+    std::vector<uint8_t> fat;
     std::vector<int32_t> owner;  // by cluster number
     std::deque<int32_t> pending; // directories whose entries are still to be read
 };
@@ -94,7 +96,7 @@ std::string WalkFile(Walk& walk, int32_t node, uint32_t first) {
         std::string problem = Claim(walk, cluster, node);
         if (!problem.empty()) return problem;
         if (i + 1 == needed) break;
-        uint32_t next = FatEntryOf(walk.fat, g.fat16, cluster);
+        uint32_t next = FatEntryOf(walk.fat.data(), g.fat16, cluster);
         if (next == 0 || IsEndOfChain(next, g.fat16))
             return "the chain of the file " + PathOf(image, node) + " ends after " + Number(i + 1) +
                    " clusters; its size of " + Number(size) + " bytes needs " + Number(needed);
@@ -112,7 +114,7 @@ std::string WalkDirectory(Walk& walk, int32_t node, uint32_t first) {
     for (uint32_t cluster = first;;) {
         std::string problem = Claim(walk, cluster, node);
         if (!problem.empty()) return problem;
-        uint32_t next = FatEntryOf(walk.fat, image.geometry.fat16, cluster);
+        uint32_t next = FatEntryOf(walk.fat.data(), image.geometry.fat16, cluster);
         if (IsEndOfChain(next, image.geometry.fat16)) return "";
         if (next == 0)
             return "the chain of the directory " + PathOf(image, node) +
@@ -194,12 +196,13 @@ bool IsHostileName(const std::string& name) {
     return false;
 }
 
-// Adds the entries of directory dir (entry pointers in order) as its children; files' chains
+// Adds the entries of directory dir (its bytes, 32 per entry) as its children; files' chains
 // are walked at once, subdirectories' chains too and their entries queued.
-std::string ReadEntries(Walk& walk, int32_t dir, const std::vector<const uint8_t*>& entries) {
+std::string ReadEntries(Walk& walk, int32_t dir, const std::vector<uint8_t>& bytes) {
     FatImage& image = *walk.image;
     LongName longName;
-    for (const uint8_t* entry : entries) {
+    for (size_t at = 0; at + DirectoryEntrySize <= bytes.size(); at += DirectoryEntrySize) {
+        const uint8_t* entry = bytes.data() + at;
         if (entry[0] == 0) break; // no entry follows
         uint8_t attributes = entry[EntryAttributes];
         if (entry[0] == EntryDeleted) {
@@ -241,29 +244,42 @@ std::string ReadEntries(Walk& walk, int32_t dir, const std::vector<const uint8_t
     return "";
 }
 
-std::vector<const uint8_t*> RootEntries(const FatImage& image) {
-    const FatGeometry& g = image.geometry;
-    std::vector<const uint8_t*> entries;
-    const uint8_t* root = image.bytes.data() + uint64_t{g.rootSector} * g.bytesPerSector;
-    for (uint32_t i = 0; i < g.rootEntries; ++i)
-        entries.push_back(root + i * DirectoryEntrySize);
-    return entries;
+uint64_t ClusterOffset(const FatGeometry& g, uint32_t cluster) {
+    return (g.dataSector + uint64_t{cluster - FirstDataCluster} * g.sectorsPerCluster) *
+           g.bytesPerSector;
 }
 
-const uint8_t* ClusterBytes(const FatImage& image, uint32_t cluster) {
-    const FatGeometry& g = image.geometry;
-    uint64_t sector = g.dataSector + uint64_t{cluster - FirstDataCluster} * g.sectorsPerCluster;
-    return image.bytes.data() + sector * g.bytesPerSector;
+// Reads count bytes at offset into *bytes, or says where the image cannot be read.
+std::string ReadImage(const FatImage& image, uint64_t offset, uint64_t count,
+                      std::vector<uint8_t>* bytes) {
+    bytes->resize(count);
+    if (image.read(offset, bytes->data(), count)) return "";
+    return "the image cannot be read (" + Number(count) + " bytes at offset " + Number(offset) +
+           ")";
 }
 
-std::vector<const uint8_t*> DirectoryEntries(const FatImage& image, int32_t dir) {
-    std::vector<const uint8_t*> entries;
-    for (uint32_t cluster : image.nodes[dir].clusters) {
-        const uint8_t* at = ClusterBytes(image, cluster);
-        for (uint32_t i = 0; i < image.geometry.clusterBytes / DirectoryEntrySize; ++i)
-            entries.push_back(at + i * DirectoryEntrySize);
+// The bytes of the root directory, or of a subdirectory's clusters in order.
+std::string DirectoryBytes(const FatImage& image, int32_t dir, std::vector<uint8_t>* bytes) {
+    const FatGeometry& g = image.geometry;
+    if (dir == 0)
+        return ReadImage(image, uint64_t{g.rootSector} * g.bytesPerSector,
+                         uint64_t{g.rootEntries} * DirectoryEntrySize, bytes);
+    bytes->clear();
+    std::vector<uint8_t> cluster;
+    for (uint32_t number : image.nodes[dir].clusters) {
+        std::string problem = ReadImage(image, ClusterOffset(g, number), g.clusterBytes, &cluster);
+        if (!problem.empty()) return problem;
+        bytes->insert(bytes->end(), cluster.begin(), cluster.end());
     }
-    return entries;
+    return "";
+}
+
+// The FAT entries of the data clusters (and the two reserved ones), from the first FAT.
+std::string ReadFat(const FatImage& image, std::vector<uint8_t>* fat) {
+    const FatGeometry& g = image.geometry;
+    uint64_t entries = uint64_t{g.clusterCount} + FirstDataCluster;
+    uint64_t bytes = g.fat16 ? entries * 2 : (entries * 3 + 1) / 2;
+    return ReadImage(image, uint64_t{g.reservedSectors} * g.bytesPerSector, bytes, fat);
 }
 
 // Latin-1 letters in upper case; the rest as they are.
@@ -283,28 +299,45 @@ bool SameName(const std::string& a, const std::string& b) {
 
 } // namespace
 
-std::shared_ptr<const FatImage> OpenFatImage(std::vector<uint8_t> bytes, std::string* problem) {
+std::shared_ptr<const FatImage> OpenFatImage(FatImageReader read, uint64_t size,
+                                             std::string* problem) {
     auto image = std::make_shared<FatImage>();
-    image->bytes = std::move(bytes);
-    *problem = ReadBootSector(image->bytes.data(), image->bytes.size(), &image->geometry);
+    image->read = std::move(read);
+    image->size = size;
+    std::vector<uint8_t> head;
+    *problem = ReadImage(*image, 0, std::min(size, HeadBytes), &head);
+    if (problem->empty())
+        *problem = ReadBootSector(head.data(), head.size(), size, &image->geometry);
     if (!problem->empty()) return nullptr;
     const FatGeometry& g = image->geometry;
-    Walk walk{image.get(),
-              image->bytes.data() + uint64_t{g.reservedSectors} * g.bytesPerSector,
-              std::vector<int32_t>(g.clusterCount + FirstDataCluster, Unclaimed),
-              {}};
+    Walk walk{
+        image.get(), {}, std::vector<int32_t>(g.clusterCount + FirstDataCluster, Unclaimed), {}};
+    *problem = ReadFat(*image, &walk.fat);
     FatNode root;
     root.directory = true;
     image->nodes.push_back(root);
-    *problem = ReadEntries(walk, 0, RootEntries(*image));
+    std::vector<uint8_t> entries;
+    if (problem->empty()) *problem = DirectoryBytes(*image, 0, &entries);
+    if (problem->empty()) *problem = ReadEntries(walk, 0, entries);
     while (problem->empty() && !walk.pending.empty()) {
         int32_t dir = walk.pending.front();
         walk.pending.pop_front();
-        *problem = ReadEntries(walk, dir, DirectoryEntries(*image, dir));
+        *problem = DirectoryBytes(*image, dir, &entries);
+        if (problem->empty()) *problem = ReadEntries(walk, dir, entries);
     }
     if (!problem->empty()) return nullptr;
     image->label.erase(image->label.find_last_not_of(' ') + 1);
     return image;
+}
+
+std::shared_ptr<const FatImage> OpenFatImage(std::vector<uint8_t> bytes, std::string* problem) {
+    auto held = std::make_shared<const std::vector<uint8_t>>(std::move(bytes));
+    auto read = [held](uint64_t offset, uint8_t* out, size_t count) {
+        if (offset > held->size() || count > held->size() - offset) return false;
+        std::copy_n(held->data() + offset, count, out);
+        return true;
+    };
+    return OpenFatImage(read, held->size(), problem);
 }
 
 int32_t FindFatNode(const FatImage& image, const std::vector<std::string>& parts) {
@@ -324,16 +357,28 @@ int32_t FindFatNode(const FatImage& image, const std::vector<std::string>& parts
     return at;
 }
 
+int64_t ReadFatFileAt(const FatImage& image, int32_t node, uint64_t offset, uint8_t* out,
+                      uint32_t count) {
+    const FatNode& file = image.nodes[node];
+    if (file.directory || offset >= file.size) return 0;
+    uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(count, file.size - offset));
+    uint32_t clusterBytes = image.geometry.clusterBytes;
+    for (uint32_t done = 0; done < want;) {
+        uint64_t at = offset + done;
+        uint32_t within = static_cast<uint32_t>(at % clusterBytes);
+        uint32_t take = std::min(clusterBytes - within, want - done);
+        uint32_t cluster = file.clusters[at / clusterBytes];
+        if (!image.read(ClusterOffset(image.geometry, cluster) + within, out + done, take))
+            return -1;
+        done += take;
+    }
+    return want;
+}
+
 std::vector<uint8_t> ReadFatFile(const FatImage& image, int32_t node) {
     const FatNode& file = image.nodes[node];
-    std::vector<uint8_t> out;
-    if (file.directory) return out;
-    out.reserve(file.size);
-    for (uint32_t cluster : file.clusters) {
-        uint32_t take = std::min<uint32_t>(image.geometry.clusterBytes,
-                                           file.size - static_cast<uint32_t>(out.size()));
-        const uint8_t* from = ClusterBytes(image, cluster);
-        out.insert(out.end(), from, from + take);
-    }
+    std::vector<uint8_t> out(file.directory ? 0 : file.size);
+    int64_t read = ReadFatFileAt(image, node, 0, out.data(), static_cast<uint32_t>(out.size()));
+    out.resize(read < 0 ? 0 : static_cast<size_t>(read));
     return out;
 }

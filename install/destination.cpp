@@ -123,7 +123,13 @@ bool SpaceIsAccepted(PlatformWindow dialog) {
 
 } // namespace
 
+void UseBackslashes(char* dir) {
+    for (char* slash = std::strchr(dir, '/'); slash != nullptr; slash = std::strchr(slash, '/'))
+        *slash = '\\';
+}
+
 bool AcceptInstallDir(PlatformWindow dialog) {
+    UseBackslashes(InstallDir);
     // A typed text that leaves no room for the trailing backslash is no usable directory.
     if (!FormIsValid(InstallDir) || !AppendBackslash(InstallDir, PathSize) ||
         SameTextIgnoringCase(InstallDir, SetupDir)) {

@@ -32,9 +32,13 @@ uint32_t KilobytesFree(uint32_t sectorsPerCluster, uint32_t bytesPerSector, uint
 // 0xFFFFFFFF when the work buffer cannot be had.
 uint32_t CreateInstallDirChain();
 
+// Takes every forward slash of a typed directory as the backslash that Windows takes it for,
+// so 'C:/GAMES' is the absolute 'C:\GAMES' and is checked and shown as such.
+void UseBackslashes(char* dir);
+
 // The checks of OK, in order, on the directory the user typed (already in InstallDir, at most
-// 259 characters): the form, not SetupDir itself, enough space (message 42 Abort / Retry /
-// Ignore), and existence (message 200, then creation; 41 when that fails). Every message is
-// owned by dialog. Returns true when the dialog may end: InstallDir then exists, ends with a
-// backslash and is the current directory.
+// 259 characters; forward slashes are taken as backslashes first): the form, not SetupDir itself,
+// enough space (message 42 Abort / Retry / Ignore), and existence (message 200, then creation; 41
+// when that fails). Every message is owned by dialog. Returns true when the dialog may end:
+// InstallDir then exists, ends with a backslash and is the current directory.
 bool AcceptInstallDir(PlatformWindow dialog);

@@ -146,7 +146,13 @@ StatusCode RunTransfer() {
     StatusCode result = RunRecordPass(&TransferredShared, &PlaceSharedFile);
     if (result == StatusOk) result = RunRecordPass(&TransferredOrdinary, &PlaceOrdinaryFile);
     ReleaseVolumeReader();
-    if (UninstallerName[0] != '\0' && result == StatusOk) result = CopyUninstallerData();
+    // The uninstaller needs its data file whenever it was placed, also when a later file
+    // failed: without it the next run would take it for another package's and place a second
+    // one beside it, and the partial installation could not be removed.
+    if (UninstallerName[0] != '\0') {
+        StatusCode copied = CopyUninstallerData();
+        if (result == StatusOk) result = copied;
+    }
     int32_t halt = TransferDialogResult();
     EndTransferScreen();
     if (result != StatusOk) return result;

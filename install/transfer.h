@@ -28,7 +28,8 @@ extern TransferCounts TransferTally;
 // InstallDir. Pending messages are handled before each record, so a halt stops the passes
 // there. Then closes the Volume and releases InputBuffer, asks for disk 1 again when another
 // disk is in the drive, and copies the catalogue beside the uninstaller as its data file
-// (when the uninstaller was placed and nothing failed). UninstallerName ends in ".exe" again.
+// whenever the uninstaller was placed in this run, also after a halt or a failure.
+// UninstallerName ends in ".exe" again.
 // Preconditions: catalogue loaded, InstallDir set, InputBuffer allocated, no Volume open,
 // CurrentDisk 1.
 // Returns 0; 32 when the progress display cannot be created; else the first failing step's

@@ -3,6 +3,7 @@
 
 #include "fat/image_writer.h"
 #include "pack/pack_error.h"
+#include "pack/package_output.h"
 #include "package/catalogue.h"
 
 #include <cstring>
@@ -61,12 +62,8 @@ std::vector<std::vector<uint8_t>> BuildDiskImages(const PackageImage& image,
 
 std::vector<std::string> WriteDiskImages(const std::vector<std::vector<uint8_t>>& images,
                                          const std::string& directory) {
-    std::vector<std::string> written;
-    for (size_t disk = 0; disk < images.size(); ++disk) {
-        std::filesystem::path path =
-            std::filesystem::path(directory) / ("disk" + std::to_string(disk + 1) + ".img");
-        WriteOutputFile(path, images[disk]);
-        written.push_back(path.string());
-    }
-    return written;
+    std::vector<OutputFile> files;
+    for (size_t disk = 0; disk < images.size(); ++disk)
+        files.push_back({"disk" + std::to_string(disk + 1) + ".img", &images[disk]});
+    return CommitPackageFiles(files, directory);
 }

@@ -20,7 +20,8 @@ uint64_t ImageDiskSize(const FatGeometry& geometry);
 std::vector<std::vector<uint8_t>> BuildDiskImages(const PackageImage& image,
                                                   const FatGeometry& geometry);
 
-// Writes the images as directory/disk1.img, disk2.img, ... (directory created when missing).
-// Returns the host paths written. Throws PackError (WriteFailed) as WritePackage does.
+// Writes the images as directory/disk1.img, disk2.img, ... as one change, replacing the previous
+// package there as WritePackage does. Returns the host paths written. Throws PackError
+// (WriteFailed) as WritePackage does.
 std::vector<std::string> WriteDiskImages(const std::vector<std::vector<uint8_t>>& images,
                                          const std::string& directory);

@@ -5,7 +5,9 @@
 #include "lzhuf/encoder.h"
 #include "pack/disk_layout.h"
 #include "pack/pack_error.h"
+#include "pack/package_output.h"
 #include "package/catalogue.h"
+#include "base/paths.h"
 #include "base/pe_version.h"
 #include "platform/posix/code_page.h"
 
@@ -152,6 +154,16 @@ std::string ToAnsi(const std::string& text, const std::string& what) {
     return out;
 }
 
+// Refuses a Name that Windows cannot hold or that would lead outside its place, by the rule the
+// installation and the removal judge it by.
+void CheckWindowsName(const std::string& ansi, const std::string& what) {
+    if (!SafeCatalogueName(ansi.c_str(), true))
+        throw PackError(what +
+                        " is no name Windows can hold in its place (a device name such as CON or "
+                        "AUX.TXT, a part ending in a dot or a space or empty, one of < > : \" | ? "
+                        "*, a control character, or a UNC or drive-relative form such as C:FILE)");
+}
+
 // Flags, version and size of one file, from its manifest entry and its size; a shared file
 // without a version in the manifest is read for its PE version resource.
 PendingRecord DescribeFile(const ManifestFile& file, size_t index, uint64_t size) {
@@ -161,6 +173,7 @@ PendingRecord DescribeFile(const ManifestFile& file, size_t index, uint64_t size
     std::replace(name.begin(), name.end(), '/', '\\');
     record.name = ToAnsi(name, what + " name " + Quoted(file.name));
     CheckLength(record.name, MaxNameLength, what + " name " + Quoted(file.name));
+    CheckWindowsName(record.name, what + " name " + Quoted(file.name));
     record.sizeKb = SizeKbOf(size, what);
     record.flags =
         static_cast<uint16_t>((file.install ? 0 : FlagNotInstalled) | (file.shared ? 0x0002 : 0));
@@ -212,15 +225,10 @@ void CheckDistinctNames(const std::vector<PendingRecord>& records) {
     }
 }
 
-// ProgramName's file name with ".dat" in place of its extension, as the setup program forms it.
-std::string VolumeNameOf(const std::string& program) {
-    size_t dot = program.rfind('.');
-    return (dot == std::string::npos ? program : program.substr(0, dot)) + ".dat";
-}
-
 void CheckFileNameText(const std::string& ansi, const std::string& what) {
     if (ansi.find_first_of("\\/:") != std::string::npos)
         throw PackError(what + " must be a file name without directory or drive");
+    CheckWindowsName(ansi, what);
 }
 
 std::vector<std::vector<uint8_t>> VolumeBytes(const std::vector<PendingRecord>& records,
@@ -310,32 +318,19 @@ PackageImage BuildPackage(const PackManifest& manifest) {
     return image;
 }
 
-void WriteOutputFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-    std::error_code error;
-    fs::create_directories(path.parent_path(), error);
-    if (error)
-        throw PackError(PackError::WriteFailed,
-                        "cannot create " + path.parent_path().string() + ": " + error.message());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) throw PackError(PackError::WriteFailed, "cannot write " + path.string());
+std::string VolumeNameOf(const std::string& program) {
+    size_t dot = program.rfind('.');
+    return (dot == std::string::npos ? program : program.substr(0, dot)) + ".dat";
 }
 
 std::vector<std::string> WritePackage(const PackageImage& image, const std::string& directory) {
-    std::vector<std::string> written;
-    auto write = [&](const fs::path& path, const std::vector<uint8_t>& bytes) {
-        WriteOutputFile(path, bytes);
-        written.push_back(path.string());
-    };
-    fs::path root(directory);
     // On the host the files go by the UTF-8 spellings of their ANSI names.
-    write(root / "disk1" / AnsiToUtf8(image.catalogueName), image.catalogue);
+    std::vector<OutputFile> files = {
+        {"disk1/" + AnsiToUtf8(image.catalogueName), &image.catalogue}};
     if (!image.setupProgramName.empty())
-        write(root / "disk1" / AnsiToUtf8(image.setupProgramName), image.setupProgram);
+        files.push_back({"disk1/" + AnsiToUtf8(image.setupProgramName), &image.setupProgram});
     for (size_t disk = 0; disk < image.volumes.size(); ++disk)
-        write(root / ("disk" + std::to_string(disk + 1)) / AnsiToUtf8(image.volumeName),
-              image.volumes[disk]);
-    return written;
+        files.push_back({"disk" + std::to_string(disk + 1) + "/" + AnsiToUtf8(image.volumeName),
+                         &image.volumes[disk]});
+    return CommitPackageFiles(files, directory);
 }

@@ -32,10 +32,12 @@ struct PackageImage {
 // program can seek; and for unreadable sources or shared files without a version.
 PackageImage BuildPackage(const PackManifest& manifest);
 
-// Writes the image below directory (created when missing; existing files of the same names are
-// replaced, others left alone). Returns the host paths written, in order. Throws PackError
-// (WriteFailed) naming the path when a directory or file cannot be written.
+// Writes the image below directory as one change (CommitPackageFiles): created when missing; the
+// previous package there is replaced, and nothing else is touched. Returns the host paths
+// written, in order. Throws PackError (WriteFailed) naming what cannot be written; directory is
+// then as it was.
 std::vector<std::string> WritePackage(const PackageImage& image, const std::string& directory);
-// Writes bytes as the file at path, creating its parent directories. Throws PackError
-// (WriteFailed) naming the directory or file that cannot be written.
-void WriteOutputFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+
+// ProgramName with ".dat" in place of its extension: the Volumes' name, as the setup program
+// forms it.
+std::string VolumeNameOf(const std::string& program);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -98,6 +99,10 @@ TEST_F(DestinationTest, ExistingDirectoryIsAcceptedWithOneBackslashAndBecomesCur
     ASSERT_TRUE(Accept(box_.Path("Games")));
     EXPECT_EQ(std::string(InstallDir), box_.Path("Games\\"));
     ASSERT_TRUE(Accept(box_.Path("Games\\")));
+    EXPECT_EQ(std::string(InstallDir), box_.Path("Games\\"));
+    std::string slashed = box_.Path("Games");
+    std::replace(slashed.begin(), slashed.end(), '\\', '/'); // 'C:/...', as Windows takes it
+    ASSERT_TRUE(Accept(slashed));
     EXPECT_EQ(std::string(InstallDir), box_.Path("Games\\"));
     EXPECT_TRUE(boxes.Boxes().empty());
     PlatformFile f = PlatformCreate("HERE.TXT"); // relative: in the current directory

@@ -19,66 +19,6 @@ namespace {
 // The catalogue Name of a driver that the installation never places.
 constexpr char UnplacedDriverName[] = "dva.386";
 
-// Windows' reserved device names: a path whose component is one of them, with or without an
-// extension, names the device rather than a file.
-constexpr const char* DeviceNames[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
-
-bool IsDeviceName(const char* component, size_t length) {
-    // The device is named by what stands before the first dot, trailing spaces ignored.
-    size_t base = 0;
-    while (base < length && component[base] != '.')
-        ++base;
-    while (base > 0 && component[base - 1] == ' ')
-        --base;
-    char text[8] = {};
-    if (base == 0 || base >= sizeof text) return false;
-    std::memcpy(text, component, base);
-    for (const char* device : DeviceNames)
-        if (SameTextIgnoringCase(text, device)) return true;
-    // COM1 to COM9 and LPT1 to LPT9.
-    bool numbered = base == 4 && text[3] >= '1' && text[3] <= '9';
-    text[3] = '\0';
-    return numbered && (SameTextIgnoringCase(text, "COM") || SameTextIgnoringCase(text, "LPT"));
-}
-
-// Whether one component of a Name names a file or directory in its own place: not empty, not
-// '.' or '..' (nor anything that Windows shortens to them by dropping trailing dots and
-// spaces), and no device.
-bool SafeComponent(const char* component, size_t length) {
-    if (length == 0) return false;
-    char last = component[length - 1];
-    if (last == '.' || last == ' ') return false;
-    return !IsDeviceName(component, length);
-}
-
-// Whether Name names one file in the place that placement gives it below directory, and
-// nothing beyond: a relative name below the directory, a rooted one ('\DIR\FILE') or one with
-// a drive letter ('D:\DIR\FILE') below the root of the directory's drive.
-bool SafeName(const char* name, const char* directory) {
-    const char* rest = name;
-    if (rest[0] != '\0' && rest[1] == ':') {
-        rest += 2;
-        if (rest[0] != '\\') return false; // 'D:FILE' is relative to a current directory
-    }
-    if (rest[0] == '\\') {
-        // A directory without a drive letter (a network path) leaves a rooted name only the
-        // current drive.
-        if (directory[0] == '\0' || directory[1] != ':') return false;
-        ++rest; // a UNC name ('\\SRV') is left with an empty component
-    }
-    for (const char* p = rest; *p; ++p) {
-        unsigned char c = static_cast<unsigned char>(*p);
-        if (c < 0x20 || std::strchr("/:*?\"<>|", c) != nullptr) return false;
-    }
-    for (const char* start = rest;;) {
-        const char* end = std::strchr(start, '\\');
-        size_t length = end ? static_cast<size_t>(end - start) : std::strlen(start);
-        if (!SafeComponent(start, length)) return false;
-        if (end == nullptr) return true;
-        start = end + 1;
-    }
-}
-
 // Whether path lies strictly below directory (ending in a backslash), letter case ignored.
 bool Below(const char* path, const char* directory) {
     size_t length = std::strlen(directory);
@@ -164,7 +104,9 @@ StatusCode RemoveRecord(const uint8_t* record) {
         return StatusOk;
     }
     bool uninstaller = false;
-    if (!SafeName(name, SetupDir)) {
+    // A rooted name or one with a drive letter lies below the root of SetupDir's drive; a
+    // directory without a drive letter (a network path) leaves it only the current drive.
+    if (!SafeCatalogueName(name, SetupDir[0] != '\0' && SetupDir[1] == ':')) {
         Keep(KeptUnsafeName, name);
         return StatusOk;
     }

@@ -1,10 +1,10 @@
-// Files of a drive mapped onto a FAT disk image: each open file is a copy of its bytes behind
-// a handle of its own, numbered far above any descriptor the host gives out.
+// Files of a drive mapped onto a FAT disk image: each open file is its node and a position
+// behind a handle of its own, numbered far above any descriptor the host gives out; its bytes
+// are read from the image as they are asked for.
 #include "platform/posix/posix_internal.h"
 
 #include "fat/image_reader.h"
 
-#include <cstring>
 #include <map>
 #include <memory>
 
@@ -13,7 +13,9 @@ namespace {
 constexpr PlatformFile FirstImageHandle = 0x40000000;
 
 struct OpenImageFile {
-    std::vector<uint8_t> bytes;
+    std::shared_ptr<const FatImage> image; // kept while the file is open, whatever is remapped
+    int32_t node = 0;
+    uint64_t size = 0;
     uint64_t position = 0; // may lie past the end, as a seek there leaves it
 };
 
@@ -31,7 +33,7 @@ PlatformFile OpenImageFileAt(const FatImage& image, const std::vector<std::strin
         NextHandle = after(NextHandle);
     PlatformFile handle = NextHandle;
     NextHandle = after(handle);
-    OpenFiles[handle].bytes = ReadFatFile(image, node);
+    OpenFiles[handle] = {image.shared_from_this(), node, image.nodes[node].size, 0};
     return handle;
 }
 
@@ -46,11 +48,11 @@ bool IsImageFile(PlatformFile file) {
 
 int32_t ReadImageFile(PlatformFile file, void* buffer, uint32_t count) {
     OpenImageFile& open = OpenFiles[file];
-    if (open.position >= open.bytes.size()) return 0;
-    uint64_t left = open.bytes.size() - open.position;
-    uint32_t n = left < count ? static_cast<uint32_t>(left) : count;
-    std::memcpy(buffer, open.bytes.data() + open.position, n);
-    open.position += n;
+    if (count > INT32_MAX) count = INT32_MAX;
+    int64_t n =
+        ReadFatFileAt(*open.image, open.node, open.position, static_cast<uint8_t*>(buffer), count);
+    if (n < 0) return -1;
+    open.position += static_cast<uint64_t>(n);
     return static_cast<int32_t>(n);
 }
 
@@ -58,7 +60,7 @@ int32_t SeekImageFile(PlatformFile file, int32_t offset, int origin) {
     OpenImageFile& open = OpenFiles[file];
     int64_t base = origin == SeekFromStart     ? 0
                    : origin == SeekFromCurrent ? static_cast<int64_t>(open.position)
-                                               : static_cast<int64_t>(open.bytes.size());
+                                               : static_cast<int64_t>(open.size);
     int64_t at = base + offset;
     if (at < 0 || at > INT32_MAX) return -1;
     open.position = static_cast<uint64_t>(at);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 namespace fs = std::filesystem;
 
@@ -287,6 +288,42 @@ TEST_F(CliPack, RefusalsWriteNothingAndExitTwo) {
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(Contains(r.err, "key \"disksize\" is not known")) << r.err;
     EXPECT_FALSE(fs::exists(root_ / "bad"));
+}
+
+// A re-pack replaces the package in OUT whole or not at all: one that fails while writing
+// leaves OUT as it was and nothing beside it; one that succeeds leaves none of the previous
+// package's files (another catalogue name, folders or images) and none of anyone else's gone.
+TEST_F(CliPack, RepackReplacesThePreviousPackageWholeOrNotAtAll) {
+    ASSERT_EQ(PackDir("out", 4000).exitCode, 0);
+    WriteHostFile(root_ / "out/disk1/NOTES.TXT", "the author's own");
+    WriteHostFile(root_ / "out/disk2/SPACE.txt", "not a Volume");
+    auto Tree = [&] {
+        std::map<std::string, std::string> tree;
+        for (const auto& entry : fs::recursive_directory_iterator(root_))
+            if (entry.path().filename() != "src" && !fs::is_directory(entry.path()))
+                tree[fs::relative(entry.path(), root_).string()] = Text(ReadHostFile(entry.path()));
+        return tree;
+    };
+    auto before = Tree();
+    // Files over 64 KB cannot be written: the 1440 KB image runs out of room half written.
+    CommandResult r = RunCommand("trap '' XFSZ; ulimit -f 128; " + std::string(DISKSETUP_CLI) +
+                                 " pack --dir " + ShellQuote((root_ / "src").string()) +
+                                 " --program SPACE.EXE --title Space --image 1440 -o " +
+                                 ShellQuote((root_ / "out").string()));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(Contains(r.err, "cannot write " + (root_ / "out/disk1.img").string())) << r.err;
+    EXPECT_EQ(Tree(), before);
+
+    r = PackDir("out", 4000, " --setup INSTALL");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_FALSE(fs::exists(root_ / "out/disk1/SETUP.bin"));
+    EXPECT_EQ(Test(Disk("out", 1)).exitCode, 0);
+    ASSERT_EQ(PackDir("out", 1457664, " --image 1440").exitCode, 0);
+    EXPECT_FALSE(fs::exists(root_ / "out/disk1/INSTALL.bin"));
+    EXPECT_FALSE(fs::exists(root_ / "out/disk3"));
+    EXPECT_TRUE(fs::exists(root_ / "out/disk1/NOTES.TXT"));
+    EXPECT_TRUE(fs::exists(root_ / "out/disk2/SPACE.txt"));
+    EXPECT_EQ(Test(ShellQuote((root_ / "out/disk1.img").string())).exitCode, 0);
 }
 
 TEST_F(CliPack, UsageErrorsExitOne) {

@@ -192,6 +192,32 @@ TEST_F(CliUninstall, HostileNamesAndTheDriverRemoveNothingBeyondThePackagesOwnFi
     EXPECT_NE(r.out.find("14 kept"), std::string::npos) << r.out;
 }
 
+// An installation that stops after its uninstaller was placed still gives it its data file
+// (destination typed with forward slashes): the next run takes that uninstaller for its own
+// instead of placing a second beside it, and it removes the partial installation, naming the
+// file that was never placed as not found.
+TEST_F(CliUninstall, InstallationStoppedAfterTheUninstallerCanBeRepeatedAndRemoved) {
+    TestPackage package{
+        .program = "SPACE.EXE",
+        .title = "Space Game",
+        .files = {{.name = "uninstal.exe", .bytes = PatternBytes(300, 1)},
+                  {.name = "SPACE.EXE", .bytes = PatternBytes(5000, 2), .disk = 2}}};
+    std::string disk1 = Write(package);
+    fs::remove_all(Host("pkg/disk2"));
+    for (int run = 0; run < 2; ++run) {
+        CommandResult r = Run("install " + disk1 + " --root " + root_ + " --dest C:/GAMES --yes");
+        EXPECT_NE(r.exitCode, 0) << r.out;
+        EXPECT_EQ(ReadHostFile(Host("root/GAMES/uninstal.bin")),
+                  ReadHostFile(Host("pkg/disk1/SETUP.bin")));
+    }
+    EXPECT_FALSE(fs::exists(Host("root/GAMES/unins1.exe")));
+    CommandResult r = Uninstall("C:\\GAMES\\uninstal.exe");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("C:\\GAMES\\SPACE.EXE"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("1 not found"), std::string::npos) << r.out;
+    EXPECT_FALSE(fs::exists(Host("root/GAMES")));
+}
+
 TEST_F(CliUninstall, MissingOrDamagedDataFileIsNamedAndNothingIsRemoved) {
     WriteHostFile(Host("root/GAMES/uninstal.exe"), "an uninstaller without its data");
     auto before = TreeBelow(Host(""));

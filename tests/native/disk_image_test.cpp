@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -174,6 +175,38 @@ TEST_F(DiskImages, ImagesMadeByMtoolsAreRecognisedWhateverTheirName) {
     std::string small = format("old.img", "160");
     Patch("old.img", [](auto& b) { std::fill(b.begin() + 11, b.begin() + 62, 0); });
     EXPECT_EQ(Outcome("list", small), Outcome("list", Quoted("pkg/disk1")));
+}
+
+// An image is read on demand: opening it reads the boot sector, the FAT and the directories,
+// none of the data area of an image with files in its root only; a file's bytes are read as
+// they are asked for, across clusters, and a part the image cannot give is an error.
+TEST_F(DiskImages, OpeningReadsNoDataAndFilesAreReadOnDemand) {
+    WriteImages(space_, 1440);
+    std::vector<uint8_t> bytes = ReadHostFile(Host("pkg/disk1.img"));
+    uint64_t read = 0;
+    auto reader = [&](uint64_t offset, uint8_t* out, size_t count) {
+        if (offset > bytes.size() || count > bytes.size() - offset) return false;
+        std::copy_n(bytes.data() + offset, count, out);
+        read += count;
+        return true;
+    };
+    std::string problem;
+    std::shared_ptr<const FatImage> fat = OpenFatImage(reader, bytes.size(), &problem);
+    ASSERT_TRUE(fat) << problem;
+    const FatGeometry& g = fat->geometry;
+    EXPECT_LE(read, uint64_t{g.dataSector} * g.bytesPerSector);
+    int32_t volume = FindFatNode(*fat, {"SPACE.dat"});
+    ASSERT_GT(volume, 0);
+    std::vector<uint8_t> whole = ReadHostFile(Host("pkg/disk1/SPACE.dat"));
+    ASSERT_GT(whole.size(), 600u);
+    uint8_t piece[100];
+    read = 0;
+    ASSERT_EQ(ReadFatFileAt(*fat, volume, 500, piece, 100), 100); // crosses a 512-byte cluster
+    EXPECT_EQ(read, 100u);
+    EXPECT_TRUE(std::equal(piece, piece + 100, whole.begin() + 500));
+    EXPECT_EQ(ReadFatFile(*fat, volume), whole);
+    bytes.resize(uint64_t{g.dataSector} * g.bytesPerSector);
+    EXPECT_EQ(ReadFatFileAt(*fat, volume, 0, piece, 100), -1);
 }
 
 TEST_F(DiskImages, HostileImagesAreRefusedNamingTheImage) {

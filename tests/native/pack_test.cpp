@@ -566,6 +566,18 @@ TEST_F(PackRoundTrip, RefusesBadTextsDuplicatesAndMissingSources) {
     EXPECT_NE(Refusal(text).find("is not UTF-8 text (byte 3)"), std::string::npos);
     text.files[0].name = "A\tB";
     EXPECT_NE(Refusal(text).find("control character"), std::string::npos);
+    // Names that Windows cannot hold, or that lead outside their place, are refused by the rule
+    // the removal keeps them by; what the installation places below the destination's drive
+    // passes.
+    for (const char* bad : {"CON", "aux.txt", "sub/LPT1.DAT", "trail.", "trail ", "st*r", "what?",
+                            "a<b", "c:x", "//srv/share/x", "sub/../x", "a//b"}) {
+        text.files[0].name = bad;
+        EXPECT_NE(Refusal(text).find("is no name Windows can hold"), std::string::npos) << bad;
+    }
+    for (const char* good : {"CONFIG.SYS", "COM10", "/ROOTED/X", "D:/DIR/X", ".profile"}) {
+        text.files[0].name = good;
+        EXPECT_EQ(Refusal(text), "accepted") << good;
+    }
     PackManifest program = m;
     program.program = "BIN\\SPACE.EXE";
     EXPECT_NE(Refusal(program).find("must be a file name without directory"), std::string::npos);

@@ -644,12 +644,15 @@ void ExpectCaption(const Step& step) {
         [&] { return "caption " + Quote(step.words[1]) + ", found " + Quote(found); });
 }
 
-// answer-box BUTTON: presses the button in the message box that is up.
+// answer-box BUTTON: presses the button in the message box that is up, and waits until the box
+// is destroyed: a box is hidden when answered but runs its own message loop until then, and a
+// click the next step posts must reach the program's loop, never the closing box's.
 void AnswerBox(const Step& step) {
     Need(step, 1);
     Dialog box = CurrentBox();
     Press(box, Number(step.words[1]));
-    AwaitDialogLeft(box.window);
+    WaitFor([&] { return !Running(R.first) || !IsWindow(box.window); },
+            [] { return std::string("the message box to be destroyed after the answer"); });
 }
 
 void MinimiseBackdrop(const Step&) {
