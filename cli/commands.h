@@ -47,6 +47,9 @@ struct ExtractOptions {
     std::string path;
     std::string output;
     bool all = false;
+    std::vector<std::string> include; // wildcard patterns of the names to extract; empty: all
+    bool lowercase = false;           // the paths below OUTPUT in lower case
+    bool skipExisting = false;        // a file already at its path is kept, not replaced
     std::vector<std::string> disks;
 };
 int RunExtract(const ExtractOptions& options);

@@ -78,11 +78,13 @@ int AnswerBox(PlatformWindow, const char* text, const char* caption, uint32_t ty
         shown = true;
     } else {
         answer = RefusedAnswer(type);
+        State.log.unasked |= (type & 0x0F) != BoxOk;
     }
     if (answer == AnswerIgnore) ++State.log.ignored;
-    // A warning with only OK (a read error naming the record) that nobody saw is printed too.
-    bool unseenWarning = (type & 0x0F) == BoxOk && !shown;
-    if (answer == AnswerCancel || answer == AnswerAbort || answer == AnswerNo || unseenWarning)
+    // A box nobody saw is printed (a question refused, a warning with only OK); one answered at
+    // the terminal is not shown again.
+    if (!shown && (answer == AnswerCancel || answer == AnswerAbort || answer == AnswerNo ||
+                   (type & 0x0F) == BoxOk))
         State.log.failures.push_back(BoxNote(text, problem));
     return answer;
 }
@@ -139,6 +141,9 @@ int ReportTransferStop(int status) {
         PrintError(EscapeName(LastProblem.name) + ": " + cut);
     for (const std::string& text : State.log.failures)
         PrintError(text);
+    if (State.log.unasked)
+        PrintError("there is no terminal to ask the question above; --yes answers it without "
+                   "asking");
     if (status == StatusOk) return ExitOk;
     return State.log.diskMissing ? ExitBadInput : ExitFailed;
 }

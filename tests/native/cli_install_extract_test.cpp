@@ -162,4 +162,42 @@ TEST_F(CliInstall, ExtractAcrossDisksAndWithAMissingOne) {
     EXPECT_EQ(ReadHostFile(Host("out3/uninstal.exe")), PatternBytes(500, 3));
 }
 
+TEST_F(CliInstall, ExtractIncludeMatchesWholeNamesOrDirectoriesWithWildcards) {
+    std::string disk = Write(space_);
+    auto extract = [&](const std::string& out, const std::string& patterns) {
+        CommandResult r =
+            Run("extract " + disk + " -d " + ShellQuote(Host(out).string()) + " " + patterns);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return FilesBelow(Host(out));
+    };
+    EXPECT_EQ(extract("a", "-I data --include '*.EXE'"),
+              (std::set<std::string>{"DATA/LEVEL.DAT", "SPACE.EXE", "uninstal.exe"}));
+    EXPECT_EQ(extract("b", "-I DAT -I 'data/level.?at' -I 'SPACE.EX'"),
+              (std::set<std::string>{"DATA/LEVEL.DAT"}));
+}
+
+TEST_F(CliInstall, ExtractLowercaseWritesEveryPathInLowerCase) {
+    std::string disk = Write(space_);
+    CommandResult r = Run("extract " + disk + " --all -L -d " + ShellQuote(Host("out").string()));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(FilesBelow(Host("out")),
+              (std::set<std::string>{"data/level.dat", "extra.txt", "space.exe", "uninstal.exe"}));
+}
+
+TEST_F(CliInstall, ExtractSkipExistingKeepsFilesThatAreThere) {
+    std::string disk = Write(space_);
+    WriteHostFile(Host("out/SPACE.EXE"), "the user's own");
+    std::string out = ShellQuote(Host("out").string());
+    CommandResult r = Run("extract " + disk + " --skip-existing -d " + out);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(Text(ReadHostFile(Host("out/SPACE.EXE"))), "the user's own");
+    EXPECT_EQ(ReadHostFile(Host("out/DATA/LEVEL.DAT")), PatternBytes(3000, 2));
+    EXPECT_NE(r.out.find("2 files extracted to " + Host("out").string() + ", 1 already there kept"),
+              std::string::npos)
+        << r.out;
+    r = Run("extract " + disk + " -d " + out);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadHostFile(Host("out/SPACE.EXE")), PatternBytes(40000, 1));
+}
+
 } // namespace

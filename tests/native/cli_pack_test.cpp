@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace fs = std::filesystem;
 
@@ -133,6 +134,30 @@ TEST_F(CliPack, BuiltinUninstallerBecomesTheLastRecordUnlessOneIsNamedAlready) {
         << r.err;
 }
 
+TEST_F(CliPack, KitProgramsAreFoundBelowTheInstalledPrefix) {
+    fs::create_directories(root_ / "usr/bin");
+    fs::copy_file(DISKSETUP_CLI, root_ / "usr/bin/disksetup");
+    WriteHostFile(root_ / "usr/share/disksetup/SETUP.EXE", Contents(2000, 5));
+    fs::copy_file(root_ / "src/UNINST.EXE", root_ / "usr/share/disksetup/UNINSTAL.EXE");
+    WriteHostFile(root_ / "m.toml", "program = \"SPACE.EXE\"\ntitle = \"Space Game\"\n"
+                                    "setup = \"INSTALL\"\nsetup_program = \"builtin\"\n"
+                                    "uninstaller = \"builtin\"\n[[file]]\n"
+                                    "source = \"src/SPACE.EXE\"\nname = \"SPACE.EXE\"\n");
+    std::string kit = ShellQuote((root_ / "usr/bin/disksetup").string());
+    CommandResult r = RunCommand(kit + " pack " + ShellQuote((root_ / "m.toml").string()) + " -o " +
+                                 ShellQuote((root_ / "out").string()));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(Text(ReadHostFile(root_ / "out/disk1/INSTALL.EXE")), Contents(2000, 5));
+    EXPECT_TRUE(Contains(Test(Disk("out", 1)).out, "ok       uninstal.exe (3000 bytes)\n"));
+    fs::remove(root_ / "usr/share/disksetup/SETUP.EXE");
+    r = RunCommand(kit + " pack --dir " + ShellQuote((root_ / "src").string()) +
+                   " --program SPACE.EXE --title Space --setup-program builtin -o " +
+                   ShellQuote((root_ / "none").string()));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(Contains(r.err, "the built-in setup program is not found; tried")) << r.err;
+    EXPECT_TRUE(Contains(r.err, (root_ / "usr/share/disksetup/SETUP.EXE").string())) << r.err;
+}
+
 TEST_F(CliPack, MultiDiskPackageTestsIntactAndPacksTheSameTwice) {
     ASSERT_EQ(PackDir("one", 4000).exitCode, 0);
     ASSERT_EQ(PackDir("two", 4000).exitCode, 0);
@@ -221,17 +246,30 @@ TEST_F(CliPack, DiskFoldersNamedLikeTheFirstOneAreFound) {
     while (fs::exists(root_ / "out" / ("disk" + std::to_string(disks + 1))))
         ++disks;
     ASSERT_GT(disks, 2);
-    for (int n = 1; n <= disks; ++n)
-        fs::rename(root_ / "out" / ("disk" + std::to_string(n)),
-                   root_ / "out" / ("cd-" + std::to_string(n)));
-    CommandResult r = Test(ShellQuote((root_ / "out/cd-1").string()));
-    EXPECT_EQ(r.exitCode, 0) << r.out;
+    // The series as disk collections name them; each renames the previous one.
+    std::string of = " of " + std::to_string(disks) + ")";
+    std::vector<std::function<std::string(int)>> series = {
+        [](int n) { return "cd-" + std::to_string(n); },
+        [&](int n) { return "Orbit (Disk " + std::to_string(n) + of; },
+        [](int n) { return "Orbit (Disk " + std::to_string(n) + ")"; },
+        [](int n) { return "Orbit - Disk " + std::to_string(n); },
+        [](int n) { return "ORBITd" + std::to_string(n); },
+        [](int n) { return "GAME-" + std::string(1, static_cast<char>('A' + n - 1)); },
+    };
+    std::function<std::string(int)> previous = [](int n) { return "disk" + std::to_string(n); };
+    for (const auto& name : series) {
+        for (int n = 1; n <= disks; ++n)
+            fs::rename(root_ / "out" / previous(n), root_ / "out" / name(n));
+        previous = name;
+        CommandResult r = Test(ShellQuote((root_ / "out" / name(1)).string()));
+        EXPECT_EQ(r.exitCode, 0) << name(1) << "\n" << r.out;
+    }
     // Another stem is not taken for the series.
-    fs::rename(root_ / "out/cd-2", root_ / "out/floppy-2");
-    r = Test(ShellQuote((root_ / "out/cd-1").string()));
+    fs::rename(root_ / "out/GAME-B", root_ / "out/floppy-B");
+    CommandResult r = Test(ShellQuote((root_ / "out/GAME-A").string()));
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(Contains(r.out, "disk 2 is missing; tried ")) << r.out;
-    EXPECT_TRUE(Contains(r.out, (root_ / "out/cd-2").string())) << r.out;
+    EXPECT_TRUE(Contains(r.out, (root_ / "out/GAME-B").string())) << r.out;
 }
 
 TEST_F(CliPack, TruncatedVolumeIsReportedWithItsDiskAndSize) {
