@@ -31,7 +31,13 @@ std::string EscapeName(const char* name);
 // An ANSI (Latin-1) text as UTF-8, for JSON documents.
 std::string AnsiToUtf8(const char* text);
 
-// Prints "disksetup: " and the message to standard error.
+// -q: print errors only (no progress bar, nothing on standard output but what list and test
+// are asked for).
+extern bool Quiet;
+// Clears the progress bar's line, so that a line printed next starts on a line of its own.
+void ClearProgressLine();
+
+// Prints "disksetup: " and the message to standard error, on a line of its own.
 void PrintError(const std::string& message);
 // The engine's text for a status code whose %s is subject.
 std::string StatusText(StatusCode code, const std::string& subject);

@@ -239,6 +239,12 @@ int main(int argc, char** argv) {
     helpCommand->footer("Examples:\n  disksetup help\n  disksetup help extract");
     helpCommand->add_option("SUBCOMMAND", helpTopic, "The subcommand to describe");
 
+    for (CLI::App* subcommand : app.get_subcommands([](CLI::App*) { return true; }))
+        if (subcommand != helpCommand)
+            subcommand->add_flag("-q,--quiet", Quiet,
+                                 "Print errors only: no progress bar, and nothing on standard "
+                                 "output but list's listing and test's damaged files");
+
     // The first word that is not an option names the subcommand: a misspelt one is named with
     // the nearest, before the parser would call it an extra argument.
     for (int i = 1; i < argc; ++i) {
@@ -263,6 +269,10 @@ int main(int argc, char** argv) {
             stdout);
         return ExitOk;
     }
+    // What the other subcommands print on standard output is a report of their work.
+    if (Quiet && !listCommand->parsed() && !testCommand->parsed() &&
+        std::freopen("/dev/null", "w", stdout) == nullptr)
+        return ExitFailed;
     if (listCommand->parsed()) return RunList(list);
     if (packCommand->parsed()) return RunPack(pack);
     if (testCommand->parsed()) return RunTest(test);

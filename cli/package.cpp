@@ -132,7 +132,10 @@ std::string AnsiToUtf8(const char* text) {
     return out;
 }
 
+bool Quiet = false;
+
 void PrintError(const std::string& message) {
+    ClearProgressLine();
     std::fprintf(stderr, "disksetup: %s\n", message.c_str());
 }
 

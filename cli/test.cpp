@@ -79,8 +79,9 @@ int RunTest(const TestOptions& options) {
         std::vector<std::string> problems = TestRecord(record, outputBuffer.data());
         std::string name = EscapeName(RecordName(record));
         if (problems.empty()) {
-            std::printf("ok       %s (%llu bytes)\n", name.c_str(),
-                        static_cast<unsigned long long>(ProducedBytes));
+            if (!Quiet)
+                std::printf("ok       %s (%llu bytes)\n", name.c_str(),
+                            static_cast<unsigned long long>(ProducedBytes));
             continue;
         }
         ++damaged;
@@ -91,7 +92,8 @@ int RunTest(const TestOptions& options) {
     StopBoxAnswers();
     OutputSink = nullptr;
     ReleaseVolumeReader();
-    std::printf("%u file%s: %u intact, %u damaged\n", count, count == 1 ? "" : "s", count - damaged,
-                damaged);
+    if (!Quiet)
+        std::printf("%u file%s: %u intact, %u damaged\n", count, count == 1 ? "" : "s",
+                    count - damaged, damaged);
     return damaged == 0 ? ExitOk : ExitBadInput;
 }

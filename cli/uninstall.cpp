@@ -143,6 +143,7 @@ void PrintSummary(StatusCode status) {
 } // namespace
 
 void NoteRemoval(RemovalEvent event, const char* subject) {
+    ClearProgressLine();
     std::string name = EscapeName(subject);
     switch (event) {
     case RemovedFile: std::printf("removed %s\n", name.c_str()); break;

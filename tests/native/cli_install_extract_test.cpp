@@ -200,4 +200,20 @@ TEST_F(CliInstall, ExtractSkipExistingKeepsFilesThatAreThere) {
     EXPECT_EQ(ReadHostFile(Host("out/SPACE.EXE")), PatternBytes(40000, 1));
 }
 
+TEST_F(CliInstall, QuietPrintsErrorsOnly) {
+    std::string disk = Write(space_);
+    CommandResult r = Run("test -q " + disk);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out + r.err, "");
+    r = Run("extract " + disk + " --quiet -d " + ShellQuote(Host("out").string()));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out + r.err, "");
+    EXPECT_EQ(ReadHostFile(Host("out/uninstal.exe")), PatternBytes(500, 3));
+    fs::rename(Host("pkg/disk3"), Host("elsewhere"));
+    r = Run("install -q " + disk + " --root " + ShellQuote(Host("root").string()));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("disk 3 is missing"), std::string::npos) << r.err;
+}
+
 } // namespace
