@@ -31,6 +31,10 @@ std::string EscapeName(const char* name);
 // An ANSI (Latin-1) text as UTF-8, for JSON documents.
 std::string AnsiToUtf8(const char* text);
 
+// The version of the JSON documents that list --json and test --json print, as their "format";
+// cli/disksetup.schema.json describes them.
+constexpr int JsonFormat = 1;
+
 // -q: print errors only (no progress bar, nothing on standard output but what list and test
 // are asked for).
 extern bool Quiet;

@@ -29,6 +29,7 @@ int RunPack(const PackOptions& options);
 // disksetup test: expands every file of a package in memory and reports damage.
 struct TestOptions {
     std::string path;
+    bool json = false;              // one JSON document (JsonFormat) instead of the lines
     std::vector<std::string> disks; // "N=PATH": where disk N lies, when not beside disk 1
 };
 int RunTest(const TestOptions& options);

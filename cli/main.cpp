@@ -142,8 +142,10 @@ int main(int argc, char** argv) {
     CLI::App* testCommand =
         app.add_subcommand("test", "Expand every file of a package in memory and report damage");
     testCommand->footer("Examples:\n  disksetup test game/disk1 --disk 2=/media/other\n  disksetup "
-                        "test GAME_1.IMG");
+                        "test --json GAME_1.IMG | jq '.files[] | select(.result != \"ok\")'");
     AddDiskOnePath(testCommand, &test.path);
+    testCommand->add_flag("--json", test.json,
+                          "Print one JSON document: each file's result, size or problems");
     AddDiskOption(testCommand, &test.disks);
 
     CodecOptions compress;

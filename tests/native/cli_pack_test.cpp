@@ -4,9 +4,11 @@
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <filesystem>
 #include <functional>
+#include <map>
 
 namespace fs = std::filesystem;
 
@@ -282,6 +284,37 @@ TEST_F(CliPack, TruncatedVolumeIsReportedWithItsDiskAndSize) {
         << r.out;
     EXPECT_TRUE(Contains(r.out, ": read error! (reading the piece at offset ")) << r.out;
     EXPECT_FALSE(Contains(r.out, " 0 damaged"));
+}
+
+TEST_F(CliPack, TestJsonGivesEachFilesResultInOneDocumentOfTheSchema) {
+    ASSERT_EQ(PackDir("out", 4000).exitCode, 0);
+    CommandResult r = Test("--json " + Disk("out", 1));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(SchemaProblems(r.out), "");
+    nlohmann::json doc = nlohmann::json::parse(r.out);
+    EXPECT_EQ(doc["command"], "test");
+    std::map<std::string, int> sizes;
+    for (const nlohmann::json& file : doc["files"])
+        sizes[file["name"]] = file.value("size", -1);
+    EXPECT_EQ(sizes, (std::map<std::string, int>{{"SPACE.EXE", 9000},
+                                                 {"DATA\\LEVELS.DAT", 14000},
+                                                 {"EMPTY.TXT", 0},
+                                                 {"uninstal.exe", 3000},
+                                                 {"README.TXT", 500}}));
+    fs::resize_file(root_ / "out/disk2/SPACE.dat", 1000);
+    r = Test("--json " + Disk("out", 1));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(SchemaProblems(r.out), "");
+    doc = nlohmann::json::parse(r.out);
+    int damaged = 0;
+    for (const nlohmann::json& file : doc["files"])
+        damaged += file["result"] == "damaged";
+    EXPECT_GT(damaged, 0);
+    EXPECT_EQ(doc["damaged"], damaged);
+    EXPECT_EQ(doc["intact"], 5 - damaged);
+    // The schema refuses what breaks it.
+    doc["files"][0]["result"] = "fine";
+    EXPECT_NE(SchemaProblems(doc.dump()), "");
 }
 
 TEST_F(CliPack, VolumeOfAnotherDiskIsNamedWithTheNumberItHolds) {
