@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/messages.h"
+#include "platform/posix/code_page.h"
 
 #include <filesystem>
 #include <string>
@@ -25,11 +26,15 @@ struct OpenedPackage {
 // message (naming host paths) and returns the exit code.
 int OpenPackage(const std::string& path, OpenedPackage* package);
 
-// A name from a package made safe for a terminal: control characters, DEL and bytes above
-// 0x7F are written as \xNN.
+// A name from a package (ANSI) as the terminal shows it: its UTF-8 spelling, with control
+// characters as \xNN.
 std::string EscapeName(const char* name);
-// An ANSI (Latin-1) text as UTF-8, for JSON documents.
-std::string AnsiToUtf8(const char* text);
+// A host path (UTF-8) as the terminal shows it: control characters and bytes that are not UTF-8
+// as \xNN.
+std::string EscapeHostName(const std::string& path);
+// A Windows path given on the command line (UTF-8) as an ANSI text, into *ansi. False after
+// printing why when the code page cannot spell it.
+bool CommandLineToAnsi(const std::string& path, std::string* ansi);
 
 // The version of the JSON documents that list --json and test --json print, as their "format";
 // cli/disksetup.schema.json describes them.
@@ -43,8 +48,10 @@ void ClearProgressLine();
 
 // Prints "disksetup: " and the message to standard error, on a line of its own.
 void PrintError(const std::string& message);
-// The engine's text for a status code whose %s is subject.
+// The engine's text for a status code whose %s is subject, a host path (UTF-8).
 std::string StatusText(StatusCode code, const std::string& subject);
+// The same for a subject from the package's world, such as a Windows path (ANSI).
+std::string NameStatusText(StatusCode code, const char* subject);
 
 // Whether p's extension is extension (".bin"), in any letter case.
 bool HasExtension(const std::filesystem::path& p, const char* extension);

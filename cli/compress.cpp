@@ -107,7 +107,7 @@ int ReportExpandFailure(const std::vector<uint8_t>& stream, const std::string& i
     }
     std::string read = StatusText(MsgReadError, input);
     for (const std::string& text : BoxTexts) {
-        if (EscapeName(text.c_str()) == read) {
+        if (EscapeHostName(text) == read) {
             PrintError(read + " (the stream's codes run past its " + std::to_string(stream.size()) +
                        " bytes; all " + std::to_string(ReadU32(stream.data())) +
                        " bytes were written, the missing bits read as 0)");
@@ -115,7 +115,7 @@ int ReportExpandFailure(const std::vector<uint8_t>& stream, const std::string& i
         }
     }
     for (const std::string& text : BoxTexts)
-        PrintError(EscapeName(text.c_str()));
+        PrintError(EscapeHostName(text));
     return ExitFailed;
 }
 
@@ -132,7 +132,7 @@ int RunCompress(const CodecOptions& options) {
     uintmax_t size = std::filesystem::file_size(options.input, error);
     if (error || size > MaxEncodableSize) {
         std::fclose(in);
-        PrintError(EscapeName(options.input.c_str()) + ": " +
+        PrintError(EscapeHostName(options.input) + ": " +
                    (error ? "its size cannot be taken (" + error.message() + ")"
                           : std::to_string(size) +
                                 " bytes is more than a stored stream can describe (" +
@@ -173,7 +173,7 @@ int RunExpand(const CodecOptions& options) {
     int code = ReadWhole(options.input, &stream);
     if (code != ExitOk) return code;
     if (stream.size() > 0x7FFFFFFFu) {
-        PrintError(EscapeName(options.input.c_str()) + ": " + std::to_string(stream.size()) +
+        PrintError(EscapeHostName(options.input) + ": " + std::to_string(stream.size()) +
                    " bytes is more than one stored stream can be (2147483647)");
         return ExitBadInput;
     }

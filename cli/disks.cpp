@@ -139,7 +139,7 @@ DiskSearch FindDisk(const DiskFolders& folders, unsigned disk) {
 std::string Join(const std::vector<std::string>& paths) {
     std::string out;
     for (const std::string& p : paths)
-        out += (out.empty() ? "" : ", ") + EscapeName(p.c_str());
+        out += (out.empty() ? "" : ", ") + EscapeHostName(p);
     return out;
 }
 
@@ -179,7 +179,7 @@ std::string LoadDiskImage(const std::string& host, std::shared_ptr<const FatImag
         *image = known->second;
         return "";
     }
-    std::string name = EscapeName(host.c_str());
+    std::string name = EscapeHostName(host);
     std::error_code error;
     uintmax_t size = fs::file_size(host, error);
     if (error) return name + " cannot be read as a disk image: " + error.message();
@@ -194,8 +194,7 @@ std::string LoadDiskImage(const std::string& host, std::shared_ptr<const FatImag
                std::to_string(size) + " bytes)";
     std::string problem;
     *image = OpenFatImage(std::move(bytes), &problem);
-    if (!*image)
-        return "the disk image " + name + " cannot be used: " + EscapeName(problem.c_str());
+    if (!*image) return "the disk image " + name + " cannot be used: " + EscapeHostName(problem);
     loaded[host] = *image;
     return "";
 }

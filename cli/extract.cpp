@@ -92,10 +92,16 @@ bool Wanted(const uint8_t* record) {
     return false;
 }
 
-// A path in the package's code page made lower case: ASCII and the code page's capitals.
+// A path in the package's code page made lower case: ASCII, and in code page 1252 its
+// capitals too (other code pages place theirs elsewhere; they keep them).
 void LowerCase(char* path) {
+    bool latin = AnsiCodePage() == DefaultCodePage;
     for (unsigned char* c = reinterpret_cast<unsigned char*>(path); *c != 0; ++c) {
-        if ((*c >= 'A' && *c <= 'Z') || (*c >= 0xC0 && *c <= 0xDE && *c != 0xD7))
+        if (*c >= 'A' && *c <= 'Z')
+            *c = static_cast<unsigned char>(*c + 0x20);
+        else if (!latin)
+            continue;
+        else if (*c >= 0xC0 && *c <= 0xDE && *c != 0xD7)
             *c = static_cast<unsigned char>(*c + 0x20);
         else if (*c == 0x8A || *c == 0x8C || *c == 0x8E)
             *c = static_cast<unsigned char>(*c + 0x10);
@@ -158,7 +164,7 @@ int RunExtract(const ExtractOptions& options) {
     std::error_code error;
     fs::create_directories(options.output, error);
     if (error || !fs::is_directory(options.output)) {
-        PrintError("cannot create the output directory " + EscapeName(options.output.c_str()));
+        PrintError("cannot create the output directory " + EscapeHostName(options.output));
         return ExitFailed;
     }
     PosixMapDrive(OutputDrive, fs::absolute(options.output).lexically_normal().string());
@@ -170,7 +176,7 @@ int RunExtract(const ExtractOptions& options) {
     StopBoxAnswers();
     code = ReportTransferStop(status);
     std::printf("%u file%s extracted to %s", Written, Written == 1 ? "" : "s",
-                EscapeName(options.output.c_str()).c_str());
+                EscapeHostName(options.output).c_str());
     std::printf(options.skipExisting ? ", %u already there kept\n" : "\n", Kept);
     if (code != ExitOk) return code;
     return Refused ? ExitBadInput : ExitOk;

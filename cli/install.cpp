@@ -38,7 +38,9 @@ int32_t CountingWrite(const uint8_t* data, uint32_t count) {
 
 // InstallDir from --dest, or as the destination dialog proposes it: the Windows directory and
 // the program's name without extension, or the Windows directory itself for INSV packages.
-bool ChooseDestination(const std::string& dest) {
+bool ChooseDestination(const std::string& given) {
+    std::string dest;
+    if (!CommandLineToAnsi(given, &dest)) return false;
     char text[PathSize] = {};
     if (!dest.empty()) {
         CopyText(text, PathSize, dest.c_str());
@@ -55,7 +57,7 @@ bool ChooseDestination(const std::string& dest) {
     }
     CopyText(InstallDir, PathSize, text);
     if (CreateInstallDirChain() != 0) {
-        PrintError(StatusText(MsgCannotCreate, InstallDir));
+        PrintError(NameStatusText(MsgCannotCreate, InstallDir));
         return false;
     }
     return true;
@@ -88,7 +90,7 @@ void PrintSummary(StatusCode status) {
 int Finish(StatusCode status) {
     int code = ReportTransferStop(status);
     if (status == MsgNoMemory || status == MsgWindowProblem) PrintError(StatusText(status, ""));
-    if (status == MsgReadError) PrintError(StatusText(status, ErrorSubject));
+    if (status == MsgReadError) PrintError(NameStatusText(status, ErrorSubject));
     return code;
 }
 
@@ -103,7 +105,7 @@ void WriteMenu(const std::string& prefix) {
     std::vector<fs::path> written =
         WriteMenuEntries(InstalledProgramItems(), ProgramGroupName(), dataHome, prefix);
     for (const fs::path& entry : written)
-        std::printf("menu entry: %s\n", EscapeName(entry.c_str()).c_str());
+        std::printf("menu entry: %s\n", EscapeHostName(entry.string()).c_str());
 }
 
 // The transfer and what follows it: the settings value on a first installation, the program

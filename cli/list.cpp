@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -57,8 +58,13 @@ void PrintText() {
         for (const SegmentRow& s : SegmentsOf(record))
             segments += (segments.empty() ? "" : " ") + std::to_string(s.disk) + ":" +
                         std::to_string(s.offset) + "+" + std::to_string(s.length);
-        std::printf("%5u  %-13s %7u  %-15s %-24s %s\n", i + 1, KindOf(record), RecordSizeKb(record),
-                    VersionText(record).c_str(), EscapeName(RecordName(record)).c_str(),
+        // The name's column is 24 characters wide, not bytes: UTF-8 takes more for some.
+        std::string name = EscapeName(RecordName(record));
+        size_t width =
+            std::count_if(name.begin(), name.end(), [](char c) { return (c & 0xC0) != 0x80; });
+        name.append(width < 24 ? 24 - width : 0, ' ');
+        std::printf("%5u  %-13s %7u  %-15s %s %s\n", i + 1, KindOf(record), RecordSizeKb(record),
+                    VersionText(record).c_str(), name.c_str(),
                     segments.empty() ? "(empty)" : segments.c_str());
     }
 }

@@ -62,7 +62,7 @@ const CLI::App* SubcommandNamed(const CLI::App& app, const std::string& name) {
         if (distance < best) best = distance, nearest = candidate;
         all += (all.empty() ? "" : ", ") + candidate;
     }
-    std::fprintf(stderr, "disksetup: unknown subcommand '%s'; %s\n", name.c_str(),
+    std::fprintf(stderr, "disksetup: unknown subcommand '%s'; %s\n", EscapeHostName(name).c_str(),
                  nearest.empty() ? ("the subcommands are " + all).c_str()
                                  : ("did you mean '" + nearest + "'?").c_str());
     std::fprintf(stderr, "Run 'disksetup help' for more information.\n");
@@ -72,6 +72,20 @@ const CLI::App* SubcommandNamed(const CLI::App& app, const std::string& name) {
 // Parser errors as every error of the command: "disksetup: " first.
 std::string FailureMessage(const CLI::App*, const CLI::Error& e) {
     return std::string("disksetup: ") + e.what() + "\nRun with --help for more information.\n";
+}
+
+// --codepage N, the code page a package's names and texts are in, for packages made on systems
+// with another ANSI or OEM code page than 1252.
+void AddCodePageOption(CLI::App* command) {
+    command->add_option_function<int>(
+        "--codepage",
+        [](const int& codePage) {
+            if (!SetAnsiCodePage(codePage))
+                throw CLI::ValidationError("--codepage", "no single-byte code page " +
+                                                             std::to_string(codePage) + " here");
+        },
+        "N: the package's names and texts are in code page N (437, 850, 1250, 1251, 1252, ...; "
+        "1252 when not given)");
 }
 
 } // namespace
@@ -95,6 +109,7 @@ int main(int argc, char** argv) {
                      "A disk directory, a catalogue file (*.bin), or a disk image")
         ->required();
     listCommand->add_flag("--json", list.json, "Print one JSON document");
+    AddCodePageOption(listCommand);
 
     PackOptions pack;
     CLI::App* packCommand =
@@ -146,6 +161,7 @@ int main(int argc, char** argv) {
     testCommand->add_flag("--json", test.json,
                           "Print one JSON document: each file's result, size or problems");
     AddDiskOption(testCommand, &test.disks);
+    AddCodePageOption(testCommand);
 
     CodecOptions compress;
     CLI::App* compressCommand =
@@ -186,6 +202,7 @@ int main(int argc, char** argv) {
     extractCommand->add_flag("--skip-existing", extract.skipExisting,
                              "Keep a file that is already there (default: replace it)");
     AddDiskOption(extractCommand, &extract.disks);
+    AddCodePageOption(extractCommand);
 
     InstallOptions install;
     CLI::App* installCommand = app.add_subcommand(
@@ -212,6 +229,7 @@ int main(int argc, char** argv) {
         "--no-menu", install.noMenu,
         "With a Wine prefix: write no entries for the desktop's application menu");
     AddDiskOption(installCommand, &install.disks);
+    AddCodePageOption(installCommand);
 
     UninstallOptions uninstall;
     CLI::App* uninstallCommand = app.add_subcommand(
@@ -233,6 +251,7 @@ int main(int argc, char** argv) {
         "Answer without asking: Yes to the removal, Ignore files that cannot be removed. Without "
         "it, questions go to the terminal; with no terminal they are answered No or Abort and the "
         "command fails with exit code 3");
+    AddCodePageOption(uninstallCommand);
 
     std::string helpTopic;
     CLI::App* helpCommand =

@@ -29,14 +29,17 @@ namespace {
 constexpr size_t MaxFileNameBytes = 200;
 constexpr uintmax_t MaxProgramBytes = 64u << 20; // larger programs get no icon
 
-// A Latin-1 text with its control characters (C0, DEL and C1) replaced, as UTF-8.
-std::string PrintableUtf8(const std::string& latin1, char replacement) {
-    std::string clean = latin1;
-    for (char& c : clean) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F || (byte >= 0x80 && byte < 0xA0)) c = replacement;
+// An ANSI text as UTF-8, with its control characters (C0, DEL and C1) replaced.
+std::string PrintableUtf8(const std::string& ansi, char replacement) {
+    std::string out;
+    for (char c : ansi) {
+        std::string character = AnsiToUtf8(std::string(1, c));
+        auto lead = static_cast<unsigned char>(character[0]);
+        bool control = lead < 0x20 || lead == 0x7F ||
+                       (lead == 0xC2 && static_cast<unsigned char>(character[1]) < 0xA0);
+        out += control ? std::string(1, replacement) : character;
     }
-    return AnsiToUtf8(clean.c_str());
+    return out;
 }
 
 // A value of the Desktop Entry format: backslash, newline, tab and carriage return escaped.
@@ -120,6 +123,116 @@ fs::path IconFolder(const std::string& dataHome, const std::string& group) {
     return fs::path(dataHome) / "icons" / "disksetup" / SafeFileName(group);
 }
 
+// Text for an XML document: & < > " ' as entities.
+std::string XmlText(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&apos;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+// The menus that Wine's own menu integration nests the start menu's folders in: the submenu
+// "wine-wine" (Wine), in it "wine-Programs" (Programs), in it one per program group. Each has
+// a directory entry in dataHome/desktop-directories that names it, and each desktop entry a
+// menu file in configHome/menus/applications-merged that places it in its group's submenu.
+struct WineMenu {
+    const char* name;
+    const char* title;
+    const char* icon;
+};
+constexpr WineMenu OuterMenus[] = {{"wine-wine", "Wine", "wine"},
+                                   {"wine-Programs", "Programs", "folder"}};
+
+// The name of group's submenu, of its directory entry without ".directory", and the start of
+// its desktop entries' ids.
+std::string GroupMenuName(const std::string& group) {
+    return "wine-Programs-" + SafeFileName(group);
+}
+
+fs::path DirectoryEntryPath(const std::string& dataHome, const std::string& menu) {
+    return fs::path(dataHome) / "desktop-directories" / (menu + ".directory");
+}
+
+// The folder that the variable names when it holds an absolute path, else $HOME followed by
+// below; "" when neither is set.
+std::string XdgFolder(const char* variable, const char* below) {
+    const char* xdg = std::getenv(variable);
+    if (xdg && xdg[0] == '/') return xdg;
+    const char* home = std::getenv("HOME");
+    return home && home[0] ? std::string(home) + below : "";
+}
+
+std::string ConfigHome() {
+    return XdgFolder("XDG_CONFIG_HOME", "/.config");
+}
+
+// The menu file of the entry stem in group, "" without a configuration folder.
+fs::path MenuFilePath(const std::string& group, const std::string& stem) {
+    std::string configHome = ConfigHome();
+    if (configHome.empty()) return {};
+    return fs::path(configHome) / "menus" / "applications-merged" /
+           (GroupMenuName(group) + "-" + stem + ".menu");
+}
+
+std::string DirectoryEntryText(const std::string& title, const std::string& icon) {
+    return "[Desktop Entry]\nType=Directory\nName=" + EntryValue(title) + "\nIcon=" + icon + "\n";
+}
+
+// The menu file that puts the desktop entry stem into group's submenu, within Wine's menus.
+std::string MenuFileText(const std::string& group, const std::string& stem) {
+    std::string menu = GroupMenuName(group);
+    std::string text = "<!DOCTYPE Menu PUBLIC \"-//freedesktop//DTD Menu 1.0//EN\"\n"
+                       "\"http://www.freedesktop.org/standards/menu-spec/menu-1.0.dtd\">\n"
+                       "<Menu>\n"
+                       "  <Name>Applications</Name>\n";
+    std::vector<std::string> names = {OuterMenus[0].name, OuterMenus[1].name, menu};
+    for (const std::string& name : names)
+        text += "  <Menu>\n    <Name>" + XmlText(name) + "</Name>\n    <Directory>" +
+                XmlText(name) + ".directory</Directory>\n";
+    text += "    <Include>\n      <Filename>" + XmlText(menu + "-" + stem) +
+            ".desktop</Filename>\n    </Include>\n";
+    for (size_t i = 0; i < names.size(); ++i)
+        text += "  </Menu>\n";
+    return text + "</Menu>\n";
+}
+
+// Writes the directory entries of Wine's outer menus where they are missing (Wine's own, when
+// there, stay as they are) and group's, and the menu file of the entry stem. Returns the files
+// written.
+std::vector<fs::path> WriteMenuFiles(const std::string& group, const std::string& dataHome,
+                                     const std::string& stem) {
+    std::vector<fs::path> written;
+    fs::path menuFile = MenuFilePath(group, stem);
+    if (menuFile.empty()) return written;
+    std::error_code error;
+    fs::create_directories(DirectoryEntryPath(dataHome, "").parent_path(), error);
+    fs::create_directories(menuFile.parent_path(), error);
+    for (const WineMenu& outer : OuterMenus) {
+        fs::path path = DirectoryEntryPath(dataHome, outer.name);
+        if (!fs::exists(path, error) &&
+            WriteWhole(path, DirectoryEntryText(outer.title, outer.icon)))
+            written.push_back(path);
+    }
+    fs::path directory = DirectoryEntryPath(dataHome, GroupMenuName(group));
+    for (auto [path, text] :
+         {std::pair{directory, DirectoryEntryText(PrintableUtf8(group, ' '), "folder")},
+          std::pair{menuFile, MenuFileText(group, stem)}}) {
+        if (WriteWhole(path, text))
+            written.push_back(path);
+        else
+            PrintError("cannot write the menu file " + EscapeHostName(path.string()));
+    }
+    return written;
+}
+
 // The value of key in an entry's text, "" when it has none.
 std::string EntryKey(const std::string& entry, const std::string& key) {
     size_t at = entry.find("\n" + key + "=");
@@ -139,9 +252,12 @@ std::string ProgramGroupName() {
 std::vector<MenuItem> ProgramItems(const std::string& installDir,
                                    const std::string& uninstallerName) {
     if (InsvPackage) return {};
-    std::string directory = installDir;
-    while (directory.size() > 3 && directory.back() == '\\')
-        directory.pop_back();
+    std::string given = installDir;
+    while (!given.empty() && given.back() == '\\')
+        given.pop_back();
+    char itemDirectory[PathSize] = {};
+    ProgramItemDirectory(itemDirectory, PathSize, (given + "\\").c_str());
+    std::string directory = itemDirectory;
     std::vector<MenuItem> items;
     items.push_back({Header.Title, directory + "\\" + CatalogueProgramName(), directory});
     if (!uninstallerName.empty()) {
@@ -157,10 +273,7 @@ std::vector<MenuItem> InstalledProgramItems() {
 }
 
 std::string DataHome() {
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    if (xdg && xdg[0] == '/') return xdg;
-    const char* home = std::getenv("HOME");
-    return home && home[0] ? std::string(home) + "/.local/share" : "";
+    return XdgFolder("XDG_DATA_HOME", "/.local/share");
 }
 
 fs::path MenuFolder(const std::string& dataHome, const std::string& group) {
@@ -214,7 +327,7 @@ std::vector<fs::path> WriteMenuEntries(const std::vector<MenuItem>& items, const
     std::error_code error;
     fs::create_directories(folder, error);
     if (error) {
-        PrintError("cannot create the menu folder " + EscapeName(folder.c_str()) + ": " +
+        PrintError("cannot create the menu folder " + EscapeHostName(folder.string()) + ": " +
                    error.message());
         return written;
     }
@@ -228,12 +341,14 @@ std::vector<fs::path> WriteMenuEntries(const std::vector<MenuItem>& items, const
             if (error || !WriteWhole(icon, png)) icon.clear();
         }
         fs::path entry = folder / (stem + ".desktop");
-        std::string text =
-            DesktopEntryText(item, prefix, PosixHostPath(item.directory.c_str()), icon.string());
+        std::string text = DesktopEntryText(
+            item, prefix, PosixHostPath((item.directory + "\\").c_str()), icon.string());
         if (WriteWhole(entry, text)) {
             written.push_back(entry);
+            for (const fs::path& file : WriteMenuFiles(group, dataHome, stem))
+                written.push_back(file);
         } else {
-            PrintError("cannot write the menu entry " + EscapeName(entry.c_str()));
+            PrintError("cannot write the menu entry " + EscapeHostName(entry.string()));
         }
     }
     return written;
@@ -255,9 +370,15 @@ std::vector<fs::path> RemoveMenuEntries(const std::vector<MenuItem>& items,
         if (!fs::remove(entry, error)) continue;
         removed.push_back(entry);
         fs::path icon = icons / (stem + ".png");
-        if (EntryKey(text, "Icon") == icon.string()) fs::remove(icon, error);
+        if (EntryKey(text, "Icon") == EntryValue(icon.string())) fs::remove(icon, error);
+        fs::path menuFile = MenuFilePath(group, stem);
+        if (!menuFile.empty() && fs::remove(menuFile, error)) removed.push_back(menuFile);
     }
     std::error_code error;
+    // The group's submenu goes with its last entry; Wine's outer menus may hold others.
+    fs::path directory = DirectoryEntryPath(dataHome, GroupMenuName(group));
+    if (!removed.empty() && fs::is_empty(folder, error) && fs::remove(directory, error))
+        removed.push_back(directory);
     for (const fs::path& empty : {folder, icons})
         if (fs::is_empty(empty, error)) fs::remove(empty, error);
     return removed;

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-// A program item as the install sequence makes it; texts are Latin-1, as in the package.
+// A program item as the install sequence makes it; texts are ANSI, as in the package.
 struct MenuItem {
     std::string name;      // the item's name: the Title, or "Uninstall <Title>"
     std::string program;   // Windows path of the program: C:\GAMES\SPACE\SPACE.EXE
-    std::string directory; // Windows path of its working directory, without a final backslash
+    std::string directory; // its working directory, as the program-manager commands give it
 };
 
 // The program group and items the install sequence creates for the installed package (from
@@ -18,8 +18,8 @@ struct MenuItem {
 // was placed. No items for an INSV package.
 std::string ProgramGroupName();
 std::vector<MenuItem> InstalledProgramItems();
-// The same items for the package installed in directory (a Windows path) whose uninstaller
-// there is named uninstallerName ("" for none).
+// The same items for the package installed in directory (a Windows path, with or without its
+// final backslash) whose uninstaller there is named uninstallerName ("" for none).
 std::vector<MenuItem> ProgramItems(const std::string& directory,
                                    const std::string& uninstallerName);
 
@@ -27,7 +27,7 @@ std::vector<MenuItem> ProgramItems(const std::string& directory,
 std::string DataHome();
 // The folder of group's entries: dataHome/applications/wine/Programs/<group>.
 std::filesystem::path MenuFolder(const std::string& dataHome, const std::string& group);
-// The file name of an entry or group folder for a Latin-1 name: UTF-8, with "/", "\", control
+// The file name of an entry or group folder for an ANSI name: UTF-8, with "/", "\", control
 // characters and a leading dot replaced by "_", never "" or "..", at most 200 bytes.
 std::string SafeFileName(const std::string& name);
 
@@ -39,8 +39,11 @@ std::string DesktopEntryText(const MenuItem& item, const std::string& prefix,
 
 // Writes the entries of items below dataHome for a Wine prefix whose drive_c is driveC, each
 // file whole or not at all (written beside it, then renamed), with the program's first icon
-// as PNG below dataHome/icons/disksetup/<group>/. Returns the entries written; prints why an
-// entry could not be written and goes on with the next.
+// as PNG below dataHome/icons/disksetup/<group>/. Like Wine's menu integration, each entry also
+// gets a menu file in $XDG_CONFIG_HOME/menus/applications-merged (~/.config without it) that
+// places it in the group's own submenu, whose name comes from the group's directory entry in
+// dataHome/desktop-directories (Wine's outer menus' entries are written where missing). Returns
+// the files written; prints why an entry could not be written and goes on with the next.
 std::vector<std::filesystem::path> WriteMenuEntries(const std::vector<MenuItem>& items,
                                                     const std::string& group,
                                                     const std::string& dataHome,
@@ -48,8 +51,8 @@ std::vector<std::filesystem::path> WriteMenuEntries(const std::vector<MenuItem>&
 
 // Removes the entries of items that WriteMenuEntries wrote for the same prefix (an entry at
 // the item's place whose Exec line starts another program or prefix is not ours and stays),
-// their icons, and the group's folders when that leaves them empty. Returns the entries
-// removed.
+// their icons and menu files, and the group's folders and directory entry when that leaves
+// the group without entries. Returns the files removed.
 std::vector<std::filesystem::path> RemoveMenuEntries(const std::vector<MenuItem>& items,
                                                      const std::string& group,
                                                      const std::string& dataHome,

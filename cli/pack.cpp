@@ -97,8 +97,8 @@ bool CheckSourceOptions(const PackOptions& options) {
         fs::path output = fs::weakly_canonical(options.output, error);
         auto inside = std::mismatch(source.begin(), source.end(), output.begin(), output.end());
         if (!error && inside.first == source.end()) {
-            PrintError("pack --dir: the output directory " + EscapeName(output.c_str()) +
-                       " lies inside the source directory " + EscapeName(source.c_str()));
+            PrintError("pack --dir: the output directory " + EscapeHostName(output.string()) +
+                       " lies inside the source directory " + EscapeHostName(source.string()));
             return false;
         }
     }
@@ -120,17 +120,17 @@ int RunPack(const PackOptions& options) {
             written = WritePackage(image, options.output);
         }
         for (const std::string& path : written)
-            std::printf("wrote %s\n", EscapeName(path.c_str()).c_str());
+            std::printf("wrote %s\n", EscapeHostName(path).c_str());
         std::printf("%zu disk%s, %zu byte catalogue\n", image.volumes.size(),
                     image.volumes.size() == 1 ? "" : "s", image.catalogue.size());
         return ExitOk;
     } catch (const PackError& e) {
-        PrintError(EscapeName(e.what()));
+        PrintError(EscapeHostName(e.what()));
         return e.kind == PackError::WriteFailed ? ExitFailed : ExitBadInput;
     } catch (const std::exception& e) {
         // What the writer and the libraries under it throw besides, such as running out of
         // memory; files too large for a record were refused above as PackError.
-        PrintError(EscapeName(e.what()));
+        PrintError(EscapeHostName(e.what()));
         return ExitBadInput;
     }
 }

@@ -21,7 +21,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The file names in a disk's root: a directory's regular files, or an image's root files.
+// The file names in a disk's root, in ANSI: a directory's regular files whose names the code
+// page can spell, or an image's root files.
 std::vector<std::string> RootFileNames(const fs::path& dir, const FatImage* image) {
     std::vector<std::string> names;
     if (image) {
@@ -30,8 +31,10 @@ std::vector<std::string> RootFileNames(const fs::path& dir, const FatImage* imag
         return names;
     }
     std::error_code error;
+    std::string ansi;
     for (const auto& entry : fs::directory_iterator(dir, error))
-        if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
+        if (entry.is_regular_file() && Utf8ToAnsi(entry.path().filename().string(), &ansi))
+            names.push_back(ansi);
     return names;
 }
 
@@ -62,7 +65,7 @@ int FindCatalogue(const fs::path& dir, const FatImage* image, std::string* found
         for (const std::string& name : candidates)
             names += " " + EscapeName(name.c_str());
         PrintError("more than one catalogue in the " + std::string(where) + " " +
-                   EscapeName(dir.c_str()) + ":" + names + "; name the one to use");
+                   EscapeHostName(dir.string()) + ":" + names + "; name the one to use");
     }
     return ExitBadInput;
 }
@@ -81,7 +84,11 @@ int OpenPackage(const std::string& path, OpenedPackage* package) {
         return ExitBadInput;
     } else if (HasExtension(given, ".bin")) {
         package->diskDirectory = given.parent_path().string();
-        catalogue = given.filename().string();
+        if (!Utf8ToAnsi(given.filename().string(), &catalogue)) {
+            PrintError(StatusText(MsgMissing, given.string()) + " (no name in code page " +
+                       std::to_string(AnsiCodePage()) + ")");
+            return ExitBadInput;
+        }
     } else {
         // Any other file is taken for a disk image, whatever its name; its boot sector tells.
         std::string problem = LoadDiskImage(given.string(), &image);
@@ -106,30 +113,18 @@ int OpenPackage(const std::string& path, OpenedPackage* package) {
 }
 
 std::string EscapeName(const char* name) {
-    std::string out;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(name); *p; ++p) {
-        if (*p < 0x20 || *p >= 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", *p);
-            out += hex;
-        } else {
-            out += static_cast<char>(*p);
-        }
-    }
-    return out;
+    return PrintableAnsi(name);
 }
 
-std::string AnsiToUtf8(const char* text) {
-    std::string out;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
-        if (*p < 0x80) {
-            out += static_cast<char>(*p);
-        } else {
-            out += static_cast<char>(0xC0 | (*p >> 6));
-            out += static_cast<char>(0x80 | (*p & 0x3F));
-        }
-    }
-    return out;
+std::string EscapeHostName(const std::string& path) {
+    return PrintableHost(path);
+}
+
+bool CommandLineToAnsi(const std::string& path, std::string* ansi) {
+    if (Utf8ToAnsi(path, ansi)) return true;
+    PrintError(EscapeHostName(path) + " cannot be spelt in code page " +
+               std::to_string(AnsiCodePage()) + ", the package's names' code page");
+    return false;
 }
 
 bool Quiet = false;
@@ -141,7 +136,13 @@ void PrintError(const std::string& message) {
 
 std::string StatusText(StatusCode code, const std::string& subject) {
     char text[1024];
-    FormatMessageText(text, sizeof text, code, EscapeName(subject.c_str()).c_str());
+    FormatMessageText(text, sizeof text, code, EscapeHostName(subject).c_str());
+    return text;
+}
+
+std::string NameStatusText(StatusCode code, const char* subject) {
+    char text[1024];
+    FormatMessageText(text, sizeof text, code, EscapeName(subject).c_str());
     return text;
 }
 

@@ -61,22 +61,22 @@ std::string BoxNote(const char* text, const Problem& problem) {
     if (problem.fault != ProblemFault::PieceUnreadable) return EscapeName(text);
     return EscapeName(text) + " (reading the piece at offset " + Number(problem.offset) + " of " +
            Number(problem.length) + " bytes from the Volume of disk " + Number(problem.diskWanted) +
-           ", " + EscapeName(PosixHostPath(problem.path).c_str()) + ", " +
-           FileSizeText(problem.path) + " bytes)";
+           ", " + EscapeHostName(PosixHostPath(problem.path)) + ", " + FileSizeText(problem.path) +
+           " bytes)";
 }
 
 std::string WrongVolumeText(const Problem& problem) {
     std::string what = problem.found == 2 ? "holds disk " + Number(problem.diskFound)
                                           : "is too short to hold a disk number";
     std::string disk = Number(problem.diskWanted);
-    return "disk " + disk + ": the Volume " + EscapeName(PosixHostPath(problem.path).c_str()) +
-           " " + what + ", not disk " + disk;
+    return "disk " + disk + ": the Volume " + EscapeHostName(PosixHostPath(problem.path)) + " " +
+           what + ", not disk " + disk;
 }
 
 std::string VolumeEndText(const Problem& problem) {
     if (!problem.volumeEnded) return "";
     return "the Volume of disk " + Number(problem.diskWanted) + " (" +
-           EscapeName(PosixHostPath(problem.path).c_str()) + ", " + FileSizeText(problem.path) +
+           EscapeHostName(PosixHostPath(problem.path)) + ", " + FileSizeText(problem.path) +
            " bytes) ends inside the piece at offset " + Number(problem.offset) + " of " +
            Number(problem.length) + " bytes";
 }

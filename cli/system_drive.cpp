@@ -20,10 +20,9 @@ std::string SystemDrive(const std::string& root, const std::string& winePrefix, 
     if (!root.empty()) {
         if (create) {
             fs::create_directories(root, error);
-            if (error)
-                PrintError("cannot create " + EscapeName(root.c_str()) + ": " + error.message());
+            if (error) PrintError("cannot create " + EscapeHostName(root) + ": " + error.message());
         } else if (!fs::is_directory(root, error)) {
-            PrintError("no directory " + EscapeName(root.c_str()) + " to be drive C:");
+            PrintError("no directory " + EscapeHostName(root) + " to be drive C:");
             return "";
         }
         return error ? "" : fs::absolute(root).string();
@@ -33,8 +32,7 @@ std::string SystemDrive(const std::string& root, const std::string& winePrefix, 
     if (prefix.empty() && std::getenv("HOME")) prefix = std::string(std::getenv("HOME")) + "/.wine";
     fs::path driveC = fs::path(prefix) / "drive_c";
     if (prefix.empty() || !fs::is_directory(driveC / "windows", error)) {
-        PrintError("no Wine prefix at " + EscapeName(prefix.c_str()) + " (" +
-                   EscapeName(driveC.c_str()) +
+        PrintError("no Wine prefix at " + EscapeHostName(prefix) + " (" + EscapeHostName(driveC) +
                    "/windows is missing); give --wine-prefix P or --root DIR");
         return "";
     }

@@ -70,7 +70,7 @@ int RunTest(const TestOptions& options) {
     std::vector<uint8_t> outputBuffer(OutputBufferSize);
     StatusCode prepared = PrepareVolumeReader();
     if (prepared != StatusOk) {
-        PrintError(StatusText(prepared, ErrorSubject));
+        PrintError(NameStatusText(prepared, ErrorSubject));
         return prepared == MsgNoMemory ? ExitFailed : ExitBadInput;
     }
     OutputSink = &CountOutput;

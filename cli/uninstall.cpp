@@ -26,19 +26,21 @@ namespace fs = std::filesystem;
 namespace {
 
 // The uninstallers in host directory dir: each NAME.exe that has its data file NAME.bin
-// beside it (any letter case), by file name.
+// beside it (any letter case), by ANSI file name.
 std::vector<std::string> UninstallersIn(const fs::path& dir) {
     std::vector<fs::path> files;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(dir, error))
         if (entry.is_regular_file()) files.push_back(entry.path());
     std::vector<std::string> found;
+    std::string ansi;
     for (const fs::path& exe : files) {
         if (!HasExtension(exe, ".exe")) continue;
         for (const fs::path& data : files)
             if (HasExtension(data, ".bin") &&
-                strcasecmp(data.stem().c_str(), exe.stem().c_str()) == 0)
-                found.push_back(exe.filename().string());
+                strcasecmp(data.stem().c_str(), exe.stem().c_str()) == 0 &&
+                Utf8ToAnsi(exe.filename().string(), &ansi))
+                found.push_back(ansi);
     }
     std::sort(found.begin(), found.end());
     return found;
@@ -75,16 +77,18 @@ std::string WindowsPathOf(const std::string& given, const std::string& driveC) {
 // driveC): the uninstaller itself (or its data file), or a directory that holds exactly one
 // uninstaller. "" after printing why there is none; *code is then the exit code.
 std::string UninstallerPath(const std::string& given, const std::string& driveC, int* code) {
-    *code = ExitBadInput;
-    std::string winPath = WindowsPathOf(given, driveC);
+    *code = ExitUsage;
+    std::string windows = WindowsPathOf(given, driveC);
+    std::string winPath;
+    if (!windows.empty() && !CommandLineToAnsi(windows, &winPath)) return "";
     if (winPath.empty() || winPath.size() >= PathSize - 1) {
-        PrintError(EscapeName(given.c_str()) +
+        PrintError(EscapeHostName(given) +
                    " is neither a full Windows path (such as C:\\GAMES\\SPACE\\uninstal.exe) of "
                    "at most 258 characters nor a host path inside drive C: (" +
-                   EscapeName(driveC.c_str()) + ")");
-        *code = ExitUsage;
+                   EscapeHostName(driveC) + ")");
         return "";
     }
+    *code = ExitBadInput;
     std::string host = PosixHostPath(winPath.c_str());
     std::error_code error;
     if (host.empty() || !fs::is_directory(host, error)) {
@@ -119,7 +123,7 @@ void RemoveMenu(const std::string& driveC, const std::string& uninstaller) {
         ProgramItems(uninstaller.substr(0, slash), uninstaller.substr(slash + 1));
     std::string prefix = fs::path(driveC).parent_path().string();
     for (const fs::path& entry : RemoveMenuEntries(items, ProgramGroupName(), dataHome, prefix))
-        std::printf("removed menu entry %s\n", EscapeName(entry.c_str()).c_str());
+        std::printf("removed menu entry %s\n", EscapeHostName(entry.string()).c_str());
 }
 
 // The uninstaller and its data file, then its directory when that is left empty.
@@ -149,7 +153,9 @@ void NoteRemoval(RemovalEvent event, const char* subject) {
     case RemovedFile: std::printf("removed %s\n", name.c_str()); break;
     case RemovedDirectory: std::printf("removed directory %s\n", name.c_str()); break;
     case MissingFile: std::printf("not found %s\n", name.c_str()); break;
-    default: std::printf("kept %s\n", StatusText(KeptReasonText(event), subject).c_str()); break;
+    default:
+        std::printf("kept %s\n", NameStatusText(KeptReasonText(event), subject).c_str());
+        break;
     }
 }
 
@@ -166,7 +172,7 @@ int RunUninstall(const UninstallOptions& options) {
     PlatformOverrideProgramPath(uninstaller.c_str());
     StatusCode status = LoadCatalogue();
     if (status != StatusOk) {
-        PrintError(StatusText(status, ErrorSubject));
+        PrintError(NameStatusText(status, ErrorSubject));
         return status == MsgNoMemory ? ExitFailed : ExitBadInput;
     }
     StartBoxAnswers(DiskFolders{}, options.yes ? BoxPolicy::Yes : BoxPolicy::Ask);

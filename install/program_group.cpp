@@ -26,14 +26,18 @@ bool OneArgument(char* command, const char* verb, const char* name) {
 }
 
 // Ends an AddItem command: the item's name, four empty arguments (icon path, icon index and
-// position), InstallDir without its trailing backslash (a drive root keeps only 'C:'), ")]".
+// position), the item's default directory, ")]".
 bool ItemAndDirectory(char* command, const char* item) {
     char directory[PathSize] = {};
-    CopyText(directory, PathSize, InstallDir);
-    size_t length = std::strlen(directory);
-    if (length > 0 && directory[length - 1] == '\\') directory[length - 1] = '\0';
+    ProgramItemDirectory(directory, PathSize, InstallDir);
     return Argument(command, item) && Add(command, ",,,,,") && Argument(command, directory) &&
            Add(command, ")]");
+}
+
+// InstallDir followed by name: the full path of an installed program, which every program
+// manager finds (a bare name is looked up on the search path, where it is not).
+bool InstalledPath(char* path, const char* name) {
+    return CopyText(path, PathSize, InstallDir) && AppendText(path, PathSize, name);
 }
 
 void ClearCommands(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]) {
@@ -52,6 +56,12 @@ int KeepBuilt(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize], c
 
 } // namespace
 
+void ProgramItemDirectory(char* out, size_t size, const char* directory) {
+    CopyText(out, size, directory);
+    size_t length = strnlen(out, size);
+    if (length > 0 && out[length - 1] == '\\') out[length - 1] = '\0';
+}
+
 void LoadGroupNames(GroupNames* names, const char* title) {
     PlatformLoadString(StrGroupName, names->group, sizeof names->group);
     FormatMessageText(names->uninstallItem, sizeof names->uninstallItem, StrUninstallItem, title);
@@ -60,7 +70,8 @@ void LoadGroupNames(GroupNames* names, const char* title) {
 int BuildProgramGroupCommands(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]) {
     // The loader refuses a catalogue whose Title is not ended within its field.
     const char* title = Header.Title;
-    const char* program = CatalogueProgramName();
+    char program[PathSize] = {};
+    bool programPath = InstalledPath(program, CatalogueProgramName());
     GroupNames names;
     LoadGroupNames(&names, title);
     ClearCommands(commands);
@@ -68,14 +79,17 @@ int BuildProgramGroupCommands(char commands[MaxProgramGroupCommands][ProgramGrou
     built[0] = OneArgument(commands[0], "CreateGroup", names.group);
     built[1] = OneArgument(commands[1], "ReplaceItem", title);
     // The program's command line is always quoted.
-    built[2] = ProgmanCanCarry(program) && Add(commands[2], "[AddItem(\"") &&
+    built[2] = programPath && ProgmanCanCarry(program) && Add(commands[2], "[AddItem(\"") &&
                Add(commands[2], program) && Add(commands[2], "\",") &&
                ItemAndDirectory(commands[2], title);
     int count = 3;
     if (UninstallerName[0] != '\0') {
+        char uninstaller[PathSize] = {};
+        bool uninstallerPath = InstalledPath(uninstaller, UninstallerName);
         built[3] = OneArgument(commands[3], "ReplaceItem", names.uninstallItem);
-        built[4] = Add(commands[4], "[AddItem(") && Argument(commands[4], UninstallerName) &&
-                   Add(commands[4], ",") && ItemAndDirectory(commands[4], names.uninstallItem);
+        built[4] = uninstallerPath && Add(commands[4], "[AddItem(") &&
+                   Argument(commands[4], uninstaller) && Add(commands[4], ",") &&
+                   ItemAndDirectory(commands[4], names.uninstallItem);
         count = 5;
     }
     return KeepBuilt(commands, built, count);

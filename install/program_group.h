@@ -16,13 +16,18 @@ struct GroupNames {
 // Loads the group's name and formats the uninstaller item's name for title.
 void LoadGroupNames(GroupNames* names, const char* title);
 
+// The default directory of the program items for an installation into directory (a Windows
+// path): directory without its trailing backslash, so a drive root keeps only 'C:'. Written to
+// out, a text of size bytes.
+void ProgramItemDirectory(char* out, size_t size, const char* directory);
+
 // Builds, in order, the commands that create the group (string 307), replace and add the
-// program item (the quoted ProgramName, Title, InstallDir without its trailing backslash), and,
-// when UninstallerName is not empty, replace and add the uninstaller item (string 308 with
-// Title). Each name is one argument as AppendProgmanArgument writes it: as it stands, or
-// quoted when it holds , ( ) [ ] or ". A command that cannot carry its names (one holds a
-// double quote) is left empty and is not to be sent, so no item gets a garbled name.
-// Returns the number of commands: 5, or 3 without an uninstaller.
+// program item (InstallDir + ProgramName in double quotes, Title, the items' default directory),
+// and, when UninstallerName is not empty, replace and add the uninstaller item (InstallDir +
+// UninstallerName, string 308 with Title, the same directory). Each name is one argument as
+// AppendProgmanArgument writes it: as it stands, or quoted when it holds , ( ) [ ] or ". A command
+// that cannot carry its names (one holds a double quote) is left empty and is not to be sent, so no
+// item gets a garbled name. Returns the number of commands: 5, or 3 without an uninstaller.
 int BuildProgramGroupCommands(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]);
 
 // Builds the commands that remove the application's two items: the group is made the active

@@ -1,8 +1,8 @@
 // What a package is made of: the manifest that the package writer reads (TOML), or the same
 // description built from a directory and a few options.
 //
-// Manifest format (TOML, UTF-8; texts are stored as single-byte ANSI, so every character
-// must lie in Latin-1):
+// Manifest format (TOML, UTF-8; texts are stored as single-byte ANSI, code page 1252, so every
+// character must be one that code page spells):
 //
 //   program = "SPACE.EXE"       # the application's main program file; volumes are SPACE.dat
 //   title = "Space Game"        # display name, at most 79 characters

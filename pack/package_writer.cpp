@@ -7,8 +7,10 @@
 #include "pack/pack_error.h"
 #include "package/catalogue.h"
 #include "base/pe_version.h"
+#include "platform/posix/code_page.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -113,27 +115,39 @@ uint16_t SizeKbOf(uint64_t size, const std::string& what) {
     return static_cast<uint16_t>(sizeKb);
 }
 
-// UTF-8 text as single-byte ANSI (Latin-1). Throws PackError naming what for text that is not
-// UTF-8, a character beyond Latin-1, or a control character.
+// The bytes of text as \xNN each.
+std::string HexBytes(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
+        out += hex;
+    }
+    return out;
+}
+
+// UTF-8 text as single-byte ANSI in the package's code page. Throws PackError naming what and
+// the bytes at fault for text that is not UTF-8, a character the code page cannot spell, or a
+// control character.
 std::string ToAnsi(const std::string& text, const std::string& what) {
     std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        uint32_t code = c;
-        if (c >= 0x80) {
-            // Latin-1 needs at most two UTF-8 bytes, 110000xx 10xxxxxx; longer sequences
-            // (lead bytes 0xC4 to 0xF4) carry characters beyond it.
-            std::string at = " (byte " + std::to_string(i) + ")";
-            bool continued = i + 1 < text.size() && (text[i + 1] & 0xC0) == 0x80;
-            if (c < 0xC2 || c > 0xF4 || !continued)
+    for (size_t i = 0; i < text.size();) {
+        auto lead = static_cast<unsigned char>(text[i]);
+        size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        std::string character = text.substr(i, length), ansi;
+        std::string at = " (byte " + std::to_string(i) + ")";
+        if (!Utf8ToAnsi(character, &ansi)) {
+            if (PrintableHost(character) != character)
                 throw PackError(what + " is not UTF-8 text" + at);
-            if (c > 0xC3) throw PackError(what + " holds a character beyond Latin-1" + at);
-            code = (c & 0x1Fu) << 6 | (static_cast<unsigned char>(text[++i]) & 0x3Fu);
+            throw PackError(what + " holds " + HexBytes(character) + at +
+                            ", a character that code page " + std::to_string(AnsiCodePage()) +
+                            " cannot spell");
         }
-        if (code < 0x20 || code == 0x7F)
-            throw PackError(what + " holds a control character (code " + std::to_string(code) +
-                            ")");
-        out += static_cast<char>(code);
+        auto second = static_cast<unsigned char>(character.size() > 1 ? character[1] : 0);
+        if (lead < 0x20 || lead == 0x7F || (lead == 0xC2 && second < 0xA0))
+            throw PackError(what + " holds a control character" + at);
+        out += ansi;
+        i += length;
     }
     return out;
 }
@@ -316,10 +330,12 @@ std::vector<std::string> WritePackage(const PackageImage& image, const std::stri
         written.push_back(path.string());
     };
     fs::path root(directory);
-    write(root / "disk1" / image.catalogueName, image.catalogue);
+    // On the host the files go by the UTF-8 spellings of their ANSI names.
+    write(root / "disk1" / AnsiToUtf8(image.catalogueName), image.catalogue);
     if (!image.setupProgramName.empty())
-        write(root / "disk1" / image.setupProgramName, image.setupProgram);
+        write(root / "disk1" / AnsiToUtf8(image.setupProgramName), image.setupProgram);
     for (size_t disk = 0; disk < image.volumes.size(); ++disk)
-        write(root / ("disk" + std::to_string(disk + 1)) / image.volumeName, image.volumes[disk]);
+        write(root / ("disk" + std::to_string(disk + 1)) / AnsiToUtf8(image.volumeName),
+              image.volumes[disk]);
     return written;
 }

@@ -31,13 +31,15 @@ class ProgramGroup : public ::testing::Test {
 TEST_F(ProgramGroup, FiveCommandsWithTheUninstaller) {
     CopyText(InstallDir, PathSize, "C:\\WINDOWS\\SPACE\\");
     CopyText(UninstallerName, PathSize, "unins3.exe");
-    EXPECT_EQ(Build(), std::vector<std::string>({
-                           "[CreateGroup(Applications)]",
-                           "[ReplaceItem(Space Game)]",
-                           "[AddItem(\"SPACE.EXE\",Space Game,,,,,C:\\WINDOWS\\SPACE)]",
-                           "[ReplaceItem(Uninstall Space Game)]",
-                           "[AddItem(unins3.exe,Uninstall Space Game,,,,,C:\\WINDOWS\\SPACE)]",
-                       }));
+    EXPECT_EQ(Build(),
+              std::vector<std::string>({
+                  "[CreateGroup(Applications)]",
+                  "[ReplaceItem(Space Game)]",
+                  "[AddItem(\"C:\\WINDOWS\\SPACE\\SPACE.EXE\",Space Game,,,,,C:\\WINDOWS\\SPACE)]",
+                  "[ReplaceItem(Uninstall Space Game)]",
+                  "[AddItem(C:\\WINDOWS\\SPACE\\unins3.exe,Uninstall Space Game,,,,,C:\\WINDOWS\\"
+                  "SPACE)]",
+              }));
 }
 
 TEST_F(ProgramGroup, ThreeCommandsWithoutUninstallerAndDriveRootLosesItsBackslash) {
@@ -46,7 +48,7 @@ TEST_F(ProgramGroup, ThreeCommandsWithoutUninstallerAndDriveRootLosesItsBackslas
     EXPECT_EQ(Build(), std::vector<std::string>({
                            "[CreateGroup(Applications)]",
                            "[ReplaceItem(Space Game)]",
-                           "[AddItem(\"SPACE.EXE\",Space Game,,,,,D:)]",
+                           "[AddItem(\"D:\\SPACE.EXE\",Space Game,,,,,D:)]",
                        }));
 }
 
@@ -56,14 +58,16 @@ TEST_F(ProgramGroup, NamesThatWouldBreakACommandAreQuotedOrLeftOut) {
     CopyText(InstallDir, PathSize, "C:\\GAMES (OLD)\\");
     CopyText(UninstallerName, PathSize, "unins3.exe");
     CopyText(Header.Title, sizeof Header.Title, "Space, [Deluxe]");
-    EXPECT_EQ(Build(), std::vector<std::string>({
-                           "[CreateGroup(Applications)]",
-                           "[ReplaceItem(\"Space, [Deluxe]\")]",
-                           "[AddItem(\"SPACE.EXE\",\"Space, [Deluxe]\",,,,,\"C:\\GAMES (OLD)\")]",
-                           "[ReplaceItem(\"Uninstall Space, [Deluxe]\")]",
-                           "[AddItem(unins3.exe,\"Uninstall Space, [Deluxe]\",,,,,\"C:\\GAMES "
-                           "(OLD)\")]",
-                       }));
+    EXPECT_EQ(Build(),
+              std::vector<std::string>({
+                  "[CreateGroup(Applications)]",
+                  "[ReplaceItem(\"Space, [Deluxe]\")]",
+                  "[AddItem(\"C:\\GAMES (OLD)\\SPACE.EXE\",\"Space, [Deluxe]\",,,,,\"C:\\GAMES "
+                  "(OLD)\")]",
+                  "[ReplaceItem(\"Uninstall Space, [Deluxe]\")]",
+                  "[AddItem(\"C:\\GAMES (OLD)\\unins3.exe\",\"Uninstall Space, [Deluxe]\",,,,,"
+                  "\"C:\\GAMES (OLD)\")]",
+              }));
     CopyText(Header.Title, sizeof Header.Title, "Space \"Game\"");
     EXPECT_EQ(Build(), std::vector<std::string>({"[CreateGroup(Applications)]", "", "", "", ""}));
 }

@@ -1,6 +1,7 @@
 // Windows paths on a POSIX host: drive letters mapped onto directories, lexical '..', and
 // components matched without regard to case.
 #include "platform/posix/posix_platform.h"
+#include "platform/posix/code_page.h"
 #include "platform/posix/posix_internal.h"
 
 #include "base/paths.h"
@@ -47,16 +48,18 @@ void AddComponents(std::vector<std::string>& parts, const std::string& text) {
     flush();
 }
 
-// Finds name in the host directory dir, exactly or else without regard to case, as Windows
-// folds it.
+// Finds the ANSI name in the host directory dir: its UTF-8 spelling, else a host name whose
+// ANSI spelling matches it without regard to case, as Windows folds it. The host name found,
+// or the UTF-8 spelling for a new one.
 std::string MatchComponent(const std::string& dir, const std::string& name) {
+    std::string host = AnsiToUtf8(name);
     struct stat st;
-    if (lstat((dir + "/" + name).c_str(), &st) == 0) return name;
+    if (lstat((dir + "/" + host).c_str(), &st) == 0) return host;
     DIR* d = opendir(dir.c_str());
-    if (d == nullptr) return name;
-    std::string found = name;
+    if (d == nullptr) return host;
+    std::string found = host, ansi;
     while (dirent* e = readdir(d)) {
-        if (SameTextIgnoringCase(e->d_name, name.c_str())) {
+        if (Utf8ToAnsi(e->d_name, &ansi) && SameTextIgnoringCase(ansi.c_str(), name.c_str())) {
             found = e->d_name;
             break;
         }
@@ -98,7 +101,7 @@ std::string ImageHostPath(const std::string& root, const FatImage& image,
     for (const std::string& part : parts) {
         walked.push_back(part);
         int32_t node = FindFatNode(image, walked);
-        host += "/" + (node > 0 ? image.nodes[node].name : part);
+        host += "/" + AnsiToUtf8(node > 0 ? image.nodes[node].name : part);
     }
     return host;
 }
@@ -171,8 +174,10 @@ std::string PosixWindowsPath(const std::string& hostPath) {
         if (hostPath == root) return std::string(1, letter) + ":\\";
         if (hostPath.size() > root.size() && hostPath.compare(0, root.size(), root) == 0 &&
             hostPath[root.size()] == '/') {
+            std::string ansi;
+            if (!Utf8ToAnsi(hostPath.substr(root.size()), &ansi)) return std::string();
             std::vector<std::string> parts;
-            AddComponents(parts, hostPath.substr(root.size()));
+            AddComponents(parts, ansi);
             return WindowsPathOf(letter, parts);
         }
     }

@@ -4,7 +4,8 @@
 // Windows paths stay Windows paths: 'C:\WINDOWS\zom.ini' names the file WINDOWS/zom.ini below
 // the host directory that drive C: maps to. '..' is resolved lexically and never climbs above
 // a drive root; existing components are matched without regard to case, new ones keep the
-// case given. UNC paths name nothing here.
+// case given. UNC paths name nothing here. Windows paths are ANSI texts, host paths UTF-8: each
+// component below a drive is the UTF-8 spelling of its ANSI name (code_page.h).
 #pragma once
 
 #include <cstdint>
@@ -28,7 +29,8 @@ std::string PosixDriveRoot(char letter);
 // The host path that a Windows path names (existing components in their on-disk case), or ""
 // when the path lies on no mapped drive.
 std::string PosixHostPath(const char* windowsPath);
-// The Windows path that a host path inside a mapped drive has, or "" when it lies outside.
+// The Windows path that a host path inside a mapped drive has, or "" when it lies outside or
+// the code page cannot spell it.
 std::string PosixWindowsPath(const std::string& hostPath);
 // The process's current directory as a Windows path ending in a backslash ("" when none).
 std::string PosixCurrentDirectory();

@@ -44,9 +44,11 @@ TEST_F(CliInstall, FreshRootGetsFilesUninstallerSettingsAndPrintedCommands) {
         << r.out;
     EXPECT_NE(r.out.find("  [CreateGroup(Applications)]\n"
                          "  [ReplaceItem(Space Game)]\n"
-                         "  [AddItem(\"SPACE.EXE\",Space Game,,,,,C:\\WINDOWS\\SPACE)]\n"
+                         "  [AddItem(\"C:\\WINDOWS\\SPACE\\SPACE.EXE\",Space Game,,,,,"
+                         "C:\\WINDOWS\\SPACE)]\n"
                          "  [ReplaceItem(Uninstall Space Game)]\n"
-                         "  [AddItem(uninstal.exe,Uninstall Space Game,,,,,C:\\WINDOWS\\SPACE)]\n"),
+                         "  [AddItem(C:\\WINDOWS\\SPACE\\uninstal.exe,Uninstall Space Game,,,,,"
+                         "C:\\WINDOWS\\SPACE)]\n"),
               std::string::npos)
         << r.out;
 

@@ -88,7 +88,20 @@ class CliMenu : public CliFixture {
         EXPECT_EQ(r.exitCode, 0) << r.err;
         return r.out;
     }
-    fs::path Folder() { return Host("data-home/applications/wine/Programs/Applications"); }
+    fs::path DataHome() { return std::getenv("XDG_DATA_HOME"); }
+    fs::path Folder() { return DataHome() / "applications/wine/Programs/Applications"; }
+    fs::path MenuFile(const std::string& entry) {
+        return Host("config-home/menus/applications-merged/wine-Programs-Applications-" + entry +
+                    ".menu");
+    }
+    // The files below the data and configuration folders, by name.
+    std::set<std::string> MenuFiles() {
+        std::set<std::string> files;
+        for (const fs::path& home : {DataHome(), Host("config-home")})
+            for (const auto& file : fs::recursive_directory_iterator(home))
+                if (file.is_regular_file()) files.insert(file.path().filename().string());
+        return files;
+    }
 };
 
 TEST_F(CliMenu, EntriesStartTheInstalledProgramsThroughWineAndPassTheValidator) {
@@ -112,6 +125,22 @@ TEST_F(CliMenu, EntriesStartTheInstalledProgramsThroughWineAndPassTheValidator) 
         EXPECT_EQ(ValueOf(entry, "Path"), prefix + "/drive_c/windows/SPACE");
         CommandResult check = RunCommand("desktop-file-validate " + ShellQuote(path.string()));
         EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+        // The menu file nests the entry in the group's submenu, named by its directory entry.
+        std::string stem = path.stem().string();
+        CommandResult menu =
+            RunCommand("python3 -c 'import sys, xml.dom.minidom as m; d = m.parse(sys.argv[1]); "
+                       "print(*(e.firstChild.data for e in d.getElementsByTagName(\"Directory\") + "
+                       "d.getElementsByTagName(\"Filename\")))' " +
+                       ShellQuote(MenuFile(stem).string()));
+        EXPECT_EQ(menu.out, "wine-wine.directory wine-Programs.directory "
+                            "wine-Programs-Applications.directory wine-Programs-Applications-" +
+                                stem + ".desktop\n")
+            << menu.err;
+    }
+    for (const char* menu : {"wine-wine", "wine-Programs", "wine-Programs-Applications"}) {
+        fs::path path = DataHome() / "desktop-directories" / (std::string(menu) + ".directory");
+        CommandResult check = RunCommand("desktop-file-validate " + ShellQuote(path.string()));
+        EXPECT_EQ(check.exitCode, 0) << path << check.out << check.err;
     }
     // The program's icon as a 2x2 PNG, its transparent pixel kept (ImageMagick reads it).
     std::string entry = Text(ReadHostFile(Folder() / expected[0].file));
@@ -137,19 +166,25 @@ TEST_F(CliMenu, HostileTitlesStayInsideTheMenuFolder) {
     for (std::string title : {"../../../escaped", "/", "..", ".hidden", "a\nb\x01/c\\d"}) {
         Install(title);
         for (const auto& file : fs::recursive_directory_iterator(Host("data-home"))) {
-            if (!file.is_regular_file()) continue;
+            if (!file.is_regular_file() || file.path().extension() == ".directory") continue;
             fs::path relative = fs::relative(file.path(), Host("data-home"));
             EXPECT_EQ(relative.begin()->string() + "/" + std::next(relative.begin())->string(),
                       relative.extension() == ".png" ? "icons/disksetup" : "applications/wine")
                 << title << ": " << relative;
             EXPECT_EQ(file.path().parent_path().filename(), "Applications") << relative;
         }
+        for (const auto& file : fs::recursive_directory_iterator(Host("config-home")))
+            EXPECT_TRUE(file.is_directory() ||
+                        file.path().parent_path() == Host("config-home/menus/applications-merged"))
+                << file.path();
     }
     EXPECT_TRUE(fs::exists(Folder() / "_.hidden.desktop"));
     EXPECT_TRUE(fs::exists(Folder() / "a_b__c_d.desktop"));
 }
 
+// The data folder's path holds a backslash, which the entries' values escape.
 TEST_F(CliMenu, UninstallRemovesTheEntriesItsInstallationWroteAndNoOthers) {
+    setenv("XDG_DATA_HOME", Host("data\\home").c_str(), 1);
     Install("Space Game");
     std::string foreign = "[Desktop Entry]\nType=Application\nName=Other\nExec=other\n";
     // An entry at an item's place that starts something else is not ours.
@@ -159,10 +194,35 @@ TEST_F(CliMenu, UninstallRemovesTheEntriesItsInstallationWroteAndNoOthers) {
                           " 'C:\\windows\\SPACE\\uninstal.exe' --yes");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("removed menu entry "), std::string::npos) << r.out;
-    std::set<std::string> left;
-    for (const auto& file : fs::recursive_directory_iterator(Host("data-home")))
-        if (file.is_regular_file()) left.insert(file.path().filename().string());
-    EXPECT_EQ(left, (std::set<std::string>{"Uninstall Space Game.desktop", "Notes.desktop"}));
+    // The group keeps its submenu while entries are left in it; its other menu files stay.
+    EXPECT_EQ(MenuFiles(),
+              (std::set<std::string>{"Uninstall Space Game.desktop", "Notes.desktop",
+                                     "wine-wine.directory", "wine-Programs.directory",
+                                     "wine-Programs-Applications.directory",
+                                     "wine-Programs-Applications-Uninstall Space Game.menu"}));
+    // With the group's last entry gone, its directory entry and menu files go too.
+    fs::remove(Folder() / "Uninstall Space Game.desktop");
+    fs::remove(Folder() / "Notes.desktop");
+    Install("Space Game");
+    r = Run("uninstall --wine-prefix " + Quoted("a prefix") +
+            " 'C:\\windows\\SPACE\\uninstal.exe' --yes");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(MenuFiles(),
+              (std::set<std::string>{"wine-wine.directory", "wine-Programs.directory"}));
+}
+
+// At a drive root the items' directory is the drive as the program-manager commands give it,
+// and their programs lie directly in its root; uninstall finds the same entries.
+TEST_F(CliMenu, DriveRootDestinationKeepsOneFormOfItsPaths) {
+    std::string out = Install("Space Game", " --dest 'C:\\'");
+    EXPECT_NE(out.find("[AddItem(\"C:\\SPACE.EXE\",Space Game,,,,,C:)]"), std::string::npos) << out;
+    std::string entry = Text(ReadHostFile(Folder() / "Space Game.desktop"));
+    EXPECT_EQ(SplitExec(ValueOf(entry, "Exec")).back(), "C:\\SPACE.EXE");
+    EXPECT_EQ(ValueOf(entry, "Path"), Host("a prefix/drive_c").string());
+    CommandResult r =
+        Run("uninstall --wine-prefix " + Quoted("a prefix") + " 'C:\\uninstal.exe' --yes");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_FALSE(fs::exists(Folder()));
 }
 
 // Started under another name (a link, a path), the command still calls itself disksetup and

@@ -556,11 +556,13 @@ TEST_F(PackRoundTrip, RefusesBadTextsDuplicatesAndMissingSources) {
               std::string::npos);
     m.files.pop_back();
     PackManifest text = m;
-    text.files[0].name = "caf\xC3\xA9.txt"; // Latin-1 fits
+    text.files[0].name = "caf\xC3\xA9 \xE2\x82\xAC.txt"; // code page 1252 spells both
     EXPECT_EQ(Refusal(text), "accepted");
-    text.files[0].name = "\xE2\x82\xAC.txt"; // the euro sign does not
-    EXPECT_NE(Refusal(text).find("holds a character beyond Latin-1 (byte 0)"), std::string::npos);
-    text.files[0].name = "caf\xE9.txt"; // Latin-1 itself is not UTF-8
+    text.files[0].name = "\xC4\x80.txt"; // A with macron: 1252 has none
+    EXPECT_NE(Refusal(text).find(
+                  "holds \\xC4\\x80 (byte 0), a character that code page 1252 cannot spell"),
+              std::string::npos);
+    text.files[0].name = "caf\xE9.txt"; // 1252 itself is not UTF-8
     EXPECT_NE(Refusal(text).find("is not UTF-8 text (byte 3)"), std::string::npos);
     text.files[0].name = "A\tB";
     EXPECT_NE(Refusal(text).find("control character"), std::string::npos);

@@ -1,5 +1,5 @@
 // The names a package's files go by: which catalogue the disksetup command picks in a disk
-// directory, and the file names pack writes for names outside ASCII.
+// directory, and names outside ASCII from the source folder to the installed files.
 #include "tests/support/catalogue_bytes.h"
 #include "tests/support/run_command.h"
 #include "tests/support/sandbox.h"
@@ -38,29 +38,84 @@ TEST(PackageNames, SetupCatalogueIsChosenAmongSeveral) {
     EXPECT_EQ(r.err, "");
 }
 
-// Names given as UTF-8 on the command line are stored as Latin-1 in the catalogue's header,
-// and the setup program looks for the Volume, catalogue and setup program by those bytes.
-TEST(PackageNames, PackNamesItsFilesInLatin1) {
+// Names outside ASCII keep their spelling from the source folder to the installed files and
+// back: pack stores them in code page 1252 and names the files it writes in UTF-8; list prints
+// them, extract, install and uninstall find and make them as UTF-8 host names.
+TEST(PackageNames, NamesKeepTheirSpellingThroughPackListExtractInstallAndUninstall) {
+    Sandbox box;
+    fs::path root = Sandbox::Host(box.Path(""));
+    fs::create_directories(root / "src/NIVEAUX");
+    std::ofstream(root / "src/CAF\303\211.TXT", std::ios::binary) << "caf\xC3\xA9\n";
+    std::ofstream(root / "src/NIVEAUX/\303\211T\303\211.LVL", std::ios::binary) << "ete";
+    std::ofstream(root / "src/uninstal.exe", std::ios::binary) << "MZ";
+    std::ofstream(root / "INSTALL.EXE", std::ios::binary) << "MZ";
+    std::string out = (root / "out").string();
+    CommandResult r =
+        RunCommand(Cli("pack --dir " + ShellQuote((root / "src").string()) +
+                       " --program 'SP\303\204CE.EXE' --setup 'INST\303\204LL'"
+                       " --setup-program " +
+                       ShellQuote((root / "INSTALL.EXE").string()) +
+                       " --uninstaller uninstal.exe --title 'Caf\303\251 \342\202\254'"
+                       " -o " +
+                       ShellQuote(out)));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    fs::path disk = root / "out/disk1";
+    for (const char* name : {"SP\303\204CE.dat", "INST\303\204LL.bin", "INST\303\204LL.EXE"})
+        EXPECT_TRUE(fs::exists(disk / name)) << name;
+
+    r = RunCommand(Cli("list " + ShellQuote(disk.string())));
+    EXPECT_NE(r.out.find("Title:    Caf\303\251 \342\202\254\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" NIVEAUX\\\303\211T\303\211.LVL "), std::string::npos) << r.out;
+
+    r = RunCommand(
+        Cli("extract " + ShellQuote(disk.string()) + " -d " + ShellQuote((root / "x").string())));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(fs::exists(root / "x/CAF\303\211.TXT"));
+    EXPECT_TRUE(fs::exists(root / "x/NIVEAUX/\303\211T\303\211.LVL"));
+
+    // The destination exists in another letter case: the 1252 fold finds it.
+    fs::create_directories(root / "c/WINDOWS/SYSTEM");
+    fs::create_directories(root / "c/jeux/caf\303\251");
+    std::string drive = " --root " + ShellQuote((root / "c").string());
+    r = RunCommand(Cli("install " + ShellQuote(disk.string()) + drive +
+                       " --dest 'C:\\JEUX\\CAF\303\211' --yes"));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("[AddItem(\"C:\\JEUX\\CAF\303\211\\SP\303\204CE.EXE\",Caf\303\251 "
+                         "\342\202\254,,,,,C:\\JEUX\\CAF\303\211)]"),
+              std::string::npos)
+        << r.out;
+    fs::path installed = root / "c/jeux/caf\303\251";
+    EXPECT_TRUE(fs::exists(installed / "CAF\303\211.TXT"));
+    EXPECT_TRUE(fs::exists(installed / "NIVEAUX/\303\211T\303\211.LVL"));
+
+    r = RunCommand(Cli("uninstall" + drive + " 'C:\\JEUX\\CAF\303\211' --yes"));
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("removed C:\\JEUX\\CAF\303\211\\CAF\303\211.TXT\n"), std::string::npos)
+        << r.out;
+    EXPECT_FALSE(fs::exists(installed));
+}
+
+// A package made where the ANSI code page is 1251: the byte 0xCF is Cyrillic Pe there, which
+// list and extract spell so with --codepage 1251.
+TEST(PackageNames, CodePageOptionReadsNamesOfAnotherCodePage) {
     Sandbox box;
     fs::path root = Sandbox::Host(box.Path(""));
     fs::create_directories(root / "src");
-    std::ofstream(root / "src/README.TXT", std::ios::binary) << "read me\n";
-    std::ofstream(root / "INSTALL.EXE", std::ios::binary) << "MZ";
-    std::string out = (root / "out").string();
+    std::ofstream(root / "src/\303\217.TXT", std::ios::binary) << "x"; // 0xCF in 1252
+    std::ofstream(root / "src/SPACE.EXE", std::ios::binary) << "MZ";
     CommandResult r = RunCommand(Cli("pack --dir " + ShellQuote((root / "src").string()) +
-                                     " --program 'SP\303\204CE.EXE' --setup 'INST\303\204LL'"
-                                     " --setup-program " +
-                                     ShellQuote((root / "INSTALL.EXE").string()) +
-                                     " --title 'Space Game' -o " + ShellQuote(out)));
+                                     " --program SPACE.EXE --title Space -o " +
+                                     ShellQuote((root / "out").string())));
     ASSERT_EQ(r.exitCode, 0) << r.err;
-
-    fs::path disk = root / "out/disk1";
-    EXPECT_TRUE(fs::exists(disk / "SP\304CE.dat"));
-    EXPECT_TRUE(fs::exists(disk / "INST\304LL.bin"));
-    EXPECT_TRUE(fs::exists(disk / "INST\304LL.EXE"));
-    r = RunCommand(Cli("test " + ShellQuote(disk.string())));
-    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-    EXPECT_EQ(r.out, "ok       README.TXT (8 bytes)\n1 file: 1 intact, 0 damaged\n");
+    std::string disk = ShellQuote((root / "out/disk1").string());
+    r = RunCommand(Cli("list --codepage 1251 " + disk));
+    EXPECT_NE(r.out.find(" \320\237.TXT "), std::string::npos) << r.out;
+    r = RunCommand(
+        Cli("extract --codepage 1251 " + disk + " -d " + ShellQuote((root / "x").string())));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(fs::exists(root / "x/\320\237.TXT"));
+    r = RunCommand(Cli("list --codepage 65001 " + disk));
+    EXPECT_EQ(r.exitCode, 1) << r.err;
 }
 
 } // namespace

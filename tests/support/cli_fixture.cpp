@@ -15,6 +15,7 @@ std::set<std::string> FilesBelow(const fs::path& root) {
 
 CliFixture::CliFixture() {
     setenv("XDG_DATA_HOME", Host("data-home").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", Host("config-home").c_str(), 1);
 }
 
 std::map<std::string, std::string> TreeBelow(const fs::path& root) {

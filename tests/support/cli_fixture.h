@@ -20,7 +20,8 @@ std::map<std::string, std::string> TreeBelow(const std::filesystem::path& root);
 
 class CliFixture : public ::testing::Test {
   protected:
-    // The desktop's data folder (menu entries of Wine installations) lies in the sandbox.
+    // The desktop's data and configuration folders (menus of Wine installations) lie in the
+    // sandbox.
     CliFixture();
     CommandResult Run(const std::string& args) { return RunDisksetup(args); }
     // Host path of relative ('/'-separated) below the sandbox root.
