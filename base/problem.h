@@ -24,6 +24,9 @@ enum class ProblemFault : uint8_t {
     VolumeEndsInPiece,  // the same numbers: the Volume gave no bytes where the piece goes on
     StreamOverrun,      // expected: the stream's size
     StreamSizeCut,      // found: bytes of the 4-byte size prefix that could be read
+    WriteShort,  // path: the target; found: its bytes written; length: bytes the disk did not
+                 // take; expected: the file's whole size, or 0 when not known
+    WriteFailed, // the same numbers: the write took nothing and failed
 };
 
 struct Problem {

@@ -11,30 +11,76 @@
 #include "base/paths.h"
 #include "package/volume.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Reads a whole host file. Returns ExitOk, or prints what failed and returns the exit code.
-int ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+// A stored stream's file, mapped rather than read: the decoder takes its bytes as it goes, and
+// a file too large to be a stream is refused before any of it is read.
+struct MappedStream {
+    ~MappedStream() {
+        if (size > 0) munmap(const_cast<uint8_t*>(data), size);
+    }
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+};
+
+// The largest stored stream: its size must fit the decoder's signed 32-bit count.
+constexpr uint64_t MaxStoredStream = 0x7FFFFFFF;
+
+// Maps the host file at path. Returns ExitOk, or prints what failed and returns the exit code.
+int MapStream(const std::string& path, MappedStream* stream) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         PrintError(StatusText(MsgMissing, path));
         return ExitBadInput;
     }
-    bytes->assign(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) {
-        PrintError(StatusText(MsgReadError, path));
-        return ExitFailed;
+    struct stat st;
+    int code = ExitOk;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        PrintError(EscapeHostName(path) + ": not a regular file");
+        code = ExitBadInput;
+    } else if (static_cast<uint64_t>(st.st_size) > MaxStoredStream) {
+        PrintError(EscapeHostName(path) + ": " + std::to_string(st.st_size) +
+                   " bytes is more than one stored stream can be (" +
+                   std::to_string(MaxStoredStream) + ")");
+        code = ExitBadInput;
+    } else if (st.st_size > 0) {
+        void* at = mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+        if (at == MAP_FAILED) {
+            PrintError(StatusText(MsgReadError, path));
+            code = ExitFailed;
+        } else {
+            stream->data = static_cast<const uint8_t*>(at);
+            stream->size = static_cast<size_t>(st.st_size);
+        }
     }
-    return ExitOk;
+    close(fd);
+    return code;
+}
+
+// A stream whose size says more than its bits could give even at the method's best ratio is
+// no stream: expanding it would only write the noise of the missing bits read as 0.
+int CheckDeclaredSize(const MappedStream& stream, const std::string& input) {
+    if (stream.size < SizePrefixBytes) return ExitOk; // told by the expansion itself
+    uint64_t declared = ReadU32(stream.data);
+    uint64_t most = (stream.size - SizePrefixBytes) * MostBytesPerStoredByte;
+    if (declared <= most) return ExitOk;
+    PrintError(EscapeHostName(input) + ": the stream declares " + std::to_string(declared) +
+               " bytes, more than its " + std::to_string(stream.size - SizePrefixBytes) +
+               " bytes of data can give (at most " + std::to_string(most) + ", " +
+               std::to_string(MostBytesPerStoredByte) +
+               " for each); not a stored stream, nothing written");
+    return ExitBadInput;
 }
 
 // The engine's boxes during an expansion: each is kept, and answered Cancel (OK when that is
@@ -79,12 +125,12 @@ int32_t WriteToOutputFile(const uint8_t* data, uint32_t count) {
 
 // Runs the decoder over stream into the open OutputFile. Returns its status; the boxes it
 // raised are in BoxTexts.
-StatusCode ExpandStream(const std::vector<uint8_t>& stream, const std::string& input,
+StatusCode ExpandStream(const uint8_t* stream, size_t size, const std::string& input,
                         const std::string& output) {
     static uint8_t buffer[OutputBufferSize];
     BoxTexts.clear();
     PlatformSetMessageBoxHook(NoteBox);
-    StartMemoryStream(stream.data(), static_cast<uint32_t>(stream.size()));
+    StartMemoryStream(stream, static_cast<uint32_t>(size));
     StreamName = input.c_str();
     ProgressWindow = nullptr;
     CopyText(TargetPath, PathSize, output.c_str());
@@ -99,17 +145,17 @@ StatusCode ExpandStream(const std::vector<uint8_t>& stream, const std::string& i
 
 // Says why an expansion failed and picks the exit code: a damaged stream is bad input, a
 // write that failed is a host failure.
-int ReportExpandFailure(const std::vector<uint8_t>& stream, const std::string& input) {
-    if (stream.size() < SizePrefixBytes) {
-        PrintError(StatusText(MsgReadError, input) + " (the stream ends inside its 4-byte size: " +
-                   std::to_string(stream.size()) + " bytes)");
+int ReportExpandFailure(const uint8_t* stream, size_t size, const std::string& input) {
+    if (size < SizePrefixBytes) {
+        PrintError(StatusText(MsgReadError, input) +
+                   " (the stream ends inside its 4-byte size: " + std::to_string(size) + " bytes)");
         return ExitBadInput;
     }
     std::string read = StatusText(MsgReadError, input);
     for (const std::string& text : BoxTexts) {
         if (EscapeHostName(text) == read) {
-            PrintError(read + " (the stream's codes run past its " + std::to_string(stream.size()) +
-                       " bytes; all " + std::to_string(ReadU32(stream.data())) +
+            PrintError(read + " (the stream's codes run past its " + std::to_string(size) +
+                       " bytes; all " + std::to_string(ReadU32(stream)) +
                        " bytes were written, the missing bits read as 0)");
             return ExitBadInput;
         }
@@ -169,23 +215,19 @@ int RunCompress(const CodecOptions& options) {
 }
 
 int RunExpand(const CodecOptions& options) {
-    std::vector<uint8_t> stream;
-    int code = ReadWhole(options.input, &stream);
+    MappedStream mapped;
+    int code = MapStream(options.input, &mapped);
+    if (code == ExitOk) code = CheckDeclaredSize(mapped, options.input);
     if (code != ExitOk) return code;
-    if (stream.size() > 0x7FFFFFFFu) {
-        PrintError(EscapeHostName(options.input) + ": " + std::to_string(stream.size()) +
-                   " bytes is more than one stored stream can be (2147483647)");
-        return ExitBadInput;
-    }
     OutputFile = std::fopen(options.output.c_str(), "wb");
     if (!OutputFile) {
         PrintError(StatusText(MsgWriteError, options.output));
         return ExitFailed;
     }
-    StatusCode status = ExpandStream(stream, options.input, options.output);
+    StatusCode status = ExpandStream(mapped.data, mapped.size, options.input, options.output);
     bool closed = std::fclose(OutputFile) == 0;
     OutputFile = nullptr;
-    if (status != StatusOk) return ReportExpandFailure(stream, options.input);
+    if (status != StatusOk) return ReportExpandFailure(mapped.data, mapped.size, options.input);
     if (!closed) {
         PrintError(StatusText(MsgWriteError, options.output));
         return ExitFailed;

@@ -27,40 +27,42 @@ namespace fs = std::filesystem;
 
 namespace {
 
-uint64_t BytesWritten; // expanded bytes that reached the target files
-
-// Writes a flushed block to the target and counts what arrived.
-int32_t CountingWrite(const uint8_t* data, uint32_t count) {
-    int32_t put = PlatformWrite(OutputHandle, data, count);
-    if (put > 0) BytesWritten += static_cast<uint32_t>(put);
-    return put;
-}
-
 // InstallDir from --dest, or as the destination dialog proposes it: the Windows directory and
 // the program's name without extension, or the Windows directory itself for INSV packages.
-bool ChooseDestination(const std::string& given) {
+// Returns the exit code: a --dest that is no full path (or that the code page cannot spell) is a
+// usage fault, a program name too long for the proposal bad input, a directory that cannot be
+// made a failure.
+int ChooseDestination(const std::string& given) {
     std::string dest;
-    if (!CommandLineToAnsi(given, &dest)) return false;
+    if (!CommandLineToAnsi(given, &dest)) return ExitUsage;
     char text[PathSize] = {};
     if (!dest.empty()) {
         CopyText(text, PathSize, dest.c_str());
-    } else {
-        ProposeInstallDir();
+    } else if (ProposeInstallDir()) {
         CopyText(text, PathSize, InstallDir);
+    } else {
+        char windows[PathSize] = {};
+        PlatformWindowsDirectory(windows, PathSize);
+        PrintError("the program name " + EscapeName(Header.ProgramName) + " (" +
+                   std::to_string(std::strlen(Header.ProgramName)) +
+                   " characters) does not fit a destination in " + EscapeName(windows) +
+                   ": a destination holds at most " + std::to_string(PathSize - 2) +
+                   " characters before its backslash; give --dest");
+        return ExitBadInput;
     }
     bool fits = dest.size() < PathSize - 1 && AppendBackslash(text, PathSize);
     if (!fits || text[1] != ':' || text[2] != '\\' || PosixHostPath(text).empty()) {
         PrintError("the destination " + EscapeName(dest.c_str()) +
                    " is not a full Windows path on drive C: (such as C:\\GAMES\\SPACE) of at most "
                    "258 characters");
-        return false;
+        return ExitUsage;
     }
     CopyText(InstallDir, PathSize, text);
     if (CreateInstallDirChain() != 0) {
         PrintError(NameStatusText(MsgCannotCreate, InstallDir));
-        return false;
+        return ExitFailed;
     }
-    return true;
+    return ExitOk;
 }
 
 // Whether the destination's disk has RequiredKb free, as the destination dialog demands.
@@ -81,10 +83,9 @@ void PrintSummary(StatusCode status) {
         "%u of %u file%s placed in %s, %u skipped as older than the installed copy, %u ignored, "
         "%llu bytes%s\n",
         placed, t.toTransfer, t.toTransfer == 1 ? "" : "s", EscapeName(InstallDir).c_str(),
-        t.sharedSkipped, ignored, static_cast<unsigned long long>(BytesWritten),
+        t.sharedSkipped, ignored, static_cast<unsigned long long>(t.placedBytes),
         status == StatusOk ? "" : " (incomplete)");
-    if (UninstallerName[0] != '\0')
-        std::printf("uninstaller: %s\n", EscapeName(UninstallerName).c_str());
+    if (t.uninstallerPlaced) std::printf("uninstaller: %s\n", EscapeName(UninstallerName).c_str());
 }
 
 int Finish(StatusCode status) {
@@ -92,6 +93,15 @@ int Finish(StatusCode status) {
     if (status == MsgNoMemory || status == MsgWindowProblem) PrintError(StatusText(status, ""));
     if (status == MsgReadError) PrintError(NameStatusText(status, ErrorSubject));
     return code;
+}
+
+// The host path of the settings file in the Windows directory, for messages.
+std::string SettingsHostPath() {
+    char path[PathSize] = {};
+    PlatformWindowsDirectory(path, PathSize);
+    AppendBackslash(path, PathSize);
+    AppendText(path, PathSize, GraphicsFile);
+    return PosixHostPath(path);
 }
 
 // For an installation into a Wine prefix: the program items as entries of the desktop's
@@ -112,23 +122,24 @@ void WriteMenu(const std::string& prefix) {
 // group and, for a Wine prefix (menuPrefix not ""), the desktop's menu entries.
 StatusCode Install(const std::string& menuPrefix) {
     StatusCode status = PrepareVolumeReader();
-    if (status == StatusOk) {
-        BytesWritten = 0;
-        OutputSink = &CountingWrite;
-        status = RunTransfer();
-        OutputSink = nullptr;
-    }
+    if (status == StatusOk) status = RunTransfer();
     ReleaseVolumeReader();
     PrintSummary(status);
     if (status != StatusOk) return status;
+    // As the setup program, the installation goes on without the setting; the command fails.
     if (!GraphicsFlagsStored) {
-        StoreGraphicsFlags();
-        std::printf("graphics flags: grmf=%d written to [setup] of zom.ini\n",
-                    static_cast<int>(GraphicsFlags));
+        if (StoreGraphicsFlags()) {
+            std::printf("graphics flags: grmf=%d written to [setup] of zom.ini\n",
+                        static_cast<int>(GraphicsFlags));
+        } else {
+            PrintError(StatusText(MsgWriteError, SettingsHostPath()) + " (grmf=" +
+                       std::to_string(GraphicsFlags) + " not stored; the file is as it was)");
+            status = MsgWriteError;
+        }
     }
     if (!InsvPackage) PrintProgramManagerCommands(BuildProgramGroupCommands);
     if (!InsvPackage && !menuPrefix.empty()) WriteMenu(menuPrefix);
-    return StatusOk;
+    return status;
 }
 
 } // namespace
@@ -141,11 +152,13 @@ int RunInstall(const InstallOptions& options) {
     DiskFolders folders;
     int code = OpenPackageDisks(options.path, options.disks, &folders);
     if (code != ExitOk) return code;
-    std::string driveC = MapSystemDrive(options.root, options.winePrefix, true);
-    if (driveC.empty()) return ExitBadInput;
+    std::string driveC;
+    code = MapSystemDrive(options.root, options.winePrefix, true, &driveC);
+    if (code != ExitOk) return code;
     ReadGraphicsFlags();
     ResetUninstallerName();
-    if (!ChooseDestination(options.dest)) return ExitUsage;
+    code = ChooseDestination(options.dest);
+    if (code != ExitOk) return code;
     if (!EnoughSpace()) return ExitFailed;
     StartBoxAnswers(folders, options.yes ? BoxPolicy::Yes : BoxPolicy::Ask);
     // The menu entries start the program through Wine, so only a Wine prefix gets them.

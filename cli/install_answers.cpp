@@ -82,10 +82,13 @@ int AnswerBox(PlatformWindow, const char* text, const char* caption, uint32_t ty
     }
     if (answer == AnswerIgnore) ++State.log.ignored;
     // A box nobody saw is printed (a question refused, a warning with only OK); one answered at
-    // the terminal is not shown again.
-    if (!shown && (answer == AnswerCancel || answer == AnswerAbort || answer == AnswerNo ||
-                   (type & 0x0F) == BoxOk))
-        State.log.failures.push_back(BoxNote(text, problem));
+    // the terminal is not shown again. Either way a question given up on over a damaged package
+    // makes the exit code bad input.
+    bool givenUp = answer == AnswerCancel || answer == AnswerAbort || answer == AnswerNo;
+    if (givenUp || ((type & 0x0F) == BoxOk && !shown)) {
+        if (!shown) State.log.failures.push_back(BoxNote(text, problem));
+        if (PackageFault(problem)) State.log.badInput = true;
+    }
     return answer;
 }
 
@@ -137,13 +140,13 @@ BoxAnswerLog& BoxAnswers() {
 
 int ReportTransferStop(int status) {
     std::string cut = SizeCutText(LastProblem);
-    if (status == StatusCancelled && !State.log.anyBox && !cut.empty())
-        PrintError(EscapeName(LastProblem.name) + ": " + cut);
+    bool cutShown = status == StatusCancelled && !State.log.anyBox && !cut.empty();
+    if (cutShown) PrintError(EscapeName(LastProblem.name) + ": " + cut);
     for (const std::string& text : State.log.failures)
         PrintError(text);
     if (State.log.unasked)
         PrintError("there is no terminal to ask the question above; --yes answers it without "
                    "asking");
     if (status == StatusOk) return ExitOk;
-    return State.log.diskMissing ? ExitBadInput : ExitFailed;
+    return State.log.diskMissing || State.log.badInput || cutShown ? ExitBadInput : ExitFailed;
 }

@@ -19,8 +19,9 @@ struct BoxAnswerLog {
                                        // notices with only OK
     unsigned ignored = 0;              // files skipped with Ignore
     bool diskMissing = false;          // a disk could not be found
-    bool anyBox = false;               // some box was raised
-    bool unasked = false;              // a question was refused for want of a terminal
+    bool badInput = false; // a question given up on was about a missing or damaged Volume or stream
+    bool anyBox = false;   // some box was raised
+    bool unasked = false;  // a question was refused for want of a terminal
 };
 
 // How boxes other than the disk prompt are answered.
@@ -43,5 +44,5 @@ BoxAnswerLog& BoxAnswers();
 // (status 2) without any box, the record it stopped at and why, since a stored stream that
 // ends inside its 4-byte size shows no message; then the boxes nobody saw, and that --yes
 // answers questions when there is no terminal to ask. Returns the exit code: ExitOk for status 0,
-// ExitBadInput when a disk was missing, otherwise ExitFailed.
+// ExitBadInput when a disk, a Volume or a stream was missing or damaged, otherwise ExitFailed.
 int ReportTransferStop(int status);

@@ -2,10 +2,14 @@
 #include "cli/cli.h"
 #include "cli/commands.h"
 
+#include "platform/posix/posix_platform.h"
+
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,8 +18,8 @@ namespace {
 const char* ExitCodesHelp = R"(Exit codes:
   0  success
   1  usage: the command line is wrong
-  2  bad input: a package, stream or file is missing, damaged or unusable
-  3  failure: cancelled, or reading or writing failed)";
+  2  bad input: a package, Volume, stream or image is missing, damaged or unusable
+  3  failure: cancelled, or reading or writing on the host failed)";
 
 // PATH, the package's first disk, of the commands that read a package.
 void AddDiskOnePath(CLI::App* command, std::string* path) {
@@ -74,6 +78,16 @@ std::string FailureMessage(const CLI::App*, const CLI::Error& e) {
     return std::string("disksetup: ") + e.what() + "\nRun with --help for more information.\n";
 }
 
+// A symbolic link that a file's creation, write or deletion refused to follow out of the
+// root, OUT or drive_c is named; it failed the command (exit code 3) unless something else
+// already did.
+int ReportRefusedLinks(int code) {
+    std::vector<std::string> links = PosixTakeRefusedLinks();
+    for (const std::string& link : links)
+        PrintError(EscapeHostName(link));
+    return links.empty() || code != ExitOk ? code : ExitFailed;
+}
+
 // --codepage N, the code page a package's names and texts are in, for packages made on systems
 // with another ANSI or OEM code page than 1252.
 void AddCodePageOption(CLI::App* command) {
@@ -88,9 +102,22 @@ void AddCodePageOption(CLI::App* command) {
         "1252 when not given)");
 }
 
-} // namespace
+// What the command printed must have reached standard output: a full disk or a broken device
+// there is a failed write like any other, exit code 3.
+int CheckStandardOutput(int code) {
+    errno = 0;
+    bool ok = std::fflush(stdout) == 0 && !std::ferror(stdout);
+    int error = errno;
+    if (std::fclose(stdout) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok) return code;
+    PrintError(std::string("writing standard output: ") + std::strerror(error ? error : EIO));
+    return ExitFailed;
+}
 
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     // Named here, so that usage and help say "disksetup" however the program was started.
     CLI::App app{"disksetup: work with setup packages (catalogue + volumes on disks)", "disksetup"};
     app.footer(ExitCodesHelp);
@@ -302,4 +329,10 @@ int main(int argc, char** argv) {
     if (compressCommand->parsed()) return RunCompress(compress);
     if (expandCommand->parsed()) return RunExpand(expand);
     return ExitUsage;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return CheckStandardOutput(ReportRefusedLinks(Run(argc, argv)));
 }

@@ -13,6 +13,9 @@ std::string CatalogueProblemText(const Problem& problem);
 // named by its host path and disk, a damaged stream by the size it claims, and a piece that
 // cannot be read by where it lies. Other boxes are noted as they read.
 std::string BoxNote(const char* text, const Problem& problem);
+// Whether problem is about the package's own data, not the host: a missing or damaged Volume
+// or stream, or a piece that could not be read because its Volume is shorter than the piece.
+bool PackageFault(const Problem& problem);
 // Why the Volume found for disk problem.diskWanted is not that disk: the number it holds, or
 // that it is too short to hold one.
 std::string WrongVolumeText(const Problem& problem);

@@ -65,13 +65,16 @@ bool MakeWindowsDirectories() {
 
 } // namespace
 
-std::string MapSystemDrive(const std::string& root, const std::string& winePrefix, bool create) {
+int MapSystemDrive(const std::string& root, const std::string& winePrefix, bool create,
+                   std::string* found) {
     std::string driveC = SystemDrive(root, winePrefix, create);
-    if (driveC.empty()) return "";
+    bool made = !root.empty() && create; // a root that cannot be made is a failure to write
+    if (driveC.empty()) return made ? ExitFailed : ExitBadInput;
     PosixMapDrive('C', driveC);
-    if (!root.empty() && create && !MakeWindowsDirectories()) return "";
+    if (made && !MakeWindowsDirectories()) return ExitFailed;
     PosixSetWindowsDirectory(fs::is_directory(fs::path(driveC) / "windows") ? "C:\\windows"
                                                                             : "C:\\WINDOWS");
     ChooseSystemDirectory(driveC);
-    return driveC;
+    *found = driveC;
+    return ExitOk;
 }

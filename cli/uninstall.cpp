@@ -25,8 +25,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Whether name is one the installation gives its uninstaller's data file: uninstal.bin or
+// unins1.bin to unins999.bin, in any letter case.
+bool UninstallerDataName(const fs::path& name) {
+    std::string stem = name.stem().string();
+    if (!HasExtension(name, ".bin")) return false;
+    if (strcasecmp(stem.c_str(), "uninstal") == 0) return true;
+    return stem.size() > 5 && stem.size() <= 8 && strncasecmp(stem.c_str(), "unins", 5) == 0 &&
+           stem.find_first_not_of("0123456789", 5) == std::string::npos && stem[5] != '0';
+}
+
 // The uninstallers in host directory dir: each NAME.exe that has its data file NAME.bin
-// beside it (any letter case), by ANSI file name.
+// beside it (any letter case), by ANSI file name. Where there is none, an uninstaller data
+// file alone stands for its uninstaller: a removal stopped after deleting the uninstaller
+// leaves it, and running again finishes that removal.
 std::vector<std::string> UninstallersIn(const fs::path& dir) {
     std::vector<fs::path> files;
     std::error_code error;
@@ -42,6 +54,10 @@ std::vector<std::string> UninstallersIn(const fs::path& dir) {
                 Utf8ToAnsi(exe.filename().string(), &ansi))
                 found.push_back(ansi);
     }
+    if (found.empty())
+        for (const fs::path& data : files)
+            if (UninstallerDataName(data.filename()))
+                found.push_back(data.stem().string() + ".exe");
     std::sort(found.begin(), found.end());
     return found;
 }
@@ -126,13 +142,15 @@ void RemoveMenu(const std::string& driveC, const std::string& uninstaller) {
         std::printf("removed menu entry %s\n", EscapeHostName(entry.string()).c_str());
 }
 
-// The uninstaller and its data file, then its directory when that is left empty.
+// The uninstaller and then its data file, then its directory when that is left empty. The
+// data file goes last, so that a run stopped at any step before it can be run again and
+// finish: it names what is left (files already gone are reported as not found).
 StatusCode RemoveUninstaller(const std::string& uninstaller) {
     char data[PathSize] = {};
     CopyText(data, PathSize, uninstaller.c_str());
     ReplaceExtension(data, PathSize, ".bin");
-    StatusCode status = RemoveOwnFile(data);
-    if (status == StatusOk) status = RemoveOwnFile(uninstaller.c_str());
+    StatusCode status = RemoveOwnFile(uninstaller.c_str());
+    if (status == StatusOk) status = RemoveOwnFile(data);
     if (status == StatusOk) RemoveOwnDirectory();
     return status;
 }
@@ -164,9 +182,9 @@ int RunUninstall(const UninstallOptions& options) {
         PrintError("--root and --wine-prefix exclude each other");
         return ExitUsage;
     }
-    std::string driveC = MapSystemDrive(options.root, options.winePrefix, false);
-    if (driveC.empty()) return ExitBadInput;
-    int code = ExitOk;
+    std::string driveC;
+    int code = MapSystemDrive(options.root, options.winePrefix, false, &driveC);
+    if (code != ExitOk) return code;
     std::string uninstaller = UninstallerPath(options.path, driveC, &code);
     if (uninstaller.empty()) return code;
     PlatformOverrideProgramPath(uninstaller.c_str());

@@ -23,14 +23,14 @@ void ReadGraphicsFlags() {
         PlatformReadIniInt(GraphicsSection, GraphicsKey, GraphicsFlagsAbsent, GraphicsFile));
 }
 
-void WriteIniInt(const char* section, const char* key, int32_t value, const char* file) {
+bool WriteIniInt(const char* section, const char* key, int32_t value, const char* file) {
     char text[16] = {}; // "-2147483648" and the terminator fit
     std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
-    PlatformWriteIniString(section, key, text, file);
+    return PlatformWriteIniString(section, key, text, file);
 }
 
-void StoreGraphicsFlags() {
-    WriteIniInt(GraphicsSection, GraphicsKey, GraphicsFlags, GraphicsFile);
+bool StoreGraphicsFlags() {
+    return WriteIniInt(GraphicsSection, GraphicsKey, GraphicsFlags, GraphicsFile);
 }
 
 int GraphicsButtonForFlags(int32_t flags) {

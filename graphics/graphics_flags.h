@@ -41,10 +41,11 @@ void TakeGraphicsFlags(uint32_t profileValue);
 void ReadGraphicsFlags();
 
 // Prints value with "%d" into a 16-byte text and stores it under key in section of file.
-// A failed write is not noticed: the setting only matters to the installed applications.
-void WriteIniInt(const char* section, const char* key, int32_t value, const char* file);
-// Stores GraphicsFlags under "grmf" in "zom.ini".
-void StoreGraphicsFlags();
+// Returns whether the file was written; the setup program goes on either way, since the
+// setting only matters to the installed applications.
+bool WriteIniInt(const char* section, const char* key, int32_t value, const char* file);
+// Stores GraphicsFlags under "grmf" in "zom.ini"; false when the file could not be written.
+bool StoreGraphicsFlags();
 
 // The radio button that shows flags: the optimised bit wins over the WinG bit; with neither,
 // the standard driver.

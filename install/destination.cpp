@@ -8,15 +8,22 @@
 
 #include <cstring>
 
-void ProposeInstallDir() {
+bool ProposeInstallDir() {
     if (PlatformWindowsDirectory(InstallDir, PathSize) == 0) CopyText(InstallDir, PathSize, "c:\\");
     if (!InsvPackage) {
-        AppendBackslash(InstallDir, PathSize);
-        AppendText(InstallDir, PathSize, Header.ProgramName);
+        // Without the name the proposal would be the Windows directory itself.
+        if (!AppendBackslash(InstallDir, PathSize) ||
+            !AppendText(InstallDir, PathSize, Header.ProgramName)) {
+            InstallDir[0] = '\0';
+            return false;
+        }
         char* dot = std::strrchr(InstallDir, '.');
         if (dot != nullptr) *dot = '\0';
     }
     StripBackslash(InstallDir);
+    if (std::strlen(InstallDir) + 1 < PathSize) return true;
+    InstallDir[0] = '\0';
+    return false;
 }
 
 uint32_t FreeSpaceKb(const char* path) {

@@ -12,8 +12,10 @@ constexpr uint32_t FreeSpaceLargest = 0xFFFFFFFE; // shown for anything that doe
 
 // Fills InstallDir with the proposal, without a trailing backslash (but for a drive root): the
 // Windows directory ("c:\" when it cannot be had), and for an ordinary package the program's
-// name without its extension below it, cut at the last dot of the whole text.
-void ProposeInstallDir();
+// name without its extension below it, cut at the last dot of the whole text. A program name
+// that does not fit there, leaving room for the backslash the OK check appends, proposes
+// nothing: InstallDir is left empty and the result is false.
+bool ProposeInstallDir();
 
 // Kilobytes free on the disk or share that holds path: a UNC path is asked as it is, any other
 // path with a drive letter as its root ('X:\'). FreeSpaceUnknown when that cannot be learned;

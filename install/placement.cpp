@@ -2,6 +2,7 @@
 #include "install/placement.h"
 
 #include "install/target_file.h"
+#include "install/transfer.h"
 #include "lzhuf/decoder.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
@@ -102,8 +103,10 @@ StatusCode Expand(const uint8_t* record, uint8_t* buffer, PlatformFile file) {
 // Expands record into a temporary beside TargetPath (empty: the path did not fit, and the file
 // is refused), which replaces TargetPath only when the whole stream has been written; on
 // every other path it is deleted and an existing file stays as it was. Releases the buffer
-// and closes the file on every path.
-StatusCode ExpandRecord(const uint8_t* record, int32_t walk) {
+// and closes the file on every path. *placed tells whether the file was moved into place,
+// whose bytes the transfer's tally then counts.
+StatusCode ExpandRecord(const uint8_t* record, int32_t walk, bool* placed) {
+    *placed = false;
     PlatformMemory bufferHandle = nullptr;
     uint8_t* buffer = static_cast<uint8_t*>(AllocLocked(OutputBufferSize, &bufferHandle));
     if (buffer == nullptr) return MsgNoMemory;
@@ -113,8 +116,11 @@ StatusCode ExpandRecord(const uint8_t* record, int32_t walk) {
         result = RefuseLongPath(RecordName(record), MsgWriteError);
     } else {
         result = CreateTargetFile(TargetPath, walk, &file);
-        if (result == StatusOk && file != PlatformNoFile) result = Expand(record, buffer, file);
+        bool created = result == StatusOk && file != PlatformNoFile;
+        if (created) result = Expand(record, buffer, file);
         result = FinishTargetFile(TargetPath, result, &file);
+        *placed = created && result == StatusOk;
+        if (*placed) TransferTally.placedBytes += OutputWritten;
     }
     FreeLocked(&bufferHandle);
     OutputHandle = PlatformNoFile;
@@ -149,12 +155,17 @@ StatusCode PlaceFile(const uint8_t* record, const char* directory) {
         fits = slot == UninstallerSlot::Found;
     }
     if (!fits) TargetPath[0] = '\0';
-    return ExpandRecord(record, std::strchr(name, '\\') ? WalkFromRoot : WalkNever);
+    bool placed = false;
+    StatusCode result =
+        ExpandRecord(record, std::strchr(name, '\\') ? WalkFromRoot : WalkNever, &placed);
+    if (placed && uninstaller) TransferTally.uninstallerPlaced = true;
+    return result;
 }
 
 StatusCode PlaceFileAt(const uint8_t* record, const char* path) {
     if (!CopyText(TargetPath, PathSize, path)) TargetPath[0] = '\0';
-    return ExpandRecord(record, WalkFromRoot);
+    bool placed = false;
+    return ExpandRecord(record, WalkFromRoot, &placed);
 }
 
 void ResetUninstallerName() {

@@ -69,17 +69,26 @@ namespace {
 // Names tried for the temporary before creation counts as failed.
 constexpr unsigned TemporaryNames = 1000;
 
-// Creates a new temporary file in the directory of path (the text up to its last backslash)
-// and sets TemporaryPath. PlatformNoFile, with TemporaryPath empty, when none can be made.
-PlatformFile CreateTemporary(const char* path) {
+// The n-th temporary name in the directory of path (the text up to its last backslash) into
+// buffer (PathSize bytes). False when it does not fit.
+bool TemporaryName(const char* path, unsigned n, char* buffer) {
     const char* slash = std::strrchr(path, '\\');
     size_t directory = slash ? static_cast<size_t>(slash - path) + 1 : 0;
-    for (unsigned n = 0; n < TemporaryNames && directory < PathSize; ++n) {
-        std::memcpy(TemporaryPath, path, directory);
-        TemporaryPath[directory] = '\0';
-        char name[16];
-        std::snprintf(name, sizeof name, "~ds%05u.tmp", n);
-        if (!AppendText(TemporaryPath, PathSize, name)) break;
+    if (directory >= PathSize) return false;
+    std::memcpy(buffer, path, directory);
+    buffer[directory] = '\0';
+    char name[16];
+    std::snprintf(name, sizeof name, "~ds%05u.tmp", n);
+    return AppendText(buffer, PathSize, name);
+}
+
+// Creates a new temporary file in the directory of path, after deleting what stopped runs
+// left there, and sets TemporaryPath. PlatformNoFile, with TemporaryPath empty, when none can
+// be made.
+PlatformFile CreateTemporary(const char* path) {
+    RemoveLeftoverTemporaries(path, nullptr);
+    for (unsigned n = 0; n < TemporaryNames; ++n) {
+        if (!TemporaryName(path, n, TemporaryPath)) break;
         if (PlatformPathExists(TemporaryPath)) continue;
         PlatformFile file = PlatformCreateNew(TemporaryPath);
         if (file != PlatformNoFile) return file;
@@ -90,6 +99,17 @@ PlatformFile CreateTemporary(const char* path) {
 }
 
 } // namespace
+
+uint32_t RemoveLeftoverTemporaries(const char* directory, void (*removed)(const char* path)) {
+    char path[PathSize];
+    uint32_t count = 0;
+    for (unsigned n = 0; n < TemporaryNames && TemporaryName(directory, n, path); ++n) {
+        if (PlatformDeleteFile(path) != DeleteDone) break;
+        if (removed != nullptr) removed(path);
+        ++count;
+    }
+    return count;
+}
 
 StatusCode CreateTargetFile(const char* path, int32_t walkFrom, PlatformFile* handle) {
     bool existed = PlatformPathExists(path);

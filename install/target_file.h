@@ -29,6 +29,13 @@ bool CreateMissingDirectories(const char* path, int32_t walkFrom);
 // directory ('~ds00000.tmp' and on); empty while there is none. At most one exists at a time.
 extern char TemporaryPath[PathSize];
 
+// Deletes the temporaries that stopped runs left in directory (a path ending in a backslash):
+// each run takes the first free name of '~ds00000.tmp' and on and keeps at most one at a time,
+// so while no file is being written every one there is a leftover, and they hold the lowest
+// names. Stops at the first free name, or one that cannot be deleted. removed, when given, is
+// told each path deleted. Returns how many were deleted.
+uint32_t RemoveLeftoverTemporaries(const char* directory, void (*removed)(const char* path));
+
 // Opens a new temporary file beside path for the target's bytes, asking the user while that
 // fails: a path where something exists already (noted once, before the first attempt, whether
 // or not it can be read) that cannot be written or replaced gives "%s: Setup cannot replace

@@ -17,6 +17,8 @@ struct TransferCounts {
     uint32_t sharedSkipped; // shared files left alone because the installed copy is newer
     uint32_t unplaced;      // records named "dva.386": queried, never placed
     uint32_t failed;        // records whose handling ended in failure (the pass stops there)
+    uint64_t placedBytes;   // bytes of the files moved into place; discarded temporaries not
+    bool uninstallerPlaced; // the uninstaller entry's file was moved into place
 };
 extern TransferCounts TransferTally;
 

@@ -279,6 +279,7 @@ StatusCode DecodeFile() {
     uint32_t size;
     if (ReadStoredSize(&size) != 0) return StatusCancelled;
     ClaimedSize = size;
+    OutputExpected = size;
     if (size == 0) return StatusOk;
     InitTree();
     std::memset(RingBuffer, ' ', RingStart);

@@ -20,6 +20,9 @@ constexpr int NodeCount = 2 * SymbolCount - 1;               // 627 nodes of the
 constexpr int RootNode = NodeCount - 1;                      // 626
 constexpr unsigned MaxFrequency = 0x8000; // root frequency at which the tree is rebuilt
 constexpr uint32_t SizePrefixBytes = 4;   // the u32 uncompressed size before the bit stream
+// The most bytes one stored byte can expand to: a 60-byte match coded in 10 bits (a symbol of
+// one bit and a position of nine) gives 6 bytes per bit; a literal gives one.
+constexpr uint64_t MostBytesPerStoredByte = 8 * MaxMatch / 10;
 
 // Code length in bits of upper position bits u (0 to 63): 3 for 0, 4 for 1-3, 5 for 4-11,
 // 6 for 12-23, 7 for 24-47, 8 for 48-63; codes are assigned canonically in increasing u.

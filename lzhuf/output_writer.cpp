@@ -1,6 +1,9 @@
 // The output writer: buffered writes to the target file, with Retry after a failure.
 #include "lzhuf/output_writer.h"
 
+#include "base/paths.h"
+#include "base/problem.h"
+
 #include <cstring>
 
 uint8_t* OutputBuffer;
@@ -8,11 +11,14 @@ uint8_t* OutputCursor;
 PlatformFile OutputHandle = PlatformNoFile;
 char TargetPath[PathSize];
 OutputSinkFunction OutputSink;
+uint64_t OutputWritten;
+uint64_t OutputExpected;
 
 void StartOutput(uint8_t* buffer, PlatformFile handle) {
     OutputBuffer = buffer;
     OutputCursor = buffer;
     OutputHandle = handle;
+    OutputWritten = OutputExpected = 0;
 }
 
 namespace {
@@ -40,14 +46,18 @@ void KeepUnwrittenRest(int32_t written) {
 StatusCode FlushOutput() {
     while (PendingCount() > 0) {
         int32_t written = WritePending();
+        if (written > 0) OutputWritten += static_cast<uint32_t>(written);
         if (written >= PendingCount()) break;
-        int answer;
-        if (written < 0) {
-            answer = AskRetryCancel(ProgressWindow, MsgWriteError, TargetPath);
-        } else {
-            answer = AskRetryCancel(ProgressWindow, MsgDiskFull, TargetPath);
-            if (written > 0) KeepUnwrittenRest(written);
-        }
+        StatusCode message = written < 0 ? MsgWriteError : MsgDiskFull;
+        Problem& problem = NoteProblem(
+            message, ProblemAbout::Record,
+            written < 0 ? ProblemFault::WriteFailed : ProblemFault::WriteShort, nullptr);
+        CopyText(problem.path, PathSize, TargetPath);
+        problem.found = OutputWritten;
+        problem.length = static_cast<uint32_t>(PendingCount() - (written > 0 ? written : 0));
+        problem.expected = OutputExpected;
+        int answer = AskRetryCancel(ProgressWindow, message, TargetPath);
+        if (written > 0) KeepUnwrittenRest(written);
         if (answer != AnswerRetry) return StatusCancelled;
     }
     OutputCursor = OutputBuffer;

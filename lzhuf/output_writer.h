@@ -22,12 +22,18 @@ extern char TargetPath[PathSize]; // the target's full path: subject of the writ
 typedef int32_t (*OutputSinkFunction)(const uint8_t* data, uint32_t count);
 extern OutputSinkFunction OutputSink;
 
+// Bytes of the current file that reached the target since StartOutput, and its whole size
+// when the caller knows it (0 otherwise); both zeroed by StartOutput.
+extern uint64_t OutputWritten;
+extern uint64_t OutputExpected;
+
 // Points the writer at buffer (OutputBufferSize bytes) and the target handle, with nothing
 // pending. OutputSink and TargetPath are left as they are.
 void StartOutput(uint8_t* buffer, PlatformFile handle);
 
 // Writes every pending byte. A failed write shows "%s: write error!" (36) naming TargetPath,
-// a partial one "Disk full!" (40) and keeps only the unwritten rest; both ask Retry or
-// Cancel, owned by ProgressWindow. Returns 0 when nothing is pending any more, 2 when the user
+// a partial one "Disk full!" (40) and keeps only the unwritten rest; both note the problem
+// (WriteFailed, WriteShort: the target and its numbers) and ask Retry or Cancel, owned by
+// ProgressWindow. Returns 0 when nothing is pending any more, 2 when the user
 // cancelled (the unwritten bytes stay in the buffer).
 StatusCode FlushOutput();

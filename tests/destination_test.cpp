@@ -51,6 +51,14 @@ TEST_F(DestinationTest, ProposalIsTheProgramsNameInTheWindowsDirectory) {
     if (std::strchr(windows, '.') == nullptr) {
         EXPECT_EQ(std::string(InstallDir), std::string(windows) + "\\GAME");
     }
+    // A name that leaves no room in the Windows directory proposes nothing, not that directory.
+    std::string longest(PathSize - 3 - std::strlen(windows), 'G');
+    CopyText(Header.ProgramName, sizeof Header.ProgramName, longest.c_str());
+    EXPECT_TRUE(ProposeInstallDir()) << InstallDir;
+    longest += 'G';
+    CopyText(Header.ProgramName, sizeof Header.ProgramName, longest.c_str());
+    EXPECT_FALSE(ProposeInstallDir());
+    EXPECT_STREQ(InstallDir, "");
 }
 
 TEST(FreeSpace, KilobytesNeverWrapAndUnknownDisksSaySo) {

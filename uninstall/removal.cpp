@@ -2,6 +2,7 @@
 #include "uninstall/removal.h"
 
 #include "install/placement.h"
+#include "install/target_file.h"
 #include "install/transfer.h"
 #include "install/transfer_screen.h"
 #include "lzhuf/output_writer.h"
@@ -95,6 +96,12 @@ bool IsOwnFile(const char* path) {
     return ReplaceExtension(own, PathSize, ".bin") && SameTextIgnoringCase(path, own);
 }
 
+// A temporary that a stopped installation left is a file it made: removed with the rest.
+void NoteRemovedTemporary(const char* path) {
+    ++RemovalTally.removed;
+    NoteRemoval(RemovedFile, path);
+}
+
 // Removes the directories of path, from its own upward, while each lies below SetupDir and
 // the removal of a file left it empty.
 void RemoveEmptiedDirectories(const char* path) {
@@ -107,6 +114,7 @@ void RemoveEmptiedDirectories(const char* path) {
         char withBackslash[PathSize] = {};
         CopyText(withBackslash, PathSize, directory);
         if (!AppendBackslash(withBackslash, PathSize) || !Below(withBackslash, SetupDir)) return;
+        RemoveLeftoverTemporaries(withBackslash, &NoteRemovedTemporary);
         if (!PlatformRemoveDirectory(directory)) return;
         ++RemovalTally.directories;
         NoteRemoval(RemovedDirectory, directory);
@@ -236,7 +244,9 @@ bool OwnDirectoryToRemove(char* directory) {
 
 bool RemoveOwnDirectory() {
     char directory[PathSize] = {};
-    if (!OwnDirectoryToRemove(directory) || !PlatformRemoveDirectory(directory)) return false;
+    if (!OwnDirectoryToRemove(directory)) return false;
+    RemoveLeftoverTemporaries(SetupDir, &NoteRemovedTemporary);
+    if (!PlatformRemoveDirectory(directory)) return false;
     ++RemovalTally.directories;
     NoteRemoval(RemovedDirectory, directory);
     return true;

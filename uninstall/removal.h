@@ -56,7 +56,8 @@ bool ConfirmRemoval(PlatformWindow owner);
 // characters, device names (CON, NUL, COM1, ...); and a path that would not fit (kept). A file that
 // is not there is noted missing. A file that cannot be deleted asks "%s cannot be removed: ..."
 // (Abort / Retry / Ignore, owner ProgressWindow). After each deletion the directories it leaves
-// empty are removed, upward to, not including, SetupDir. Returns 0; 2 after Abort or a halt; 32
+// empty (but for temporaries a stopped installation left, deleted first) are removed, upward
+// to, not including, SetupDir. Returns 0; 2 after Abort or a halt; 32
 // when the progress display cannot be created.
 StatusCode RemoveInstalledFiles();
 
@@ -69,6 +70,7 @@ StatusCode RemoveOwnFile(const char* path);
 // directory (PathSize bytes): SetupDir, unless that is the Windows directory or a drive root,
 // which are never removed. False when it is one of those.
 bool OwnDirectoryToRemove(char* directory);
-// Removes SetupDir (OwnDirectoryToRemove) when the removal has left it empty. True when it
+// Removes SetupDir (OwnDirectoryToRemove) when the removal has left it empty but for the
+// temporaries a stopped installation left there, which are deleted and noted first. True when it
 // was removed (and noted).
 bool RemoveOwnDirectory();

@@ -3,6 +3,8 @@
 
 #include "platform/platform.h"
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -23,6 +25,14 @@ bool IsRegularFile(const std::string& host);
 // Copies the length characters of text into buffer of size bytes (size > 0), cut to size - 1
 // and NUL-terminated. Returns the characters copied.
 size_t CopyBounded(char* buffer, size_t size, const char* text, size_t length);
+
+// Opens the file at a Windows path on a host directory (open's flags and mode) without
+// leaving its drive's root: a symbolic link on the way, or the file itself, that leads out is
+// not followed (-1 with errno EXDEV or ELOOP) and is noted for PosixTakeRefusedLinks.
+int OpenBeneath(const char* path, int flags, mode_t mode);
+// The directory that holds the file at path, opened as OpenBeneath opens (O_PATH), for the
+// *at calls on the file's own name, which *name receives. -1 when it cannot be opened.
+int OpenParentBeneath(const char* path, std::string* name);
 
 // The disk image that drive is mapped onto, or null for a host directory or no mapping.
 const FatImage* DriveImage(char drive);

@@ -86,7 +86,7 @@ PlatformFile PlatformCreate(const char* path) {
         if (!S_ISREG(st.st_mode) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
             return PlatformNoFile;
     }
-    int fd = open(host.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = OpenBeneath(path, O_RDWR | O_CREAT | O_TRUNC, 0644);
     return fd < 0 ? PlatformNoFile : fd;
 }
 
@@ -107,7 +107,7 @@ PlatformFile PlatformCreateNew(const char* path) {
     if (FaultStrikes(Faults.failCreateAfter)) return PlatformNoFile;
     std::string host = PosixHostPath(path);
     if (host.empty() || host.size() >= sizeof UnfinishedFile) return PlatformNoFile;
-    int fd = open(host.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    int fd = OpenBeneath(path, O_RDWR | O_CREAT | O_EXCL, 0644);
     if (fd >= 0) CopyBounded(UnfinishedFile, sizeof UnfinishedFile, host.data(), host.size());
     return fd < 0 ? PlatformNoFile : fd;
 }
@@ -123,14 +123,20 @@ void FinishedWith(const std::string& host) {
 
 bool PlatformReplaceFile(const char* from, const char* to) {
     if (FaultStrikes(Faults.failReplaceAfter)) return false;
-    std::string source = PosixHostPath(from), target = PosixHostPath(to);
-    if (source.empty() || target.empty()) return false;
+    std::string source = PosixHostPath(from);
+    if (source.empty() || PosixHostPath(to).empty()) return false;
     // The bytes reach the disk before the name does, so a crash leaves the old file or the new.
-    int fd = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = OpenBeneath(from, O_RDONLY, 0);
     if (fd < 0) return false;
     bool synced = fsync(fd) == 0;
     close(fd);
-    if (!synced || rename(source.c_str(), target.c_str()) != 0) return false;
+    std::string fromName, toName;
+    int fromDir = synced ? OpenParentBeneath(from, &fromName) : -1;
+    int toDir = fromDir >= 0 ? OpenParentBeneath(to, &toName) : -1;
+    bool moved = toDir >= 0 && renameat(fromDir, fromName.c_str(), toDir, toName.c_str()) == 0;
+    if (fromDir >= 0) close(fromDir);
+    if (toDir >= 0) close(toDir);
+    if (!moved) return false;
     FinishedWith(source);
     return true;
 }
@@ -211,29 +217,45 @@ bool PlatformMakeDirectory(const char* path) {
     if (FaultStrikes(Faults.failMakeDirectoryAfter)) return false;
     std::vector<std::string> parts;
     if (ImageOf(path, &parts) != nullptr) return false;
-    std::string host = PosixHostPath(path);
-    return !host.empty() && mkdir(host.c_str(), 0755) == 0;
+    std::string name;
+    int parent = OpenParentBeneath(path, &name);
+    if (parent < 0) return false;
+    bool made = mkdirat(parent, name.c_str(), 0755) == 0;
+    close(parent);
+    return made;
 }
 
 int PlatformDeleteFile(const char* path) {
-    std::string host = PosixHostPath(path);
+    std::string host = PosixHostPath(path), name;
+    if (host.empty()) return DeleteNotFound;
+    int parent = OpenParentBeneath(path, &name);
+    if (parent < 0) return errno == ENOENT || errno == ENOTDIR ? DeleteNotFound : DeleteRefused;
     struct stat st;
-    if (host.empty() || lstat(host.c_str(), &st) != 0) return DeleteNotFound;
-    // As on Windows: a directory is no file, and a file without write permission stands for
-    // one with the read-only attribute, which DeleteFileA refuses too.
-    if (S_ISDIR(st.st_mode)) return DeleteRefused;
-    if (S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        return DeleteRefused;
-    if (unlink(host.c_str()) != 0) return DeleteRefused;
-    FinishedWith(host);
-    return DeleteDone;
+    int result = DeleteRefused;
+    if (fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        result = DeleteNotFound;
+    } else if (S_ISDIR(st.st_mode) ||
+               (S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)) {
+        // As on Windows: a directory is no file, and a file without write permission stands
+        // for one with the read-only attribute, which DeleteFileA refuses too.
+        result = DeleteRefused;
+    } else if (unlinkat(parent, name.c_str(), 0) == 0) {
+        result = DeleteDone;
+    }
+    close(parent);
+    if (result == DeleteDone) FinishedWith(host);
+    return result;
 }
 
 bool PlatformRemoveDirectory(const char* path) {
-    std::string host = PosixHostPath(path);
+    std::string name;
+    int parent = OpenParentBeneath(path, &name);
+    if (parent < 0) return false;
     struct stat st;
-    if (host.empty() || lstat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-    return rmdir(host.c_str()) == 0;
+    bool removed = fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                   S_ISDIR(st.st_mode) && unlinkat(parent, name.c_str(), AT_REMOVEDIR) == 0;
+    close(parent);
+    return removed;
 }
 
 bool PlatformDiskFreeSpace(const char* root, uint32_t* sectorsPerCluster, uint32_t* bytesPerSector,

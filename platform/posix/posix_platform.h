@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 struct FatImage;
 
@@ -59,6 +60,13 @@ void PosixClearFaults();
 // place or deleted. Safe in a signal handler: a command stopped by a signal leaves no
 // unfinished file behind.
 void PosixRemoveUnfinishedFile();
+
+// The symbolic links that file creations, writes and deletions refused to follow since the
+// last call, because they lead out of their drive's root: "LINK: why" each. Taking clears them.
+std::vector<std::string> PosixTakeRefusedLinks();
+// Makes the refusal walk the path one component at a time, following no link at all, as it
+// does where the kernel cannot resolve beneath a directory itself; for tests.
+void PosixResolveByWalkOnly(bool walkOnly);
 
 // Message boxes without a hook go to the terminal; with no terminal the box cannot be answered
 // and counts as cancelled (Cancel, No or Abort, whichever it offers; OK for an OK-only box).

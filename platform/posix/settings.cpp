@@ -4,7 +4,11 @@
 #include "platform/posix/posix_internal.h"
 #include "platform/posix/posix_platform.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
 #include <fstream>
 #include <set>
 #include <string>
@@ -36,7 +40,7 @@ std::string Trim(const std::string& text) {
 }
 
 // A bare file name lies in the Windows directory; anything with a directory is taken as given.
-std::string IniHostPath(const char* file) {
+std::string IniWindowsPath(const char* file) {
     std::string path = file;
     if (path.find_first_of("\\/:") == std::string::npos) {
         char windows[260];
@@ -45,19 +49,54 @@ std::string IniHostPath(const char* file) {
         if (!dir.empty() && dir.back() != '\\') dir += '\\';
         path = dir + path;
     }
-    return PosixHostPath(path.c_str());
+    return path;
 }
 
-// The file's lines without their line ends; an absent file has none.
-std::vector<std::string> ReadLines(const std::string& host) {
-    std::vector<std::string> lines;
+std::string IniHostPath(const char* file) {
+    return PosixHostPath(IniWindowsPath(file).c_str());
+}
+
+// The file's lines without their line ends; an absent file has none. False when a file is
+// there but cannot be read whole, so that a rewrite would lose what could not be read.
+bool ReadLines(const std::string& host, std::vector<std::string>* lines) {
+    lines->clear();
     std::ifstream in(host, std::ios::binary);
+    struct stat st;
+    if (!in) return lstat(host.c_str(), &st) != 0 && errno == ENOENT;
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
+        lines->push_back(line);
     }
-    return lines;
+    return !in.bad();
+}
+
+// Names tried for the temporary a settings file is written as.
+constexpr unsigned TemporaryNames = 1000;
+
+// Writes text as the whole file at windowsPath: into a new temporary beside it ('~ds00000.tmp'
+// and on, the name every file this program writes is written as), which replaces the file only
+// when complete. On failure the old file stays as it was and the temporary is deleted.
+bool ReplaceWholeFile(const std::string& windowsPath, const std::string& text) {
+    size_t slash = windowsPath.find_last_of('\\');
+    std::string directory = windowsPath.substr(0, slash == std::string::npos ? 0 : slash + 1);
+    for (unsigned n = 0; n < TemporaryNames; ++n) {
+        char name[16];
+        std::snprintf(name, sizeof name, "~ds%05u.tmp", n);
+        std::string temporary = directory + name;
+        if (PlatformPathExists(temporary.c_str())) continue;
+        PlatformFile file = PlatformCreateNew(temporary.c_str());
+        if (file == PlatformNoFile) return false;
+        int32_t put =
+            text.empty() ? 0 : PlatformWrite(file, text.data(), static_cast<uint32_t>(text.size()));
+        PlatformClose(file);
+        if (put == static_cast<int32_t>(text.size()) &&
+            PlatformReplaceFile(temporary.c_str(), windowsPath.c_str()))
+            return true;
+        PlatformDeleteFile(temporary.c_str());
+        return false;
+    }
+    return false;
 }
 
 // The section a line opens ("[name]", trimmed and lower-cased), or false for another line.
@@ -149,7 +188,8 @@ uint32_t PlatformReadIniInt(const char* section, const char* key, int32_t defaul
                             const char* file) {
     std::string host = IniHostPath(file);
     if (host.empty()) return static_cast<uint32_t>(defaultValue);
-    std::vector<std::string> lines = ReadLines(host);
+    std::vector<std::string> lines;
+    ReadLines(host, &lines);
     size_t head, end;
     FindSection(lines, section, &head, &end);
     if (head == lines.size()) return static_cast<uint32_t>(defaultValue);
@@ -162,9 +202,10 @@ uint32_t PlatformReadIniInt(const char* section, const char* key, int32_t defaul
 
 bool PlatformWriteIniString(const char* section, const char* key, const char* value,
                             const char* file) {
-    std::string host = IniHostPath(file);
-    if (host.empty() || section == nullptr || key == nullptr || value == nullptr) return false;
-    std::vector<std::string> lines = ReadLines(host);
+    if (section == nullptr || key == nullptr || value == nullptr) return false;
+    std::string path = IniWindowsPath(file), host = PosixHostPath(path.c_str());
+    std::vector<std::string> lines;
+    if (host.empty() || !ReadLines(host, &lines)) return false;
     std::string entry = std::string(key) + "=" + value;
     size_t head, end;
     FindSection(lines, section, &head, &end);
@@ -183,11 +224,10 @@ bool PlatformWriteIniString(const char* section, const char* key, const char* va
             lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(after), entry);
         }
     }
-    std::ofstream out(host, std::ios::binary | std::ios::trunc);
+    std::string text;
     for (const std::string& line : lines)
-        out << line << "\r\n";
-    out.flush();
-    return static_cast<bool>(out);
+        text += line + "\r\n";
+    return ReplaceWholeFile(path, text);
 }
 
 // As VerFindFileA with VFFF_ISSHAREDFILE: shared files belong in the system directory; a

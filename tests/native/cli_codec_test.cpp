@@ -66,6 +66,22 @@ TEST_F(CliCodec, DamagedStreamIsWrittenWholeAndExitsTwo) {
     EXPECT_NE(s.err.find("ends inside its 4-byte size: 2 bytes"), std::string::npos) << s.err;
 }
 
+// 48 bytes for each stored byte is the method's best; one byte more is no stream, and nothing
+// is written for it.
+TEST_F(CliCodec, DeclaredSizeBeyondTheBestRatioIsRefusedBeforeWriting) {
+    std::vector<uint8_t> stream = EncodeStoredStream(TextBytes(1000, 3).data(), 1000);
+    uint32_t most = static_cast<uint32_t>(stream.size() - 4) * 48;
+    for (uint32_t declared : {most, most + 1}) {
+        for (int i = 0; i < 4; ++i)
+            stream[i] = static_cast<uint8_t>(declared >> (8 * i));
+        std::string out = "big" + std::to_string(declared);
+        WriteHost("big.lzh", stream);
+        CommandResult r = Codec("expand", Host("big.lzh"), Host(out));
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_EQ(box_.Exists(box_.Path(out)), declared == most) << r.err;
+    }
+}
+
 TEST_F(CliCodec, MissingInputAndUnwritableOutput) {
     CommandResult missing = Codec("expand", Host("none.lzh"), Host("out"));
     EXPECT_EQ(missing.exitCode, 2);

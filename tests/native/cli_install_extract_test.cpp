@@ -72,12 +72,28 @@ TEST_F(CliInstall, DamagedVolumeOverAnInstallationKeepsEveryFile) {
     WriteHostFile(Host("root/Windows/Space/DATA/LEVEL.DAT"), std::string("old level"));
     std::set<std::string> before = FilesBelow(Host(""));
     CommandResult r = Run("install " + disk + " --yes --root " + Quoted("root"));
-    EXPECT_EQ(r.exitCode, 3) << r.err;
+    EXPECT_EQ(r.exitCode, 2) << r.err;
     EXPECT_EQ(Added(before), std::set<std::string>()) << r.out;
+    // The summary counts the program, not the discarded part of the level nor an uninstaller.
+    EXPECT_NE(r.out.find(", 40000 bytes (incomplete)\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("uninstaller:"), std::string::npos) << r.out;
     EXPECT_EQ(Text(ReadHostFile(Host("root/Windows/Space/DATA/LEVEL.DAT"))), "old level");
     // The program, complete before the damage was reached, was replaced whole.
     EXPECT_EQ(ReadHostFile(Host("root/Windows/Space/SPACE.EXE")), PatternBytes(40000, 1));
     EXPECT_FALSE(fs::exists(Host("root/WINDOWS")));
+}
+
+TEST_F(CliInstall, SettingsFileThatCannotBeWrittenFailsTheRunNamingIt) {
+    std::string disk = Write(space_);
+    fs::create_directories(Host("root/WINDOWS/zom.ini")); // a directory where the file goes
+    CommandResult r = Run("install " + disk + " --root " + Quoted("root"));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find(Host("root/WINDOWS/zom.ini").string() +
+                         ": write error! (grmf=35 not stored; the file is as it was)"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.out.find("written to [setup]"), std::string::npos) << r.out;
+    EXPECT_EQ(FilesBelow(Host("root/WINDOWS")).count("~ds00000.tmp"), 0u);
 }
 
 TEST_F(CliInstall, WinePrefixTakesSharedFilesIntoSyswow64AndInsvIntoTheWindowsDirectory) {
@@ -146,6 +162,41 @@ TEST_F(CliInstall, QuestionWithoutTerminalFailsUnlessYesAnswersIt) {
     EXPECT_EQ(Text(ReadHostFile(Host("root/WINDOWS/SPACE/SPACE.EXE"))), "old");
     EXPECT_NE(r.out.find("2 of 3 files placed"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("1 ignored"), std::string::npos) << r.out;
+}
+
+// A link below the root or OUT that leads out is named and never followed: install and
+// extract write nothing there, uninstall deletes nothing there.
+TEST_F(CliInstall, LinksLeadingOutAreRefusedByInstallExtractAndUninstall) {
+    std::string disk = Write(space_);
+    WriteHostFile(Host("elsewhere/LEVEL.DAT"), std::string("theirs"));
+    auto theirs = TreeBelow(Host("elsewhere"));
+    fs::create_directories(Host("root/WINDOWS/SPACE"));
+    fs::create_symlink(Host("elsewhere"), Host("root/WINDOWS/SPACE/DATA"));
+    CommandResult r = Run("install " + disk + " --yes --root " + Quoted("root"));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find(Host("root/WINDOWS/SPACE/DATA").string() +
+                         ": a symbolic link that leads out of " + Host("root").string() +
+                         "; not followed"),
+              std::string::npos)
+        << r.err;
+    fs::create_directories(Host("out"));
+    fs::create_symlink(Host("elsewhere"), Host("out/data"));
+    r = Run("extract " + disk + " -d " + Quoted("out"));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find(Host("out/data").string() + ": a symbolic link"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(TreeBelow(Host("elsewhere")), theirs);
+
+    fs::remove(Host("root/WINDOWS/SPACE/DATA"));
+    ASSERT_EQ(Run("install " + disk + " --yes --root " + Quoted("root")).exitCode, 0);
+    fs::remove_all(Host("root/WINDOWS/SPACE/DATA"));
+    fs::create_symlink(Host("elsewhere"), Host("root/WINDOWS/SPACE/DATA"));
+    r = Run("uninstall --yes --root " + Quoted("root") + " 'C:\\WINDOWS\\SPACE\\uninstal.exe'");
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find(Host("root/WINDOWS/SPACE/DATA").string() + ": a symbolic link"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(TreeBelow(Host("elsewhere")), theirs);
 }
 
 TEST_F(CliInstall, ExtractAcrossDisksAndWithAMissingOne) {

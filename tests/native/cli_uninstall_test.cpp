@@ -55,14 +55,37 @@ TEST_F(CliUninstall, RoundTripLeavesTheTreeFromBeforeButSharedFilesAndSettings) 
     EXPECT_NE(r.out.find("  [CreateGroup(Applications)]\n"
                          "  [DeleteItem(Space Game)]\n"
                          "  [DeleteItem(Uninstall Space Game)]\n"
-                         "removed C:\\WINDOWS\\SPACE\\uninstal.bin\n"
                          "removed C:\\WINDOWS\\SPACE\\uninstal.exe\n"
+                         "removed C:\\WINDOWS\\SPACE\\uninstal.bin\n"
                          "removed directory C:\\WINDOWS\\SPACE\n"),
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("6 files removed, 4 directories, 1 kept, 0 not found\n"),
               std::string::npos)
         << r.out;
+}
+
+// Temporaries that stopped installations left go with the next installation or the uninstall;
+// an uninstall stopped after the uninstaller, before its data file, is finished by a re-run.
+TEST_F(CliUninstall, WhatStoppedRunsLeftIsFinishedByTheNextRun) {
+    auto before = Tree();
+    Install(space_);
+    for (const char* name : {"~ds00000.tmp", "~ds00001.tmp"})
+        WriteHostFile(Host("root/WINDOWS/SPACE/") / name, std::string(1000, 't'));
+    Install(space_);
+    EXPECT_FALSE(fs::exists(Host("root/WINDOWS/SPACE/~ds00000.tmp")));
+    EXPECT_FALSE(fs::exists(Host("root/WINDOWS/SPACE/~ds00001.tmp")));
+    WriteHostFile(Host("root/WINDOWS/SPACE/~ds00000.tmp"), std::string("t"));
+    WriteHostFile(Host("root/WINDOWS/SPACE/DATA/MAPS/~ds00000.tmp"), std::string("t"));
+    fs::remove(Host("root/WINDOWS/SPACE/SPACE.EXE"));
+    fs::remove(Host("root/WINDOWS/SPACE/uninstal.exe"));
+    CommandResult r = Uninstall("C:\\WINDOWS\\SPACE");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    before["WINDOWS/zom.ini"] = "[setup]\r\ngrmf=35\r\n";
+    before["WINDOWS/SYSTEM/LIB.DLL"] = Text(PatternBytes(700, 2));
+    EXPECT_EQ(Tree(), before);
+    EXPECT_NE(r.out.find("not found C:\\WINDOWS\\SPACE\\SPACE.EXE\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("removed C:\\WINDOWS\\SPACE\\~ds00000.tmp\n"), std::string::npos) << r.out;
 }
 
 TEST_F(CliUninstall, InsvPackageFoundByItsDirectoryKeepsTheWindowsDirectoryAndSendsNothing) {

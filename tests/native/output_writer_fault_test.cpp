@@ -1,5 +1,6 @@
 // The output writer over a real target file, with a full disk and failed writes injected
 // into the platform's writes.
+#include "base/problem.h"
 #include "lzhuf/encoder.h"
 #include "platform/posix/posix_platform.h"
 #include "tests/support/codec_harness.h"
@@ -35,8 +36,10 @@ TEST_F(OutputWriterFaults, PartialWriteThenRetryLeavesEveryByteOnce) {
     PosixFaultPlan().shortWriteBytes = 1000;
     // The retry's write is short too, once more, from its own answer.
     int seen = 0;
-    boxes.OnBox([&seen](const RecordedBox&) {
+    Problem first;
+    boxes.OnBox([&seen, &first](const RecordedBox&) {
         if (++seen == 1) {
+            first = LastProblem;
             PosixFaultPlan().shortWriteAfter = 0;
             PosixFaultPlan().shortWriteBytes = 7;
         }
@@ -45,6 +48,12 @@ TEST_F(OutputWriterFaults, PartialWriteThenRetryLeavesEveryByteOnce) {
     EXPECT_TRUE(box_.Read(box_.Path("out.bin")) == input_);
     ASSERT_EQ(boxes.Boxes().size(), 2u);
     EXPECT_EQ(boxes.Boxes()[0].text, "Disk full!");
+    // The problem record names the file and what the disk did not take.
+    EXPECT_EQ(first.fault, ProblemFault::WriteShort);
+    EXPECT_EQ(std::string(first.path), box_.Path("out.bin"));
+    EXPECT_EQ(first.found, 33000u);
+    EXPECT_EQ(first.length, 31000u);
+    EXPECT_EQ(first.expected, 70000u);
 }
 
 TEST_F(OutputWriterFaults, FailedWriteThenCancelReturnsTwoAndNamesTheTarget) {

@@ -5,11 +5,14 @@
 #include "fat/image_writer.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_platform.h"
+#include "tests/support/cli_fixture.h"
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -26,6 +29,38 @@ TEST(PosixPaths, DriveLettersMapOntoHostDirectoriesInEitherCase) {
     EXPECT_EQ(PosixHostPath("\\\\SERVER\\SHARE\\A"), ""); // UNC names nothing here
     EXPECT_EQ(PosixWindowsPath(root + "/A/B.TXT"), "T:\\A\\B.TXT");
     EXPECT_EQ(PosixWindowsPath("/elsewhere/x"), "");
+}
+
+// With the kernel's resolution, and with the walk that follows no link at all.
+TEST(PosixPaths, NoFileIsWrittenOrDeletedThroughALinkLeadingOutOfTheDrive) {
+    for (bool walk : {false, true}) {
+        Sandbox box;
+        PosixResolveByWalkOnly(walk);
+        fs::path root = PosixDriveRoot('C'), outside = fs::path(PosixDriveRoot('T')) / "outside";
+        WriteHostFile(outside / "F.TXT", std::string("theirs"));
+        fs::create_symlink(outside, root / "levels");
+        fs::create_directories(root / "IN");
+        fs::create_symlink("IN", root / "NEAR");
+        EXPECT_EQ(PlatformCreateNew("C:\\LEVELS\\NEW.TXT"), PlatformNoFile);
+        EXPECT_EQ(PlatformCreate("C:\\LEVELS\\F.TXT"), PlatformNoFile);
+        EXPECT_EQ(PlatformDeleteFile("C:\\LEVELS\\F.TXT"), DeleteRefused);
+        EXPECT_FALSE(PlatformMakeDirectory("C:\\LEVELS\\D"));
+        EXPECT_FALSE(PlatformReplaceFile("C:\\IN\\X", "C:\\LEVELS\\F.TXT"));
+        EXPECT_EQ(PosixTakeRefusedLinks(),
+                  std::vector<std::string>{(root / "levels").string() +
+                                           ": a symbolic link that leads out of " + root.string() +
+                                           "; not followed"});
+        EXPECT_EQ(TreeBelow(outside), (std::map<std::string, std::string>{{"F.TXT", "theirs"}}));
+        // A link that stays below the root is followed where the kernel resolves beneath.
+        PlatformFile near = PlatformCreateNew("C:\\NEAR\\NEW.TXT");
+        EXPECT_EQ(near != PlatformNoFile, !walk);
+        PlatformClose(near);
+        PosixTakeRefusedLinks();
+        // The link itself is below the root: deleting it leaves its target.
+        EXPECT_EQ(PlatformDeleteFile("C:\\LEVELS"), DeleteDone);
+        EXPECT_TRUE(fs::exists(outside / "F.TXT"));
+    }
+    PosixResolveByWalkOnly(false);
 }
 
 TEST(PosixPaths, ImageDrivesServeTheirFilesReadOnly) {

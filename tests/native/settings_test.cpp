@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace {
 
 class Settings : public ::testing::Test {
@@ -45,6 +47,19 @@ TEST_F(Settings, WriteCreatesTheFileInTheWindowsDirectory) {
     EXPECT_EQ(Text(box_.Read(ini_)), "[setup]\r\ngrmf=35\r\n");
     PosixSetWindowsDirectory("C:\\NOWHERE");
     EXPECT_FALSE(PlatformWriteIniString("setup", "grmf", "35", "zom.ini"));
+}
+
+TEST_F(Settings, AFailedWriteLeavesTheOldFileWholeAndNoTemporary) {
+    std::string old = "[setup]\r\nkeep=" + std::string(4000, 'x') + "\r\n";
+    box_.Write(ini_, old);
+    PosixFaultPlan().shortWriteAfter = 0; // the disk fills up after 100 bytes
+    PosixFaultPlan().shortWriteBytes = 100;
+    EXPECT_FALSE(PlatformWriteIniString("setup", "grmf", "35", "zom.ini"));
+    PosixFaultPlan().failReplaceAfter = 0;
+    EXPECT_FALSE(PlatformWriteIniString("setup", "grmf", "35", "zom.ini"));
+    EXPECT_EQ(Text(box_.Read(ini_)), old);
+    EXPECT_EQ(std::filesystem::directory_iterator(Sandbox::Host("C:\WINDOWS"))->path().filename(),
+              "zom.ini");
 }
 
 TEST_F(Settings, SharedFileQueryLooksInTheSystemThenTheApplicationDirectory) {
