@@ -105,17 +105,20 @@ std::string SettingsHostPath() {
 }
 
 // For an installation into a Wine prefix: the program items as entries of the desktop's
-// application menu, where Wine's own menu integration keeps them.
-void WriteMenu(const std::string& prefix) {
+// application menu, where Wine's own menu integration keeps them. False when one of them could
+// not be written (each such file has been named).
+bool WriteMenu(const std::string& prefix) {
     std::string dataHome = DataHome();
     if (dataHome.empty()) {
         PrintError("no menu entries: neither XDG_DATA_HOME nor HOME is set");
-        return;
+        return true;
     }
+    bool failed = false;
     std::vector<fs::path> written =
-        WriteMenuEntries(InstalledProgramItems(), ProgramGroupName(), dataHome, prefix);
+        WriteMenuEntries(InstalledProgramItems(), ProgramGroupName(), dataHome, prefix, &failed);
     for (const fs::path& entry : written)
         std::printf("menu entry: %s\n", EscapeHostName(entry.string()).c_str());
+    return !failed;
 }
 
 // The transfer and what follows it: the settings value on a first installation, the program
@@ -138,7 +141,7 @@ StatusCode Install(const std::string& menuPrefix) {
         }
     }
     if (!InsvPackage) PrintProgramManagerCommands(BuildProgramGroupCommands);
-    if (!InsvPackage && !menuPrefix.empty()) WriteMenu(menuPrefix);
+    if (!InsvPackage && !menuPrefix.empty() && !WriteMenu(menuPrefix)) status = MsgWriteError;
     return status;
 }
 

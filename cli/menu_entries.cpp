@@ -206,9 +206,9 @@ std::string MenuFileText(const std::string& group, const std::string& stem) {
 
 // Writes the directory entries of Wine's outer menus where they are missing (Wine's own, when
 // there, stay as they are) and group's, and the menu file of the entry stem. Returns the files
-// written.
+// written; sets *failed when one of the group's could not be written.
 std::vector<fs::path> WriteMenuFiles(const std::string& group, const std::string& dataHome,
-                                     const std::string& stem) {
+                                     const std::string& stem, bool* failed) {
     std::vector<fs::path> written;
     fs::path menuFile = MenuFilePath(group, stem);
     if (menuFile.empty()) return written;
@@ -225,10 +225,12 @@ std::vector<fs::path> WriteMenuFiles(const std::string& group, const std::string
     for (auto [path, text] :
          {std::pair{directory, DirectoryEntryText(PrintableUtf8(group, ' '), "folder")},
           std::pair{menuFile, MenuFileText(group, stem)}}) {
-        if (WriteWhole(path, text))
+        if (WriteWhole(path, text)) {
             written.push_back(path);
-        else
+        } else {
             PrintError("cannot write the menu file " + EscapeHostName(path.string()));
+            *failed = true;
+        }
     }
     return written;
 }
@@ -320,7 +322,10 @@ std::string DesktopEntryText(const MenuItem& item, const std::string& prefix,
 }
 
 std::vector<fs::path> WriteMenuEntries(const std::vector<MenuItem>& items, const std::string& group,
-                                       const std::string& dataHome, const std::string& prefix) {
+                                       const std::string& dataHome, const std::string& prefix,
+                                       bool* failed) {
+    bool unused = false;
+    if (!failed) failed = &unused;
     std::vector<fs::path> written;
     fs::path folder = MenuFolder(dataHome, group);
     fs::path icons = IconFolder(dataHome, group);
@@ -329,6 +334,7 @@ std::vector<fs::path> WriteMenuEntries(const std::vector<MenuItem>& items, const
     if (error) {
         PrintError("cannot create the menu folder " + EscapeHostName(folder.string()) + ": " +
                    error.message());
+        *failed = true;
         return written;
     }
     for (const MenuItem& item : items) {
@@ -345,10 +351,11 @@ std::vector<fs::path> WriteMenuEntries(const std::vector<MenuItem>& items, const
             item, prefix, PosixHostPath((item.directory + "\\").c_str()), icon.string());
         if (WriteWhole(entry, text)) {
             written.push_back(entry);
-            for (const fs::path& file : WriteMenuFiles(group, dataHome, stem))
+            for (const fs::path& file : WriteMenuFiles(group, dataHome, stem, failed))
                 written.push_back(file);
         } else {
             PrintError("cannot write the menu entry " + EscapeHostName(entry.string()));
+            *failed = true;
         }
     }
     return written;

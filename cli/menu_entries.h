@@ -43,11 +43,11 @@ std::string DesktopEntryText(const MenuItem& item, const std::string& prefix,
 // gets a menu file in $XDG_CONFIG_HOME/menus/applications-merged (~/.config without it) that
 // places it in the group's own submenu, whose name comes from the group's directory entry in
 // dataHome/desktop-directories (Wine's outer menus' entries are written where missing). Returns
-// the files written; prints why an entry could not be written and goes on with the next.
-std::vector<std::filesystem::path> WriteMenuEntries(const std::vector<MenuItem>& items,
-                                                    const std::string& group,
-                                                    const std::string& dataHome,
-                                                    const std::string& prefix);
+// the files written; prints why an entry or menu file could not be written, goes on with the
+// next, and then sets *failed when failed is given.
+std::vector<std::filesystem::path>
+WriteMenuEntries(const std::vector<MenuItem>& items, const std::string& group,
+                 const std::string& dataHome, const std::string& prefix, bool* failed = nullptr);
 
 // Removes the entries of items that WriteMenuEntries wrote for the same prefix (an entry at
 // the item's place whose Exec line starts another program or prefix is not ours and stays),

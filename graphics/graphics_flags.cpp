@@ -2,8 +2,7 @@
 #include "graphics/graphics_flags.h"
 
 #include "platform/platform.h"
-
-#include <cstdio>
+#include "base/text_format.h"
 
 const char GraphicsSection[] = "setup";
 const char GraphicsKey[] = "grmf";
@@ -25,7 +24,7 @@ void ReadGraphicsFlags() {
 
 bool WriteIniInt(const char* section, const char* key, int32_t value, const char* file) {
     char text[16] = {}; // "-2147483648" and the terminator fit
-    std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
+    FormatText(text, sizeof text, "%d", static_cast<int>(value));
     return PlatformWriteIniString(section, key, text, file);
 }
 

@@ -9,8 +9,8 @@
 #include "base/memory.h"
 #include "base/paths.h"
 #include "package/volume.h"
+#include "base/text_format.h"
 
-#include <cstdio>
 #include <cstring>
 
 char UninstallerName[PathSize];
@@ -80,7 +80,7 @@ UninstallerSlot NameUninstaller(const char* directory) {
             return JoinTarget(directory, UninstallerName) ? UninstallerSlot::Found
                                                           : UninstallerSlot::TooLong;
         if (n > LastUninstallerNumber) break;
-        std::snprintf(UninstallerName, PathSize, "unins%d.exe", n);
+        FormatText(UninstallerName, PathSize, "unins%d.exe", n);
         if (!JoinTarget(directory, UninstallerName)) return UninstallerSlot::TooLong;
     }
     // Every name belongs to another package: this one gets no uninstaller, so neither a data

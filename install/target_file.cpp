@@ -4,8 +4,8 @@
 
 #include "base/paths.h"
 #include "package/volume.h"
+#include "base/text_format.h"
 
-#include <cstdio>
 #include <cstring>
 
 char TemporaryPath[PathSize];
@@ -78,7 +78,7 @@ bool TemporaryName(const char* path, unsigned n, char* buffer) {
     std::memcpy(buffer, path, directory);
     buffer[directory] = '\0';
     char name[16];
-    std::snprintf(name, sizeof name, "~ds%05u.tmp", n);
+    FormatText(name, sizeof name, "~ds%05u.tmp", n);
     return AppendText(buffer, PathSize, name);
 }
 
@@ -112,8 +112,9 @@ uint32_t RemoveLeftoverTemporaries(const char* directory, void (*removed)(const 
 }
 
 StatusCode CreateTargetFile(const char* path, int32_t walkFrom, PlatformFile* handle) {
-    bool existed = PlatformPathExists(path);
     for (;;) {
+        // Looked at again on every Retry: the user may have closed or deleted what was in the way.
+        bool existed = PlatformPathExists(path);
         *handle = existed && !PlatformCanWrite(path) ? PlatformNoFile : CreateTemporary(path);
         if (*handle != PlatformNoFile) return StatusOk;
         int answer;
@@ -132,11 +133,18 @@ StatusCode FinishTargetFile(const char* path, StatusCode result, PlatformFile* h
     PlatformClose(*handle);
     *handle = PlatformNoFile;
     if (TemporaryPath[0] == '\0') return result;
-    while (result == StatusOk && !PlatformReplaceFile(TemporaryPath, path)) {
-        if (AskRetryCancel(ProgressWindow, MsgWriteError, path) != AnswerRetry)
+    bool kept = false;
+    while (result == StatusOk && !kept && !PlatformReplaceFile(TemporaryPath, path)) {
+        // A file in the way (typically one in use) may be kept as it is; a new one may not.
+        int answer = PlatformPathExists(path)
+                         ? AskAbortRetryIgnore(ProgressWindow, MsgWriteProtected, path)
+                         : AskRetryCancel(ProgressWindow, MsgWriteError, path);
+        if (answer == AnswerIgnore)
+            kept = true;
+        else if (answer != AnswerRetry)
             result = StatusCancelled;
     }
-    if (result != StatusOk) PlatformDeleteFile(TemporaryPath);
+    if (result != StatusOk || kept) PlatformDeleteFile(TemporaryPath);
     TemporaryPath[0] = '\0';
     return result;
 }

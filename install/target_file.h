@@ -37,8 +37,8 @@ extern char TemporaryPath[PathSize];
 uint32_t RemoveLeftoverTemporaries(const char* directory, void (*removed)(const char* path));
 
 // Opens a new temporary file beside path for the target's bytes, asking the user while that
-// fails: a path where something exists already (noted once, before the first attempt, whether
-// or not it can be read) that cannot be written or replaced gives "%s: Setup cannot replace
+// fails: a path where something exists already (looked at before every attempt, whether or
+// not it can be read) that cannot be written or replaced gives "%s: Setup cannot replace
 // this file because it is write protected." (34, Abort / Retry / Ignore); for a new file the
 // missing directories are created first when walkFrom allows a walk and the attempt is
 // repeated at once, else it gives "%s: write error!" (36, Retry / Cancel). Both name path;
@@ -48,9 +48,11 @@ uint32_t RemoveLeftoverTemporaries(const char* directory, void (*removed)(const 
 StatusCode CreateTargetFile(const char* path, int32_t walkFrom, PlatformFile* handle);
 
 // Ends the writing of path: closes *handle (it becomes PlatformNoFile). When result is 0 the
-// complete temporary replaces path, asking "%s: write error!" (36, Retry / Cancel, naming
-// path) while that fails; on any other result, or Cancel, the temporary is deleted and a file
-// already at path stays as it was. Returns result, or 2 after Cancel. TemporaryPath is empty
+// complete temporary replaces path, asking while that fails, naming path: for a file already
+// there (one in use, say) "cannot replace" (34, Abort / Retry / Ignore), where Ignore keeps
+// that file, otherwise "%s: write error!" (36, Retry / Cancel). On any other result, Ignore,
+// Abort or Cancel the temporary is deleted and a file already at path stays as it was.
+// Returns result (0 after Ignore), or 2 after Abort or Cancel. TemporaryPath is empty
 // afterwards.
 StatusCode FinishTargetFile(const char* path, StatusCode result, PlatformFile* handle);
 

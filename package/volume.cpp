@@ -6,8 +6,8 @@
 #include "package/catalogue.h"
 #include "base/memory.h"
 #include "base/paths.h"
+#include "base/text_format.h"
 
-#include <cstdio>
 #include <cstring>
 
 uint16_t CurrentDisk;
@@ -86,7 +86,7 @@ int AskForDisk(PlatformWindow owner, const Problem* wrongVolume) {
     if (percentD != nullptr && percentS != nullptr && percentD < percentS &&
         std::strchr(percentS + 2, '%') == nullptr && std::strchr(format, '%') == percentD &&
         std::strchr(percentD + 2, '%') == percentS) {
-        std::snprintf(text, sizeof text, format, static_cast<unsigned>(CurrentDisk), drive);
+        FormatText(text, sizeof text, format, static_cast<unsigned>(CurrentDisk), drive);
     } else {
         CopyText(text, sizeof text, format);
     }

@@ -4,8 +4,7 @@
 #include "resources/resource_ids.h"
 #include "base/messages.h"
 #include "base/win32/window_state.h"
-
-#include <cstdio>
+#include "base/text_format.h"
 
 bool IsDialogColourMessage(UINT message) {
     return message == WM_CTLCOLORMSGBOX || message == WM_CTLCOLORBTN || message == WM_CTLCOLORDLG ||
@@ -60,8 +59,8 @@ void FormatItemWithTitle(HWND dialog, int item, const char* title) {
     char format[512] = {};
     char text[512] = {};
     GetDlgItemTextA(dialog, item, format, sizeof format);
-    // The template's own text is the format; snprintf cuts the result at the buffer's end.
-    std::snprintf(text, sizeof text, format, title);
+    // The template's own text is the format; FormatText cuts the result at the buffer's end.
+    FormatText(text, sizeof text, format, title);
     SetDlgItemTextA(dialog, item, text);
 }
 
@@ -69,6 +68,6 @@ void SetItemKb(HWND dialog, int item, uint32_t kilobytes) {
     char format[40] = {};
     char text[40] = {};
     LoadStringA(Instance, StrKb, format, 39);
-    std::snprintf(text, sizeof text, format, static_cast<unsigned long>(kilobytes));
+    FormatText(text, sizeof text, format, static_cast<unsigned long>(kilobytes));
     SetDlgItemTextA(dialog, item, text);
 }

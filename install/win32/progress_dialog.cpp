@@ -8,8 +8,7 @@
 #include "base/win32/dialog_helpers.h"
 #include "base/win32/dialog_runner.h"
 #include "base/win32/window_state.h"
-
-#include <cstdio>
+#include "base/text_format.h"
 
 namespace {
 
@@ -44,7 +43,7 @@ void ComposeBar(HDC memory, int width, int height) {
 // composed off-screen and copied in one block. deviceContext null: the window's own.
 void PaintProgress(HWND dialog, HDC deviceContext) {
     char text[16];
-    std::snprintf(text, sizeof text, "%d%%", ProgressPercent);
+    FormatText(text, sizeof text, "%d%%", ProgressPercent);
     SetDlgItemTextA(dialog, ItemPercent, text);
 
     RECT bar;

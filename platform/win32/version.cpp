@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <vector>
-
 uint32_t PlatformFindSharedFile(const char* fileName, const char* windowsDir, const char* appDir,
                                 char* currentDir, uint32_t currentSize, char* destDir,
                                 uint32_t destSize) {
@@ -19,14 +17,17 @@ bool PlatformFileVersion(const char* path, uint32_t* versionMs, uint32_t* versio
     DWORD ignored = 0;
     DWORD size = GetFileVersionInfoSizeA(path, &ignored);
     if (size == 0) return false;
-    std::vector<char> info(size);
-    if (!GetFileVersionInfoA(path, 0, size, info.data())) return false;
+    void* info = HeapAlloc(GetProcessHeap(), 0, size);
+    if (info == nullptr) return false;
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length) ||
-        fixed == nullptr || length < sizeof(VS_FIXEDFILEINFO))
-        return false;
-    *versionMs = fixed->dwFileVersionMS;
-    *versionLs = fixed->dwFileVersionLS;
-    return true;
+    bool found = GetFileVersionInfoA(path, 0, size, info) &&
+                 VerQueryValueA(info, "\\", reinterpret_cast<void**>(&fixed), &length) &&
+                 fixed != nullptr && length >= sizeof(VS_FIXEDFILEINFO);
+    if (found) {
+        *versionMs = fixed->dwFileVersionMS;
+        *versionLs = fixed->dwFileVersionLS;
+    }
+    HeapFree(GetProcessHeap(), 0, info);
+    return found;
 }

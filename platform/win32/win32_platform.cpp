@@ -60,7 +60,62 @@ PlatformFile PlatformCreateNew(const char* path) {
                                         : static_cast<PlatformFile>(HandleToLong(file));
 }
 
+namespace {
+
+// Windows 95, 98 and ME, where MoveFileExA is there but does nothing: the high bit of the
+// version marks them.
+bool Windows9x() {
+    return (GetVersion() & 0x80000000u) != 0;
+}
+
+// Writes what the system still holds of a closed file to the disk.
+bool FlushClosedFile(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool flushed = FlushFileBuffers(file) != 0;
+    CloseHandle(file);
+    return flushed;
+}
+
+// A name beside path (in its directory) where nothing exists yet, for the old file while the
+// new one takes its place: '~ds00000.old' and on. False when none is free or none fits.
+bool FreeNameBeside(const char* path, char* name) {
+    const char* slash = std::strrchr(path, '\\');
+    size_t directory = slash ? static_cast<size_t>(slash - path) + 1 : 0;
+    if (directory + 13 > MAX_PATH) return false;
+    for (unsigned n = 0; n < 100000; ++n) {
+        std::memcpy(name, path, directory);
+        char* digits = name + directory;
+        std::memcpy(digits, "~ds00000.old", 13);
+        for (unsigned v = n, i = 7; v != 0; v /= 10, --i)
+            digits[i] = static_cast<char>('0' + v % 10);
+        if (GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES) return true;
+    }
+    return false;
+}
+
+// The replacement on 9x, by renames only: the complete new file is flushed, the old one moves
+// aside to a free name, the new one takes its name, and only then is the old one deleted. At
+// no moment is the target missing without a complete copy beside it; when the new one cannot
+// take the name the old one is put back.
+bool ReplaceByRenames(const char* from, const char* to) {
+    if (!FlushClosedFile(from)) return false;
+    if (GetFileAttributesA(to) == INVALID_FILE_ATTRIBUTES) return MoveFileA(from, to) != 0;
+    char aside[MAX_PATH];
+    if (!FreeNameBeside(to, aside) || !MoveFileA(to, aside)) return false;
+    if (!MoveFileA(from, to)) {
+        MoveFileA(aside, to);
+        return false;
+    }
+    SetFileAttributesA(aside, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(aside);
+    return true;
+}
+
+} // namespace
+
 bool PlatformReplaceFile(const char* from, const char* to) {
+    if (Windows9x()) return ReplaceByRenames(from, to);
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 

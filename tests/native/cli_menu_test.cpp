@@ -162,6 +162,18 @@ TEST_F(CliMenu, NoMenuAndRootInstallationsWriteNoEntries) {
     EXPECT_FALSE(fs::exists(Host("data-home")));
 }
 
+TEST_F(CliMenu, AMenuEntryThatCannotBeWrittenFailsTheInstallation) {
+    // A file where the menu folder should be: the entries cannot be made.
+    fs::create_directories(DataHome());
+    WriteHostFile(DataHome() / "applications", PatternBytes(3));
+    TestPackage package{.program = "SPACE.EXE",
+                        .files = {{.name = "SPACE.EXE", .bytes = PatternBytes(9)}}};
+    CommandResult r = Run("install " + Write(package) + " --wine-prefix " + Quoted("a prefix"));
+    EXPECT_EQ(r.exitCode, 3) << r.err;
+    EXPECT_NE(r.err.find("cannot create the menu folder"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::exists(Host("a prefix/drive_c/windows/SPACE/SPACE.EXE")));
+}
+
 TEST_F(CliMenu, HostileTitlesStayInsideTheMenuFolder) {
     for (std::string title : {"../../../escaped", "/", "..", ".hidden", "a\nb\x01/c\\d"}) {
         Install(title);

@@ -185,24 +185,46 @@ TEST_F(Faults, FailedCreateOfNewFileRetriedThenCancelled) {
     EXPECT_FALSE(box_.Exists(dest_ + "A.BIN"));
 }
 
-// An existing file that cannot be re-created: each answer to "cannot replace" (34).
-TEST_F(Faults, ExistingFileFailingCreateAnsweredEachWay) {
+// An existing file that cannot be re-created, or whose replacement by the complete new file
+// fails (one in use): each answer to "cannot replace" (34). Retry tries again, Ignore keeps
+// the installed copy, Abort stops; the fixture checks that no temporary is left.
+TEST_F(Faults, ExistingFileThatCannotBeReplacedAnsweredEachWay) {
     Load({.files = {{.name = "A.BIN", .bytes = PatternBytes(900)}}});
     struct Case {
         int answer;
         StatusCode result;
         bool replaced;
     };
-    for (Case c :
-         {Case{AnswerRetry, 0, true}, Case{AnswerIgnore, 0, false}, Case{AnswerAbort, 2, false}}) {
-        box_.Write(dest_ + "A.BIN", std::string("previous"));
-        PosixFaultPlan().failCreateAfter = 0;
-        ScriptedBoxes boxes({c.answer});
-        EXPECT_EQ(PlaceFirst(), c.result) << c.answer;
-        ASSERT_EQ(boxes.Boxes().size(), 1u);
-        EXPECT_EQ(boxes.Boxes()[0].type & 0x0F, BoxAbortRetryIgnore);
-        EXPECT_EQ(box_.Read(dest_ + "A.BIN").size(), c.replaced ? 900u : 8u) << c.answer;
+    for (bool atReplace : {false, true}) {
+        for (Case c : {Case{AnswerRetry, 0, true}, Case{AnswerIgnore, 0, false},
+                       Case{AnswerAbort, 2, false}}) {
+            box_.Write(dest_ + "A.BIN", std::string("previous"));
+            (atReplace ? PosixFaultPlan().failReplaceAfter : PosixFaultPlan().failCreateAfter) = 0;
+            ScriptedBoxes boxes({c.answer});
+            EXPECT_EQ(PlaceFirst(), c.result) << c.answer << atReplace;
+            ASSERT_EQ(boxes.Boxes().size(), 1u);
+            EXPECT_EQ(boxes.Boxes()[0].text,
+                      dest_ +
+                          "A.BIN: Setup cannot replace this file because it is write protected.");
+            EXPECT_EQ(box_.Read(dest_ + "A.BIN").size(), c.replaced ? 900u : 8u) << c.answer;
+        }
     }
+}
+
+// Retry looks at the target again: once the user has deleted the file in the way, the
+// installation goes on.
+TEST_F(Faults, RetryAfterTheBlockingFileIsDeletedCreatesTheFile) {
+    Load({.files = {{.name = "A.BIN", .bytes = PatternBytes(900)}}});
+    box_.Write(dest_ + "A.BIN", std::string("locked"));
+    box_.SetReadOnly(dest_ + "A.BIN", true);
+    ScriptedBoxes boxes({AnswerRetry});
+    boxes.OnBox([&](const RecordedBox&) {
+        box_.SetReadOnly(dest_ + "A.BIN", false);
+        std::remove(Sandbox::Host(dest_ + "A.BIN").c_str());
+    });
+    EXPECT_EQ(PlaceFirst(), StatusOk);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(box_.Read(dest_ + "A.BIN"), PatternBytes(900));
 }
 
 TEST_F(Faults, FailedDirectoryCreationIsAWriteError) {
@@ -235,28 +257,23 @@ TEST_F(Faults, DiskFullDuringExpansionRetriedGivesTheExactFile) {
     EXPECT_EQ(box_.Read(dest_ + "A.BIN"), PatternBytes(70000));
 }
 
-// A write that fails inside the file, or a replacement that fails at its end, answered Cancel:
-// the installed copy stays as it was (the fixture checks that no temporary is left).
+// A write that fails inside the file, answered Cancel: the installed copy stays as it was (the
+// fixture checks that no temporary is left).
 TEST_F(Faults, WriteErrorsCancelledKeepTheInstalledCopy) {
     Load({.files = {{.name = "A.BIN", .bytes = PatternBytes(70000)}}});
-    for (int fault = 0; fault < 3; ++fault) {
+    for (int fault = 0; fault < 2; ++fault) {
         box_.Write(dest_ + "A.BIN", std::string("installed"));
         if (fault == 0) {
             PosixFaultPlan().shortWriteAfter = 1;
             PosixFaultPlan().shortWriteBytes = 1000;
         }
         if (fault == 1) PosixFaultPlan().failWriteAfter = 1;
-        if (fault == 2) PosixFaultPlan().failReplaceAfter = 0;
         ScriptedBoxes boxes({AnswerCancel});
         EXPECT_EQ(PlaceFirst(), StatusCancelled) << fault;
         ASSERT_EQ(boxes.Boxes().size(), 1u) << fault;
         EXPECT_EQ(boxes.Boxes()[0].text, fault == 0 ? "Disk full!" : dest_ + "A.BIN: write error!");
         EXPECT_EQ(Text(box_.Read(dest_ + "A.BIN")), "installed") << fault;
     }
-    PosixFaultPlan().failReplaceAfter = 0;
-    ScriptedBoxes boxes({AnswerRetry});
-    EXPECT_EQ(PlaceFirst(), StatusOk);
-    EXPECT_EQ(box_.Read(dest_ + "A.BIN"), PatternBytes(70000));
 }
 
 // A Volume read that fails part-way and is retried starts again where it began: for the disk

@@ -5,8 +5,8 @@
 #include "base/paths.h"
 #include "base/messages.h"
 #include "uninstall/removal.h"
+#include "base/text_format.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -57,7 +57,7 @@ void ShowClosingBox(bool complete) {
     text[0] = '\0';
     AddParagraph(text, sizeof text, complete ? StrRemoved : StrRemovalStopped, Header.Title);
     char count[16];
-    std::snprintf(count, sizeof count, "%u", static_cast<unsigned>(RemovalTally.removed));
+    FormatText(count, sizeof count, "%u", static_cast<unsigned>(RemovalTally.removed));
     AddParagraph(text, sizeof text, StrRemovedCount, count);
     if (Kept[0] != '\0') {
         AddParagraph(text, sizeof text, StrKeptHeading, "");

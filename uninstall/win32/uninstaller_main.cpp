@@ -14,6 +14,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 namespace {
 
 void CreateDialogBrush() {
@@ -27,14 +29,48 @@ void UseScreenAsBackdrop() {
     DialogAnchor.y = GetSystemMetrics(SM_CYSCREEN) / 2;
 }
 
+// Windows 95, 98 and ME: the high bit of the version marks them.
+bool Windows9x() {
+    return (GetVersion() & 0x80000000u) != 0;
+}
+
+// The [rename] section of WININIT.INI in the Windows directory, which 9x applies at its next
+// start: each "NUL=<short path>" line deletes that path. The section may hold other programs'
+// lines, all with the same key, so it is read and written whole with ours appended.
+constexpr DWORD RenameSectionSize = 16384;
+char RenameSection[RenameSectionSize];
+
+bool DeleteAtRestartOn9x(const char* self, const char* directory) {
+    DWORD used =
+        GetPrivateProfileSectionA("rename", RenameSection, RenameSectionSize, "WININIT.INI");
+    if (used + 2 >= RenameSectionSize) return false; // full, or cut: never write back a part
+    const char* paths[] = {self, directory};
+    for (const char* path : paths) {
+        if (path == nullptr) continue;
+        char shortPath[MAX_PATH] = {};
+        DWORD length = GetShortPathNameA(path, shortPath, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH || used + length + 6 >= RenameSectionSize)
+            return path != self;
+        std::memcpy(RenameSection + used, "NUL=", 4);
+        std::memcpy(RenameSection + used + 4, shortPath, length + 1);
+        used += length + 5;
+        RenameSection[used] = '\0'; // the list ends with an empty line
+        if (!WritePrivateProfileSectionA("rename", RenameSection, "WININIT.INI"))
+            return path != self;
+    }
+    return true;
+}
+
 // A running program cannot delete its own file: the uninstaller is left to the system to
 // delete when Windows restarts, and after it its directory, which the system removes then
-// only if it is empty. False when that cannot be arranged (the rights to do so are missing).
+// only if it is empty. False when that cannot be arranged (on NT, the rights to do so are
+// missing).
 bool RemoveSelfAtRestart(const char* self) {
-    if (!MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return false;
     char directory[PathSize] = {};
-    if (OwnDirectoryToRemove(directory))
-        MoveFileExA(directory, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    bool withDirectory = OwnDirectoryToRemove(directory);
+    if (Windows9x()) return DeleteAtRestartOn9x(self, withDirectory ? directory : nullptr);
+    if (!MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return false;
+    if (withDirectory) MoveFileExA(directory, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     return true;
 }
 
