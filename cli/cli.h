@@ -36,7 +36,17 @@ std::string EscapeHostName(const std::string& path);
 // printing why when the code page cannot spell it.
 bool CommandLineToAnsi(const std::string& path, std::string* ansi);
 
-// Prints "disksetup: " and the message to standard error.
+// The version of the JSON documents that list --json and test --json print, as their "format";
+// cli/disksetup.schema.json describes them.
+constexpr int JsonFormat = 1;
+
+// -q: print errors only (no progress bar, nothing on standard output but what list and test
+// are asked for).
+extern bool Quiet;
+// Clears the progress bar's line, so that a line printed next starts on a line of its own.
+void ClearProgressLine();
+
+// Prints "disksetup: " and the message to standard error, on a line of its own.
 void PrintError(const std::string& message);
 // The engine's text for a status code whose %s is subject, a host path (UTF-8).
 std::string StatusText(StatusCode code, const std::string& subject);

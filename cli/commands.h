@@ -29,6 +29,7 @@ int RunPack(const PackOptions& options);
 // disksetup test: expands every file of a package in memory and reports damage.
 struct TestOptions {
     std::string path;
+    bool json = false;              // one JSON document (JsonFormat) instead of the lines
     std::vector<std::string> disks; // "N=PATH": where disk N lies, when not beside disk 1
 };
 int RunTest(const TestOptions& options);
@@ -47,6 +48,9 @@ struct ExtractOptions {
     std::string path;
     std::string output;
     bool all = false;
+    std::vector<std::string> include; // wildcard patterns of the names to extract; empty: all
+    bool lowercase = false;           // the paths below OUTPUT in lower case
+    bool skipExisting = false;        // a file already at its path is kept, not replaced
     std::vector<std::string> disks;
 };
 int RunExtract(const ExtractOptions& options);

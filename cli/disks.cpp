@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include <cctype>
+#include <cstring>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -33,16 +34,31 @@ std::string AddDiskOption(const std::string& text, DiskFolders* folders) {
 
 namespace {
 
-// stem with its trailing number 1 ("cd1", "GAME_01", "Disk 1") made disk's number, as wide as
-// the 1 was written; "" when stem does not end in a number 1.
-std::string NumberedLike(const std::string& stem, unsigned disk) {
-    size_t digits = stem.find_last_not_of("0123456789") + 1; // npos + 1 is 0
-    if (digits == stem.size() || std::stoul(stem.substr(digits, 9)) != 1 ||
-        stem.size() - digits > 9)
-        return "";
+// The names a series of disks gives disk `disk` when stem is disk 1's: each number 1 in stem
+// made disk's number, as wide as the 1 was written, from the last number to the first
+// ("cd1", "GAME_01", "Orbit - Disk 1", "Orbit (Disk 1 of 3)", "Orbit (Disk 1)"); then a
+// single letter A at the end after a separator made disk's letter ("GAME-A" -> "GAME-B").
+std::vector<std::string> RenumberedNames(const std::string& stem, unsigned disk) {
+    std::vector<std::string> names;
     std::string n = std::to_string(disk);
-    size_t width = stem.size() - digits;
-    return stem.substr(0, digits) + std::string(n.size() < width ? width - n.size() : 0, '0') + n;
+    size_t end = stem.size();
+    while (end > 0) {
+        size_t last = stem.find_last_of("0123456789", end - 1);
+        if (last == std::string::npos) break;
+        size_t first = stem.find_last_not_of("0123456789", last);
+        first = first == std::string::npos ? 0 : first + 1;
+        size_t width = last + 1 - first;
+        if (width <= 9 && std::stoul(stem.substr(first, width)) == 1)
+            names.push_back(stem.substr(0, first) +
+                            std::string(n.size() < width ? width - n.size() : 0, '0') + n +
+                            stem.substr(last + 1));
+        end = first;
+    }
+    size_t size = stem.size();
+    if (disk <= 26 && size >= 2 && (stem[size - 1] == 'A' || stem[size - 1] == 'a') &&
+        std::strchr(" -_.", stem[size - 2]) != nullptr)
+        names.push_back(stem.substr(0, size - 1) + static_cast<char>(stem[size - 1] + disk - 1));
+    return names;
 }
 
 void AddName(std::vector<std::string>& names, const std::string& name) {
@@ -52,21 +68,23 @@ void AddName(std::vector<std::string>& names, const std::string& name) {
 }
 
 // Names that disk n may bear beside disk 1, tried in this order (and then in any case).
-// Beside a directory: diskN, DiskN, DISKN, then disk 1's name with N for its trailing 1
-// ("cd1" -> "cd2"). Beside an image: its name with N for the trailing 1 of its stem
-// ("GAME_1.IMA" -> "GAME_2.IMA"), then diskN with its extension.
+// Beside a directory: diskN, DiskN, DISKN, then disk 1's name renumbered (RenumberedNames).
+// Beside an image: its stem renumbered with its extension, then diskN with its extension.
 std::vector<std::string> CandidateNames(const fs::path& first, bool image, unsigned disk) {
     std::string n = std::to_string(disk);
     std::vector<std::string> names;
     std::string extension = image ? first.extension().string() : "";
     std::string stem = image ? first.stem().string() : first.filename().string();
-    std::string numbered = NumberedLike(stem, disk);
-    if (image && !numbered.empty()) AddName(names, numbered + extension);
+    std::vector<std::string> renumbered = RenumberedNames(stem, disk);
+    if (image)
+        for (const std::string& name : renumbered)
+            AddName(names, name + extension);
     // Beside an image the scan in any case stands in for the other spellings.
     const char* prefixes[] = {"disk", "Disk", "DISK"};
     for (size_t i = 0; i < (image ? 1 : 3); ++i)
         AddName(names, prefixes[i] + n + extension);
-    if (!numbered.empty()) AddName(names, numbered + extension);
+    for (const std::string& name : renumbered)
+        AddName(names, name + extension);
     return names;
 }
 

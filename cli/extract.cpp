@@ -12,6 +12,7 @@
 #include "base/paths.h"
 #include "platform/posix/posix_platform.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -22,15 +23,21 @@ namespace {
 
 constexpr char OutputDrive = 'O'; // the output directory as a drive: nothing lies above its root
 
+// The catalogue Name without its drive letter and leading backslashes: where it lies below
+// the output.
+const char* BelowTheDrive(const char* name) {
+    if (name[0] != '\0' && name[1] == ':') name += 2;
+    while (*name == '\\' || *name == '/')
+        ++name;
+    return name;
+}
+
 // The path below the output drive for a catalogue Name: a drive letter and leading
 // backslashes (a rooted or UNC name) are dropped, so every name starts at the drive's root,
 // and '..' never climbs above it. False for a name that leaves no file name, or for one too
 // long to fit, whose length *tooLong then holds (0 otherwise).
 bool ExtractionPath(const char* name, char* path, size_t* tooLong) {
-    const char* rest = name;
-    if (rest[0] != '\0' && rest[1] == ':') rest += 2;
-    while (*rest == '\\' || *rest == '/')
-        ++rest;
+    const char* rest = BelowTheDrive(name);
     std::snprintf(path, PathSize, "%c:\\", OutputDrive);
     *tooLong = 0;
     if (!AppendText(path, PathSize, rest)) {
@@ -41,15 +48,71 @@ bool ExtractionPath(const char* name, char* path, size_t* tooLong) {
     return !host.empty() && host != PosixDriveRoot(OutputDrive);
 }
 
-bool Installed(const uint8_t* record) {
-    return (RecordFlags(record) & FlagNotInstalled) == 0;
+// Whether pattern (Windows wildcards: '*' any run of characters, '?' one) matches text, in any
+// letter case, '/' and '\\' alike.
+bool WildcardMatch(const char* pattern, const char* text) {
+    auto fold = [](char c) {
+        return c == '/' ? '\\' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    };
+    const char* star = nullptr;
+    const char* resume = nullptr;
+    while (*text != '\0') {
+        if (*pattern == '*') {
+            star = pattern++;
+            resume = text;
+        } else if (*pattern != '\0' && (*pattern == '?' || fold(*pattern) == fold(*text))) {
+            ++pattern;
+            ++text;
+        } else if (star != nullptr) {
+            pattern = star + 1;
+            text = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (*pattern == '*')
+        ++pattern;
+    return *pattern == '\0';
 }
-bool AnyRecord(const uint8_t*) {
-    return true;
+
+ExtractOptions Options; // of the run under way
+
+// Whether a record is extracted: installed ones (with --all every one), and with --include
+// those whose name, or a directory above it, a pattern matches.
+bool Wanted(const uint8_t* record) {
+    if (!Options.all && (RecordFlags(record) & FlagNotInstalled) != 0) return false;
+    if (Options.include.empty()) return true;
+    std::string name = BelowTheDrive(RecordName(record));
+    for (const std::string& pattern : Options.include) {
+        if (WildcardMatch(pattern.c_str(), name.c_str())) return true;
+        for (size_t at = name.find_first_of("\\/"); at != std::string::npos;
+             at = name.find_first_of("\\/", at + 1))
+            if (WildcardMatch(pattern.c_str(), name.substr(0, at).c_str())) return true;
+    }
+    return false;
+}
+
+// A path in the package's code page made lower case: ASCII, and in code page 1252 its
+// capitals too (other code pages place theirs elsewhere; they keep them).
+void LowerCase(char* path) {
+    bool latin = AnsiCodePage() == DefaultCodePage;
+    for (unsigned char* c = reinterpret_cast<unsigned char*>(path); *c != 0; ++c) {
+        if (*c >= 'A' && *c <= 'Z')
+            *c = static_cast<unsigned char>(*c + 0x20);
+        else if (!latin)
+            continue;
+        else if (*c >= 0xC0 && *c <= 0xDE && *c != 0xD7)
+            *c = static_cast<unsigned char>(*c + 0x20);
+        else if (*c == 0x8A || *c == 0x8C || *c == 0x8E)
+            *c = static_cast<unsigned char>(*c + 0x10);
+        else if (*c == 0x9F)
+            *c = 0xFF;
+    }
 }
 
 uint32_t Written; // files extracted
 uint32_t Refused; // names that leave no path below the output, skipped
+uint32_t Kept;    // files that existed already, kept (--skip-existing)
 
 // Expands record to its path below the output drive; a name that gives none is skipped with
 // the reason, which is no failure of the run.
@@ -57,6 +120,12 @@ StatusCode ExtractRecord(const uint8_t* record) {
     char path[PathSize] = {};
     size_t tooLong = 0;
     if (ExtractionPath(RecordName(record), path, &tooLong)) {
+        if (Options.lowercase) LowerCase(path + 3); // below "O:\\"
+        std::error_code error;
+        if (Options.skipExisting && fs::exists(fs::symlink_status(PosixHostPath(path), error))) {
+            ++Kept;
+            return StatusOk;
+        }
         StatusCode status = PlaceFileAt(record, path);
         Written += status == StatusOk;
         return status;
@@ -74,10 +143,10 @@ StatusCode ExtractRecord(const uint8_t* record) {
 
 // Expands every wanted record through the engine's pass; returns the first failing status
 // (after which nothing more is extracted).
-StatusCode ExtractAll(bool all) {
-    RecordFilter wanted = all ? &AnyRecord : &Installed;
+StatusCode ExtractAll() {
+    RecordFilter wanted = &Wanted;
     StartTransferTally(wanted);
-    Written = Refused = 0;
+    Written = Refused = Kept = 0;
     BeginTransferScreen();
     UpdateProgress(0);
     StatusCode status = RunRecordPass(wanted, &ExtractRecord);
@@ -101,12 +170,14 @@ int RunExtract(const ExtractOptions& options) {
     PosixMapDrive(OutputDrive, fs::absolute(options.output).lexically_normal().string());
     StartBoxAnswers(folders, BoxPolicy::Ask);
     StatusCode status = PrepareVolumeReader();
-    if (status == StatusOk) status = ExtractAll(options.all);
+    Options = options;
+    if (status == StatusOk) status = ExtractAll();
     ReleaseVolumeReader();
     StopBoxAnswers();
     code = ReportTransferStop(status);
-    std::printf("%u file%s extracted to %s\n", Written, Written == 1 ? "" : "s",
+    std::printf("%u file%s extracted to %s", Written, Written == 1 ? "" : "s",
                 EscapeHostName(options.output).c_str());
+    std::printf(options.skipExisting ? ", %u already there kept\n" : "\n", Kept);
     if (code != ExitOk) return code;
     return Refused ? ExitBadInput : ExitOk;
 }

@@ -78,12 +78,15 @@ int AnswerBox(PlatformWindow, const char* text, const char* caption, uint32_t ty
         shown = true;
     } else {
         answer = RefusedAnswer(type);
+        State.log.unasked |= (type & 0x0F) != BoxOk;
     }
     if (answer == AnswerIgnore) ++State.log.ignored;
-    // A warning with only OK (a read error naming the record) that nobody saw is printed too.
-    bool unseenWarning = (type & 0x0F) == BoxOk && !shown;
-    if (answer == AnswerCancel || answer == AnswerAbort || answer == AnswerNo || unseenWarning) {
-        State.log.failures.push_back(BoxNote(text, problem));
+    // A box nobody saw is printed (a question refused, a warning with only OK); one answered at
+    // the terminal is not shown again. Either way a question given up on over a damaged package
+    // makes the exit code bad input.
+    bool givenUp = answer == AnswerCancel || answer == AnswerAbort || answer == AnswerNo;
+    if (givenUp || ((type & 0x0F) == BoxOk && !shown)) {
+        if (!shown) State.log.failures.push_back(BoxNote(text, problem));
         if (PackageFault(problem)) State.log.badInput = true;
     }
     return answer;
@@ -141,6 +144,9 @@ int ReportTransferStop(int status) {
     if (cutShown) PrintError(EscapeName(LastProblem.name) + ": " + cut);
     for (const std::string& text : State.log.failures)
         PrintError(text);
+    if (State.log.unasked)
+        PrintError("there is no terminal to ask the question above; --yes answers it without "
+                   "asking");
     if (status == StatusOk) return ExitOk;
     return State.log.diskMissing || State.log.badInput || cutShown ? ExitBadInput : ExitFailed;
 }

@@ -15,11 +15,13 @@ int OpenPackageDisks(const std::string& path, const std::vector<std::string>& di
                      DiskFolders* folders);
 
 struct BoxAnswerLog {
-    std::vector<std::string> failures; // texts of the questions answered Cancel, Abort or No
+    std::vector<std::string> failures; // texts of the boxes nobody saw: questions refused,
+                                       // notices with only OK
     unsigned ignored = 0;              // files skipped with Ignore
     bool diskMissing = false;          // a disk could not be found
     bool badInput = false; // a question given up on was about a missing or damaged Volume or stream
     bool anyBox = false;   // some box was raised
+    bool unasked = false;  // a question was refused for want of a terminal
 };
 
 // How boxes other than the disk prompt are answered.
@@ -40,7 +42,7 @@ std::vector<std::string> TakeBoxNotes();
 BoxAnswerLog& BoxAnswers();
 // Prints to standard error what stopped a transfer that ended with status: for one stopped
 // (status 2) without any box, the record it stopped at and why, since a stored stream that
-// ends inside its 4-byte size shows no message; then the questions answered Cancel, Abort or
-// No. Returns the exit code: ExitOk for status 0, ExitBadInput when a disk, a Volume or a
-// stream was missing or damaged, otherwise ExitFailed.
+// ends inside its 4-byte size shows no message; then the boxes nobody saw, and that --yes
+// answers questions when there is no terminal to ask. Returns the exit code: ExitOk for status 0,
+// ExitBadInput when a disk, a Volume or a stream was missing or damaged, otherwise ExitFailed.
 int ReportTransferStop(int status);

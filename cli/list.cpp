@@ -71,6 +71,8 @@ void PrintText() {
 
 void PrintJson() {
     nlohmann::ordered_json doc;
+    doc["format"] = JsonFormat;
+    doc["command"] = "list";
     doc["kind"] = InsvPackage ? "INSV" : "ordinary";
     doc["program"] = AnsiToUtf8(Header.ProgramName);
     doc["title"] = AnsiToUtf8(Header.Title);
@@ -83,6 +85,9 @@ void PrintJson() {
         row["name"] = AnsiToUtf8(RecordName(record));
         row["kind"] = KindOf(record);
         row["flags"] = RecordFlags(record);
+        row["flagNames"] = nlohmann::ordered_json::array();
+        if (RecordFlags(record) & FlagNotInstalled) row["flagNames"].push_back("notInstalled");
+        if (RecordIsShared(record)) row["flagNames"].push_back("shared");
         row["sizeKb"] = RecordSizeKb(record);
         row["version"] = RecordIsShared(record) ? nlohmann::ordered_json(VersionText(record))
                                                 : nlohmann::ordered_json(nullptr);

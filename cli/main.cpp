@@ -6,9 +6,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -30,6 +33,49 @@ void AddDiskOnePath(CLI::App* command, std::string* path) {
 void AddDiskOption(CLI::App* command, std::vector<std::string>* disks) {
     command->add_option("--disk", *disks,
                         "N=PATH: disk N's directory or image, when it is not found beside disk 1");
+}
+
+// The number of single-letter edits (insert, delete, replace, swap two neighbours) that turn a
+// into b.
+size_t EditDistance(const std::string& a, const std::string& b) {
+    std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+    for (size_t i = 0; i <= a.size(); ++i)
+        d[i][0] = i;
+    for (size_t j = 0; j <= b.size(); ++j)
+        d[0][j] = j;
+    for (size_t i = 1; i <= a.size(); ++i)
+        for (size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
+                                d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    return d[a.size()][b.size()];
+}
+
+// The subcommand named name, or nullptr after saying so with the nearest name, if one is near.
+const CLI::App* SubcommandNamed(const CLI::App& app, const std::string& name) {
+    std::vector<const CLI::App*> subcommands =
+        app.get_subcommands([](const CLI::App*) { return true; });
+    std::string nearest, all;
+    size_t best = 3; // farther names are no suggestion
+    for (const CLI::App* subcommand : subcommands) {
+        const std::string& candidate = subcommand->get_name();
+        if (candidate == name) return subcommand;
+        size_t distance = EditDistance(name, candidate);
+        if (distance < best) best = distance, nearest = candidate;
+        all += (all.empty() ? "" : ", ") + candidate;
+    }
+    std::fprintf(stderr, "disksetup: unknown subcommand '%s'; %s\n", EscapeHostName(name).c_str(),
+                 nearest.empty() ? ("the subcommands are " + all).c_str()
+                                 : ("did you mean '" + nearest + "'?").c_str());
+    std::fprintf(stderr, "Run 'disksetup help' for more information.\n");
+    return nullptr;
+}
+
+// Parser errors as every error of the command: "disksetup: " first.
+std::string FailureMessage(const CLI::App*, const CLI::Error& e) {
+    return std::string("disksetup: ") + e.what() + "\nRun with --help for more information.\n";
 }
 
 // A symbolic link that a file's creation, write or deletion refused to follow out of the
@@ -78,6 +124,7 @@ int Run(int argc, char** argv) {
     app.set_version_flag("-V,--version", "disksetup " DISKSETUP_VERSION);
     app.set_help_all_flag("--help-all", "Print the help of every subcommand");
     app.require_subcommand(1);
+    app.failure_message(&FailureMessage);
 
     ListOptions list;
     CLI::App* listCommand =
@@ -105,8 +152,9 @@ int Run(int argc, char** argv) {
     packCommand->add_flag("--insv", pack.dir.insv, "With --dir: an INSV package");
     packCommand->add_option("--setup", pack.dir.setup,
                             "With --dir: the setup program's name without extension (SETUP)");
-    packCommand->add_option("--setup-program", pack.dir.setupProgram,
-                            "With --dir: a setup program to copy onto disk 1");
+    packCommand->add_option(
+        "--setup-program", pack.dir.setupProgram,
+        "With --dir: a setup program to copy onto disk 1; builtin: the kit's own");
     packCommand->add_option("--shared", pack.dir.shared,
                             "With --dir: FILE or FILE=1.2.3.4, a shared file");
     packCommand->add_option("--not-installed", pack.dir.notInstalled,
@@ -116,7 +164,8 @@ int Run(int argc, char** argv) {
         "With --dir: FILE is the uninstaller (uninstal.exe); builtin: the project's own");
     packCommand->add_option("--builtin-uninstaller", pack.builtinUninstaller,
                             "The project's UNINSTAL.EXE, for uninstaller = \"builtin\" (default: "
-                            "UNINSTAL.EXE beside disksetup, or the win32 build of its build tree)");
+                            "beside disksetup, in ../share/disksetup/, or the win32 build of its "
+                            "build tree)");
     packCommand->add_option("--disk-size", pack.diskSize, "Bytes per disk (1457664)")
         ->check(CLI::PositiveNumber);
     packCommand->add_flag("--best", pack.best, "Compress harder: smaller volumes, slower packing");
@@ -134,8 +183,10 @@ int Run(int argc, char** argv) {
     CLI::App* testCommand =
         app.add_subcommand("test", "Expand every file of a package in memory and report damage");
     testCommand->footer("Examples:\n  disksetup test game/disk1 --disk 2=/media/other\n  disksetup "
-                        "test GAME_1.IMG");
+                        "test --json GAME_1.IMG | jq '.files[] | select(.result != \"ok\")'");
     AddDiskOnePath(testCommand, &test.path);
+    testCommand->add_flag("--json", test.json,
+                          "Print one JSON document: each file's result, size or problems");
     AddDiskOption(testCommand, &test.disks);
     AddCodePageOption(testCommand);
 
@@ -160,13 +211,23 @@ int Run(int argc, char** argv) {
     ExtractOptions extract;
     CLI::App* extractCommand =
         app.add_subcommand("extract", "Expand a package's files below a directory");
-    extractCommand->footer("Example:\n  disksetup extract game/disk1 -d unpacked");
+    extractCommand->footer("Examples:\n  disksetup extract game/disk1 -d unpacked\n  disksetup "
+                           "extract GAME_1.IMG -d docs -L --include '*.txt' --include 'HELP\\*'");
     AddDiskOnePath(extractCommand, &extract.path);
     extractCommand
         ->add_option("-d,--output", extract.output,
                      "Output directory; nothing is written outside it")
         ->required();
     extractCommand->add_flag("--all", extract.all, "Also the files marked as not installed");
+    extractCommand
+        ->add_option(
+            "-I,--include", extract.include,
+            "Only the files whose name, or a directory above them, matches PATTERN (Windows "
+            "wildcards * and ?, any case, \\ or /); repeatable")
+        ->allow_extra_args(false);
+    extractCommand->add_flag("-L,--lowercase", extract.lowercase, "Write the paths in lower case");
+    extractCommand->add_flag("--skip-existing", extract.skipExisting,
+                             "Keep a file that is already there (default: replace it)");
     AddDiskOption(extractCommand, &extract.disks);
     AddCodePageOption(extractCommand);
 
@@ -200,10 +261,13 @@ int Run(int argc, char** argv) {
     UninstallOptions uninstall;
     CLI::App* uninstallCommand = app.add_subcommand(
         "uninstall", "Remove an installed package as its uninstaller would, without windows");
+    uninstallCommand->footer(
+        "Examples:\n  disksetup uninstall --root c-drive 'C:\\GAMES\\SPACE'\n  disksetup uninstall "
+        "--wine-prefix ~/.wine --yes drive_c/windows/ORBIT");
     uninstallCommand
         ->add_option("WINPATH", uninstall.path,
-                     "The installed uninstaller (C:\\GAMES\\SPACE\\uninstal.exe), or its directory "
-                     "when it holds only one")
+                     "The installed uninstaller (C:\\GAMES\\SPACE\\uninstal.exe, also with '/', or "
+                     "as a host path inside drive C:), or its directory when it holds only one")
         ->required();
     uninstallCommand->add_option("--root", uninstall.root, "Host directory that is drive C:");
     uninstallCommand->add_option(
@@ -216,12 +280,46 @@ int Run(int argc, char** argv) {
         "command fails with exit code 3");
     AddCodePageOption(uninstallCommand);
 
+    std::string helpTopic;
+    CLI::App* helpCommand =
+        app.add_subcommand("help", "Print the help of disksetup, or of one subcommand");
+    helpCommand->footer("Examples:\n  disksetup help\n  disksetup help extract");
+    helpCommand->add_option("SUBCOMMAND", helpTopic, "The subcommand to describe");
+
+    for (CLI::App* subcommand : app.get_subcommands([](CLI::App*) { return true; }))
+        if (subcommand != helpCommand)
+            subcommand->add_flag("-q,--quiet", Quiet,
+                                 "Print errors only: no progress bar, and nothing on standard "
+                                 "output but list's listing and test's damaged files");
+
+    // The first word that is not an option names the subcommand: a misspelt one is named with
+    // the nearest, before the parser would call it an extra argument.
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] == '-') continue;
+        if (SubcommandNamed(app, argv[i]) == nullptr) return ExitUsage;
+        break;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         int code = app.exit(e);
         return code == 0 ? ExitOk : ExitUsage;
     }
+    if (helpCommand->parsed()) {
+        // The formatter, not help(): the command's help() would describe the subcommand "help".
+        const CLI::App* topic = &app;
+        if (!helpTopic.empty() && (topic = SubcommandNamed(app, helpTopic)) == nullptr)
+            return ExitUsage;
+        std::string usageName = topic == &app ? "disksetup" : "disksetup " + topic->get_name();
+        std::fputs(
+            app.get_formatter()->make_help(topic, usageName, CLI::AppFormatMode::Normal).c_str(),
+            stdout);
+        return ExitOk;
+    }
+    // What the other subcommands print on standard output is a report of their work.
+    if (Quiet && !listCommand->parsed() && !testCommand->parsed() &&
+        std::freopen("/dev/null", "w", stdout) == nullptr)
+        return ExitFailed;
     if (listCommand->parsed()) return RunList(list);
     if (packCommand->parsed()) return RunPack(pack);
     if (testCommand->parsed()) return RunTest(test);

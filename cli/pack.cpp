@@ -28,25 +28,29 @@ std::string FindIgnoringCase(const fs::path& directory, const char* name) {
     return "";
 }
 
-// The project's uninstaller: the file given, else UNINSTAL.EXE beside this program (where it
-// is shipped), else the shipped i686 build of the build tree this program was built in.
-std::string BuiltinUninstaller(const std::string& given) {
+// A program of the kit (SETUP.EXE, UNINSTAL.EXE): the file given, else the one beside this
+// program, else in ../share/disksetup/ beside its directory (an installed kit, under any
+// prefix), else the shipped i686 build of the build tree this program was built in.
+std::string KitProgram(const char* name, const char* what, const std::string& given,
+                       const char* option) {
     if (!given.empty()) {
         if (!fs::is_regular_file(given))
-            throw PackError("--builtin-uninstaller " + given + ": no such file");
+            throw PackError(std::string(option) + " " + given + ": no such file");
         return given;
     }
     std::error_code error;
     fs::path self = fs::read_symlink("/proc/self/exe", error).parent_path();
-    std::vector<fs::path> tried = {self, self / ".." / ".." / "win32"};
+    std::vector<fs::path> tried = {self, self / ".." / "share" / "disksetup",
+                                   self / ".." / ".." / "win32"};
     std::string names;
     for (const fs::path& directory : tried) {
-        std::string found = FindIgnoringCase(directory, "UNINSTAL.EXE");
+        std::string found = FindIgnoringCase(directory, name);
         if (!found.empty()) return found;
-        names += " " + (directory.lexically_normal() / "UNINSTAL.EXE").string();
+        names += " " + (directory.lexically_normal() / name).string();
     }
-    throw PackError("the built-in uninstaller is not found; tried" + names +
-                    "; build the win32 preset or give --builtin-uninstaller FILE");
+    std::string hint = option[0] != '\0' ? std::string(" or give ") + option + " FILE" : "";
+    throw PackError(std::string("the built-in ") + what + " is not found; tried" + names +
+                    "; build the win32 preset" + hint);
 }
 
 PackManifest ManifestOf(const PackOptions& options) {
@@ -67,7 +71,11 @@ PackManifest ManifestOf(const PackOptions& options) {
         manifest.diskSize = given ? std::min(manifest.diskSize, fits) : fits;
     }
     if (manifest.builtinUninstaller)
-        AddBuiltinUninstaller(&manifest, BuiltinUninstaller(options.builtinUninstaller));
+        AddBuiltinUninstaller(&manifest,
+                              KitProgram("UNINSTAL.EXE", "uninstaller", options.builtinUninstaller,
+                                         "--builtin-uninstaller"));
+    if (manifest.setupProgram == BuiltinWord)
+        manifest.setupProgram = KitProgram("SETUP.EXE", "setup program", "", "");
     return manifest;
 }
 

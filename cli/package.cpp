@@ -123,7 +123,10 @@ bool CommandLineToAnsi(const std::string& path, std::string* ansi) {
     return false;
 }
 
+bool Quiet = false;
+
 void PrintError(const std::string& message) {
+    ClearProgressLine();
     std::fprintf(stderr, "disksetup: %s\n", message.c_str());
 }
 

@@ -13,6 +13,8 @@
 #include "package/volume.h"
 #include "platform/posix/posix_platform.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdio>
 #include <vector>
 
@@ -74,16 +76,28 @@ int RunTest(const TestOptions& options) {
     OutputSink = &CountOutput;
     StartBoxAnswers(folders, BoxPolicy::Note);
     uint32_t damaged = 0, count = CatalogueRecordCount();
+    nlohmann::ordered_json files = nlohmann::ordered_json::array();
     const uint8_t* record = FirstRecord();
     for (uint32_t i = 0; i < count; ++i, record = NextRecord(record)) {
         std::vector<std::string> problems = TestRecord(record, outputBuffer.data());
-        std::string name = EscapeName(RecordName(record));
-        if (problems.empty()) {
-            std::printf("ok       %s (%llu bytes)\n", name.c_str(),
-                        static_cast<unsigned long long>(ProducedBytes));
+        damaged += !problems.empty();
+        if (options.json) {
+            nlohmann::ordered_json file = {{"name", AnsiToUtf8(RecordName(record))},
+                                           {"result", problems.empty() ? "ok" : "damaged"}};
+            if (problems.empty())
+                file["size"] = ProducedBytes;
+            else
+                file["problems"] = problems;
+            files.push_back(file);
             continue;
         }
-        ++damaged;
+        std::string name = EscapeName(RecordName(record));
+        if (problems.empty()) {
+            if (!Quiet)
+                std::printf("ok       %s (%llu bytes)\n", name.c_str(),
+                            static_cast<unsigned long long>(ProducedBytes));
+            continue;
+        }
         std::printf("DAMAGED  %s\n", name.c_str());
         for (const std::string& problem : problems)
             std::printf("         %s\n", problem.c_str());
@@ -91,7 +105,16 @@ int RunTest(const TestOptions& options) {
     StopBoxAnswers();
     OutputSink = nullptr;
     ReleaseVolumeReader();
-    std::printf("%u file%s: %u intact, %u damaged\n", count, count == 1 ? "" : "s", count - damaged,
-                damaged);
+    if (options.json)
+        std::printf("%s\n", nlohmann::ordered_json({{"format", JsonFormat},
+                                                    {"command", "test"},
+                                                    {"intact", count - damaged},
+                                                    {"damaged", damaged},
+                                                    {"files", files}})
+                                .dump(2)
+                                .c_str());
+    else if (!Quiet)
+        std::printf("%u file%s: %u intact, %u damaged\n", count, count == 1 ? "" : "s",
+                    count - damaged, damaged);
     return damaged == 0 ? ExitOk : ExitBadInput;
 }

@@ -7,7 +7,10 @@
 #include "package/volume.h"
 #include "platform/posix/posix_platform.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <csignal>
 #include <cstdio>
@@ -41,24 +44,47 @@ void OnTermination(int number) {
 
 constexpr int EndingSignals[] = {SIGTERM, SIGHUP};
 
-// One line, redrawn in place: "[#########...........]  45%  NAME".
+bool Drawn = false; // the bar is on the terminal's current line
+
+// The terminal's width in columns (80 when it does not say).
+int Columns() {
+    winsize size{};
+    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    return 80;
+}
+
+// One line, redrawn in place and never wider than the terminal:
+// "[#########...........]  45%  NAME", the name shortened from the left to fit.
 void Draw() {
     if (!OnTerminal) return;
-    constexpr int width = 30;
+    int columns = Columns();
+    int width = std::clamp(columns / 3, 10, 30);
     int filled = Percent * width / 100;
     std::string bar(static_cast<size_t>(filled), '#');
     bar.append(static_cast<size_t>(width - filled), '.');
-    std::string shown = Name.size() > 40 ? "..." + Name.substr(Name.size() - 37) : Name;
-    std::fprintf(stderr, "\r[%s] %3d%%  %-40s", bar.c_str(), Percent, shown.c_str());
+    size_t room = static_cast<size_t>(std::max(columns - width - 10, 0));
+    std::string shown = Name;
+    if (shown.size() > room)
+        shown = room > 3 ? "..." + shown.substr(shown.size() - (room - 3)) : std::string();
+    std::fprintf(stderr, "\r[%s] %3d%%  %-*s", bar.c_str(), Percent, static_cast<int>(room),
+                 shown.c_str());
     std::fflush(stderr);
+    Drawn = true;
 }
 
 } // namespace
 
+void ClearProgressLine() {
+    if (!Drawn) return;
+    std::fprintf(stderr, "\r%*s\r", Columns() - 1, "");
+    std::fflush(stderr);
+    Drawn = false;
+}
+
 bool BeginTransferScreen() {
     DialogResult = 0;
     HaltRequested = 0;
-    OnTerminal = isatty(STDERR_FILENO) != 0;
+    OnTerminal = isatty(STDERR_FILENO) != 0 && !Quiet;
     ProgressWindow = nullptr;
     std::signal(SIGINT, OnInterrupt);
     for (int number : EndingSignals)
@@ -79,7 +105,6 @@ void UpdateProgress(int percent) {
 int32_t PumpTransferMessages() {
     if (HaltRequested && DialogResult == 0) {
         DialogResult = 2;
-        if (OnTerminal) std::fprintf(stderr, "\n");
         PrintError("halted at your request; the work is incomplete");
     }
     return DialogResult;
@@ -90,7 +115,7 @@ int32_t TransferDialogResult() {
 }
 
 void EndTransferScreen() {
-    if (OnTerminal) std::fprintf(stderr, "\n");
+    ClearProgressLine();
     std::signal(SIGINT, SIG_DFL);
     for (int number : EndingSignals)
         std::signal(number, SIG_DFL);

@@ -16,6 +16,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <vector>
@@ -61,22 +62,49 @@ std::vector<std::string> UninstallersIn(const fs::path& dir) {
     return found;
 }
 
-// The uninstaller's Windows path for WINPATH: the uninstaller itself (or its data file), or a
-// directory that holds exactly one uninstaller. "" after printing why there is none; *code
-// is then the exit code.
-std::string UninstallerPath(const std::string& given, int* code) {
+// WINPATH as a Windows path on drive C: (host directory driveC): given so ("C:\\GAMES",
+// also with '/'), or a host path inside drive C:, taken from the current directory, from
+// drive C: itself or from the directory that holds it (a Wine prefix: "drive_c/windows/ORBIT").
+// "" when it is neither.
+std::string WindowsPathOf(const std::string& given, const std::string& driveC) {
+    if (given.size() >= 3 && std::isalpha(static_cast<unsigned char>(given[0])) &&
+        given[1] == ':' && (given[2] == '\\' || given[2] == '/')) {
+        std::string path = given;
+        std::replace(path.begin(), path.end(), '/', '\\');
+        return path;
+    }
+    std::error_code error;
+    fs::path drive = fs::weakly_canonical(driveC, error);
+    std::vector<fs::path> bases = {fs::current_path(error), drive, drive.parent_path()};
+    if (fs::path(given).is_absolute()) bases.resize(1);
+    for (const fs::path& base : bases) {
+        fs::path host = fs::weakly_canonical(base / given, error);
+        if (error || !fs::exists(host, error)) continue;
+        fs::path inside = host.lexically_relative(drive);
+        if (inside.empty() || *inside.begin() == "..") continue;
+        std::string path = "C:\\" + (inside == "." ? "" : inside.string());
+        std::replace(path.begin(), path.end(), '/', '\\');
+        return path;
+    }
+    return "";
+}
+
+// The uninstaller's Windows path for WINPATH (a Windows path, or a host path inside drive C:,
+// driveC): the uninstaller itself (or its data file), or a directory that holds exactly one
+// uninstaller. "" after printing why there is none; *code is then the exit code.
+std::string UninstallerPath(const std::string& given, const std::string& driveC, int* code) {
     *code = ExitUsage;
+    std::string windows = WindowsPathOf(given, driveC);
     std::string winPath;
-    if (!CommandLineToAnsi(given, &winPath)) return "";
-    *code = ExitBadInput;
-    if (winPath.size() < 3 || winPath[1] != ':' || winPath[2] != '\\' ||
-        winPath.size() >= PathSize - 1) {
-        PrintError(EscapeName(winPath.c_str()) +
-                   " is not a full Windows path (such as C:\\GAMES\\SPACE\\uninstal.exe) of at "
-                   "most 258 characters");
-        *code = ExitUsage;
+    if (!windows.empty() && !CommandLineToAnsi(windows, &winPath)) return "";
+    if (winPath.empty() || winPath.size() >= PathSize - 1) {
+        PrintError(EscapeHostName(given) +
+                   " is neither a full Windows path (such as C:\\GAMES\\SPACE\\uninstal.exe) of "
+                   "at most 258 characters nor a host path inside drive C: (" +
+                   EscapeHostName(driveC) + ")");
         return "";
     }
+    *code = ExitBadInput;
     std::string host = PosixHostPath(winPath.c_str());
     std::error_code error;
     if (host.empty() || !fs::is_directory(host, error)) {
@@ -137,6 +165,7 @@ void PrintSummary(StatusCode status) {
 } // namespace
 
 void NoteRemoval(RemovalEvent event, const char* subject) {
+    ClearProgressLine();
     std::string name = EscapeName(subject);
     switch (event) {
     case RemovedFile: std::printf("removed %s\n", name.c_str()); break;
@@ -156,7 +185,7 @@ int RunUninstall(const UninstallOptions& options) {
     std::string driveC;
     int code = MapSystemDrive(options.root, options.winePrefix, false, &driveC);
     if (code != ExitOk) return code;
-    std::string uninstaller = UninstallerPath(options.path, &code);
+    std::string uninstaller = UninstallerPath(options.path, driveC, &code);
     if (uninstaller.empty()) return code;
     PlatformOverrideProgramPath(uninstaller.c_str());
     StatusCode status = LoadCatalogue();

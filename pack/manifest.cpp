@@ -96,9 +96,9 @@ void ParseTopLevel(const toml::table& top, const std::string& base, const Place&
         manifest->diskSizeGiven = true;
     }
     if (auto program = Optional<std::string>(top, "setup_program", place, "a string"))
-        manifest->setupProgram = HostPath(base, *program);
+        manifest->setupProgram = *program == BuiltinWord ? *program : HostPath(base, *program);
     if (auto uninstaller = Optional<std::string>(top, "uninstaller", place, "a string")) {
-        if (*uninstaller != BuiltinUninstallerWord)
+        if (*uninstaller != BuiltinWord)
             throw PackError(place.Of("uninstaller") + " is \"" + *uninstaller +
                             "\"; it can only be \"builtin\" (an own uninstaller is a [[file]] "
                             "named \"uninstal.exe\")");
@@ -213,7 +213,7 @@ PackManifest ManifestFromDirectory(const DirectoryPackOptions& options) {
     }
     for (const std::string& path : options.notInstalled)
         FindListed(manifest.files, paths, path, "--not-installed")->install = false;
-    if (options.uninstaller == BuiltinUninstallerWord)
+    if (options.uninstaller == BuiltinWord)
         manifest.builtinUninstaller = true;
     else if (!options.uninstaller.empty())
         FindListed(manifest.files, paths, options.uninstaller, "--uninstaller")->name =

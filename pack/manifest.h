@@ -9,7 +9,8 @@
 //   kind = "ordinary"           # or "insv" (catalogue magic "INSV")
 //   setup = "SETUP"             # setup program's name without extension; catalogue SETUP.bin
 //   disk_size = 1457664         # bytes per disk, counting catalogue and setup program on disk 1
-//   setup_program = "SETUP.EXE" # optional: copied onto disk 1 as <setup> + its extension
+//   setup_program = "SETUP.EXE" # optional: copied onto disk 1 as <setup> + its extension;
+//                               # "builtin": the kit's own SETUP.EXE
 //   uninstaller = "builtin"     # optional: the project's own UNINSTAL.EXE becomes the last
 //                               # record, as "uninstal.exe" (no [[file]] may be named so)
 //
@@ -54,7 +55,7 @@ struct PackManifest {
     std::string setup = "SETUP"; // setup program's name without extension
     uint64_t diskSize = DefaultDiskSize;
     bool diskSizeGiven = false; // disk_size was written, not taken by default
-    std::string setupProgram;   // host path of a setup program to copy, or ""
+    std::string setupProgram;   // host path of a setup program to copy, "builtin" or ""
     std::vector<ManifestFile> files;
     bool best = false; // compress with the slower, smaller parse (pack --best)
     bool builtinUninstaller =
@@ -76,9 +77,9 @@ struct DirectoryPackOptions {
     std::string uninstaller; // stored under the name "uninstal.exe"; "builtin": the project's
 };
 
-// The word that asks for the project's own uninstaller (uninstaller = "builtin",
-// --uninstaller builtin).
-constexpr char BuiltinUninstallerWord[] = "builtin";
+// The word that asks for the kit's own uninstaller or setup program (uninstaller = "builtin",
+// setup_program = "builtin", --uninstaller builtin, --setup-program builtin).
+constexpr char BuiltinWord[] = "builtin";
 
 // Adds the project's uninstaller, the file at host path exe, as the last record under the name
 // "uninstal.exe", and clears builtinUninstaller. Throws PackError when a record already is the

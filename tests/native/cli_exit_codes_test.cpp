@@ -48,7 +48,7 @@ TEST_F(CliExitCodes, EveryRowForEveryCommandThatCanMeetIt) {
         {"test " + disk + " --disk 2", 1},
         {"extract " + disk, 1},
         {"install " + disk + root + "--wine-prefix " + Quoted("prefix"), 1},
-        {"uninstall" + root + "GAMES", 1},
+        {"uninstall" + root + "NOWHERE", 1},
         {"pack --dir " + Quoted("src"), 1},
         {"compress " + Quoted("in.txt"), 1},
         {"expand " + Quoted("in.lzh"), 1},

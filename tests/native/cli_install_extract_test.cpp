@@ -215,4 +215,58 @@ TEST_F(CliInstall, ExtractAcrossDisksAndWithAMissingOne) {
     EXPECT_EQ(ReadHostFile(Host("out3/uninstal.exe")), PatternBytes(500, 3));
 }
 
+TEST_F(CliInstall, ExtractIncludeMatchesWholeNamesOrDirectoriesWithWildcards) {
+    std::string disk = Write(space_);
+    auto extract = [&](const std::string& out, const std::string& patterns) {
+        CommandResult r =
+            Run("extract " + disk + " -d " + ShellQuote(Host(out).string()) + " " + patterns);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return FilesBelow(Host(out));
+    };
+    EXPECT_EQ(extract("a", "-I data --include '*.EXE'"),
+              (std::set<std::string>{"DATA/LEVEL.DAT", "SPACE.EXE", "uninstal.exe"}));
+    EXPECT_EQ(extract("b", "-I DAT -I 'data/level.?at' -I 'SPACE.EX'"),
+              (std::set<std::string>{"DATA/LEVEL.DAT"}));
+}
+
+TEST_F(CliInstall, ExtractLowercaseWritesEveryPathInLowerCase) {
+    std::string disk = Write(space_);
+    CommandResult r = Run("extract " + disk + " --all -L -d " + ShellQuote(Host("out").string()));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(FilesBelow(Host("out")),
+              (std::set<std::string>{"data/level.dat", "extra.txt", "space.exe", "uninstal.exe"}));
+}
+
+TEST_F(CliInstall, ExtractSkipExistingKeepsFilesThatAreThere) {
+    std::string disk = Write(space_);
+    WriteHostFile(Host("out/SPACE.EXE"), "the user's own");
+    std::string out = ShellQuote(Host("out").string());
+    CommandResult r = Run("extract " + disk + " --skip-existing -d " + out);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(Text(ReadHostFile(Host("out/SPACE.EXE"))), "the user's own");
+    EXPECT_EQ(ReadHostFile(Host("out/DATA/LEVEL.DAT")), PatternBytes(3000, 2));
+    EXPECT_NE(r.out.find("2 files extracted to " + Host("out").string() + ", 1 already there kept"),
+              std::string::npos)
+        << r.out;
+    r = Run("extract " + disk + " -d " + out);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadHostFile(Host("out/SPACE.EXE")), PatternBytes(40000, 1));
+}
+
+TEST_F(CliInstall, QuietPrintsErrorsOnly) {
+    std::string disk = Write(space_);
+    CommandResult r = Run("test -q " + disk);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out + r.err, "");
+    r = Run("extract " + disk + " --quiet -d " + ShellQuote(Host("out").string()));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out + r.err, "");
+    EXPECT_EQ(ReadHostFile(Host("out/uninstal.exe")), PatternBytes(500, 3));
+    fs::rename(Host("pkg/disk3"), Host("elsewhere"));
+    r = Run("install -q " + disk + " --root " + ShellQuote(Host("root").string()));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("disk 3 is missing"), std::string::npos) << r.err;
+}
+
 } // namespace

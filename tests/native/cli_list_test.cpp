@@ -49,13 +49,17 @@ TEST_F(CliList, PrintsHeaderAndOneRowPerRecord) {
 TEST_F(CliList, JsonCarriesTheSameFacts) {
     CommandResult r = List("--json " + ShellQuote(disk_ + "/SETUP.bin"));
     ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(SchemaProblems(r.out), "");
     nlohmann::json doc = nlohmann::json::parse(r.out);
+    EXPECT_EQ(doc["format"], 1);
     EXPECT_EQ(doc["kind"], "ordinary");
     EXPECT_EQ(doc["title"], "Space Game");
     EXPECT_EQ(doc["requiredKb"], 124);
     ASSERT_EQ(doc["records"].size(), 4u);
     EXPECT_EQ(doc["records"][1]["version"], "2.1.0.5");
     EXPECT_EQ(doc["records"][1]["kind"], "shared");
+    EXPECT_EQ(doc["records"][1]["flagNames"], nlohmann::json::array({"shared"}));
+    EXPECT_EQ(doc["records"][2]["flagNames"], nlohmann::json::array({"notInstalled"}));
     EXPECT_TRUE(doc["records"][0]["version"].is_null());
     EXPECT_EQ(doc["records"][2]["name"], "READ\x01ME.TXT");
     EXPECT_EQ(doc["records"][0]["segments"][1]["disk"], 2);

@@ -4,8 +4,10 @@
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 
 namespace fs = std::filesystem;
@@ -134,6 +136,30 @@ TEST_F(CliPack, BuiltinUninstallerBecomesTheLastRecordUnlessOneIsNamedAlready) {
         << r.err;
 }
 
+TEST_F(CliPack, KitProgramsAreFoundBelowTheInstalledPrefix) {
+    fs::create_directories(root_ / "usr/bin");
+    fs::copy_file(DISKSETUP_CLI, root_ / "usr/bin/disksetup");
+    WriteHostFile(root_ / "usr/share/disksetup/SETUP.EXE", Contents(2000, 5));
+    fs::copy_file(root_ / "src/UNINST.EXE", root_ / "usr/share/disksetup/UNINSTAL.EXE");
+    WriteHostFile(root_ / "m.toml", "program = \"SPACE.EXE\"\ntitle = \"Space Game\"\n"
+                                    "setup = \"INSTALL\"\nsetup_program = \"builtin\"\n"
+                                    "uninstaller = \"builtin\"\n[[file]]\n"
+                                    "source = \"src/SPACE.EXE\"\nname = \"SPACE.EXE\"\n");
+    std::string kit = ShellQuote((root_ / "usr/bin/disksetup").string());
+    CommandResult r = RunCommand(kit + " pack " + ShellQuote((root_ / "m.toml").string()) + " -o " +
+                                 ShellQuote((root_ / "out").string()));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(Text(ReadHostFile(root_ / "out/disk1/INSTALL.EXE")), Contents(2000, 5));
+    EXPECT_TRUE(Contains(Test(Disk("out", 1)).out, "ok       uninstal.exe (3000 bytes)\n"));
+    fs::remove(root_ / "usr/share/disksetup/SETUP.EXE");
+    r = RunCommand(kit + " pack --dir " + ShellQuote((root_ / "src").string()) +
+                   " --program SPACE.EXE --title Space --setup-program builtin -o " +
+                   ShellQuote((root_ / "none").string()));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(Contains(r.err, "the built-in setup program is not found; tried")) << r.err;
+    EXPECT_TRUE(Contains(r.err, (root_ / "usr/share/disksetup/SETUP.EXE").string())) << r.err;
+}
+
 TEST_F(CliPack, MultiDiskPackageTestsIntactAndPacksTheSameTwice) {
     ASSERT_EQ(PackDir("one", 4000).exitCode, 0);
     ASSERT_EQ(PackDir("two", 4000).exitCode, 0);
@@ -222,17 +248,30 @@ TEST_F(CliPack, DiskFoldersNamedLikeTheFirstOneAreFound) {
     while (fs::exists(root_ / "out" / ("disk" + std::to_string(disks + 1))))
         ++disks;
     ASSERT_GT(disks, 2);
-    for (int n = 1; n <= disks; ++n)
-        fs::rename(root_ / "out" / ("disk" + std::to_string(n)),
-                   root_ / "out" / ("cd-" + std::to_string(n)));
-    CommandResult r = Test(ShellQuote((root_ / "out/cd-1").string()));
-    EXPECT_EQ(r.exitCode, 0) << r.out;
+    // The series as disk collections name them; each renames the previous one.
+    std::string of = " of " + std::to_string(disks) + ")";
+    std::vector<std::function<std::string(int)>> series = {
+        [](int n) { return "cd-" + std::to_string(n); },
+        [&](int n) { return "Orbit (Disk " + std::to_string(n) + of; },
+        [](int n) { return "Orbit (Disk " + std::to_string(n) + ")"; },
+        [](int n) { return "Orbit - Disk " + std::to_string(n); },
+        [](int n) { return "ORBITd" + std::to_string(n); },
+        [](int n) { return "GAME-" + std::string(1, static_cast<char>('A' + n - 1)); },
+    };
+    std::function<std::string(int)> previous = [](int n) { return "disk" + std::to_string(n); };
+    for (const auto& name : series) {
+        for (int n = 1; n <= disks; ++n)
+            fs::rename(root_ / "out" / previous(n), root_ / "out" / name(n));
+        previous = name;
+        CommandResult r = Test(ShellQuote((root_ / "out" / name(1)).string()));
+        EXPECT_EQ(r.exitCode, 0) << name(1) << "\n" << r.out;
+    }
     // Another stem is not taken for the series.
-    fs::rename(root_ / "out/cd-2", root_ / "out/floppy-2");
-    r = Test(ShellQuote((root_ / "out/cd-1").string()));
+    fs::rename(root_ / "out/GAME-B", root_ / "out/floppy-B");
+    CommandResult r = Test(ShellQuote((root_ / "out/GAME-A").string()));
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(Contains(r.out, "disk 2 is missing; tried ")) << r.out;
-    EXPECT_TRUE(Contains(r.out, (root_ / "out/cd-2").string())) << r.out;
+    EXPECT_TRUE(Contains(r.out, (root_ / "out/GAME-B").string())) << r.out;
 }
 
 TEST_F(CliPack, TruncatedVolumeIsReportedWithItsDiskAndSize) {
@@ -245,6 +284,37 @@ TEST_F(CliPack, TruncatedVolumeIsReportedWithItsDiskAndSize) {
         << r.out;
     EXPECT_TRUE(Contains(r.out, ": read error! (reading the piece at offset ")) << r.out;
     EXPECT_FALSE(Contains(r.out, " 0 damaged"));
+}
+
+TEST_F(CliPack, TestJsonGivesEachFilesResultInOneDocumentOfTheSchema) {
+    ASSERT_EQ(PackDir("out", 4000).exitCode, 0);
+    CommandResult r = Test("--json " + Disk("out", 1));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(SchemaProblems(r.out), "");
+    nlohmann::json doc = nlohmann::json::parse(r.out);
+    EXPECT_EQ(doc["command"], "test");
+    std::map<std::string, int> sizes;
+    for (const nlohmann::json& file : doc["files"])
+        sizes[file["name"]] = file.value("size", -1);
+    EXPECT_EQ(sizes, (std::map<std::string, int>{{"SPACE.EXE", 9000},
+                                                 {"DATA\\LEVELS.DAT", 14000},
+                                                 {"EMPTY.TXT", 0},
+                                                 {"uninstal.exe", 3000},
+                                                 {"README.TXT", 500}}));
+    fs::resize_file(root_ / "out/disk2/SPACE.dat", 1000);
+    r = Test("--json " + Disk("out", 1));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(SchemaProblems(r.out), "");
+    doc = nlohmann::json::parse(r.out);
+    int damaged = 0;
+    for (const nlohmann::json& file : doc["files"])
+        damaged += file["result"] == "damaged";
+    EXPECT_GT(damaged, 0);
+    EXPECT_EQ(doc["damaged"], damaged);
+    EXPECT_EQ(doc["intact"], 5 - damaged);
+    // The schema refuses what breaks it.
+    doc["files"][0]["result"] = "fine";
+    EXPECT_NE(SchemaProblems(doc.dump()), "");
 }
 
 TEST_F(CliPack, VolumeOfAnotherDiskIsNamedWithTheNumberItHolds) {

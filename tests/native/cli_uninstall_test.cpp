@@ -129,6 +129,25 @@ TEST_F(CliUninstall, UnansweredQuestionRemovesNothingAndAReadOnlyFileIsKeptAfter
     EXPECT_EQ(Tree(), before);
 }
 
+TEST_F(CliUninstall, WinpathIsTakenWithSlashesOrAsAHostPathInsideDriveC) {
+    Install(space_);
+    auto installed = Tree();
+    // Unanswered, each form reaches the question, which names the option that answers it.
+    for (std::string form : {std::string("C:/WINDOWS/SPACE"), Host("root/WINDOWS/SPACE").string(),
+                             std::string("WINDOWS/SPACE/uninstal.exe")}) {
+        CommandResult r = Uninstall(form, "");
+        EXPECT_EQ(r.exitCode, 3) << form;
+        EXPECT_NE(r.err.find("Remove Space Game and all of its components?"), std::string::npos)
+            << form << "\n"
+            << r.err;
+        EXPECT_NE(r.err.find("--yes"), std::string::npos) << r.err;
+    }
+    CommandResult r = Uninstall(Host("pkg").string());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("nor a host path inside drive C:"), std::string::npos) << r.err;
+    EXPECT_EQ(Tree(), installed);
+}
+
 TEST_F(CliUninstall, SecondPackageInTheSameDirectoryRemovesOnlyItsOwn) {
     TestPackage first{.program = "SPACE.EXE",
                       .title = "Space Game",

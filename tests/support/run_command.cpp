@@ -37,4 +37,18 @@ CommandResult RunCommand(const std::string& commandLine) {
 CommandResult RunDisksetup(const std::string& args) {
     return RunCommand(std::string(DISKSETUP_CLI) + " " + args);
 }
+
+std::string SchemaProblems(const std::string& document) {
+    std::string path = (std::filesystem::temp_directory_path() /
+                        ("disksetup-doc-" + std::to_string(::getpid()) + ".json"))
+                           .string();
+    WriteHostFile(path, document);
+    CommandResult r = RunCommand(
+        "python3 -c 'import json, sys, jsonschema; "
+        "jsonschema.validate(json.load(open(sys.argv[1])), json.load(open(sys.argv[2])))' " +
+        ShellQuote(path) + " " +
+        ShellQuote(std::string(DISKSETUP_SOURCE_DIR) + "/cli/disksetup.schema.json"));
+    std::filesystem::remove(path);
+    return r.exitCode == 0 ? "" : r.err.empty() ? "exit " + std::to_string(r.exitCode) : r.err;
+}
 #endif

@@ -15,3 +15,6 @@ CommandResult RunCommand(const std::string& commandLine);
 CommandResult RunDisksetup(const std::string& args);
 // Quotes one argument for the shell.
 std::string ShellQuote(const std::string& text);
+// What is wrong with a JSON document of the command against its schema
+// (cli/disksetup.schema.json), checked by python3's jsonschema; "" when it is valid.
+std::string SchemaProblems(const std::string& document);
