@@ -19,6 +19,10 @@ struct TransferCounts {
     uint32_t failed;        // records whose handling ended in failure (the pass stops there)
     uint64_t placedBytes;   // bytes of the files moved into place; discarded temporaries not
     bool uninstallerPlaced; // the uninstaller entry's file was moved into place
+    // Expanded bytes as the catalogue gives them (SizeKb x 1024), for a progress in bytes:
+    uint64_t bytesToTransfer; // of the records to transfer
+    uint64_t bytesDone;       // of the records handled
+    uint64_t bytesOfCurrent;  // of the record being handled
 };
 extern TransferCounts TransferTally;
 
@@ -51,3 +55,6 @@ StatusCode RunRecordPass(RecordFilter wanted, RecordPlacer place);
 // The percentage after done of total records: done × 100 / total in unsigned 32-bit
 // arithmetic, truncated.
 int TransferPercent(uint32_t done, uint32_t total);
+// The percentage of TransferTally's bytes after written bytes of the record being handled
+// (counted up to its catalogue size): 100 when there are none to transfer, truncated.
+int TransferBytePercent(uint64_t written);
