@@ -12,6 +12,7 @@
 
 char InstallDir[PathSize];
 TransferCounts TransferTally;
+RecordHandledFunction RecordHandled;
 
 namespace {
 
@@ -133,6 +134,7 @@ StatusCode RunRecordPass(RecordFilter wanted, RecordPlacer place) {
         ShowTransferName(RecordName(record));
         result = place(record);
         if (result != StatusOk) ++TransferTally.failed;
+        if (RecordHandled) RecordHandled(record);
         TransferTally.bytesDone += TransferTally.bytesOfCurrent;
         TransferTally.bytesOfCurrent = 0;
         CountDone();

@@ -43,13 +43,17 @@ StatusCode RunTransfer();
 // Which records a pass handles, and how it places one (returning its status).
 typedef bool (*RecordFilter)(const uint8_t* record);
 typedef StatusCode (*RecordPlacer)(const uint8_t* record);
+// Called after each record a pass handled, with TransferTally counting it, when set: lets a
+// caller report each file's result. Null by default.
+typedef void (*RecordHandledFunction)(const uint8_t* record);
+extern RecordHandledFunction RecordHandled;
 // Starts TransferTally afresh for a run over the records that wanted accepts.
 void StartTransferTally(RecordFilter wanted);
 // One pass over all records in catalogue order, placing those that wanted accepts: handles
 // pending messages before each record and stops there when the user asked to halt; shows the
-// record's name, places it, counts it done and updates the progress; stops after the first
-// record whose placing fails (counted in TransferTally.failed). Returns that status, else 0
-// (also after a halt).
+// record's name, places it, tells RecordHandled, counts it done and updates the progress; stops
+// after the first record whose placing fails (counted in TransferTally.failed). Returns that
+// status, else 0 (also after a halt).
 StatusCode RunRecordPass(RecordFilter wanted, RecordPlacer place);
 
 // The percentage after done of total records: done × 100 / total in unsigned 32-bit
