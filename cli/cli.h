@@ -4,8 +4,11 @@
 #include "base/messages.h"
 #include "platform/posix/code_page.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // Exit codes of the disksetup command.
 enum ExitCode : int {
@@ -36,12 +39,18 @@ std::string EscapeHostName(const std::string& path);
 // printing why when the code page cannot spell it.
 bool CommandLineToAnsi(const std::string& path, std::string* ansi);
 
-// The version of the JSON documents that list --json and test --json print, as their "format";
+// The version of the JSON documents that the subcommands' --json prints, as their "format";
 // cli/disksetup.schema.json describes them.
 constexpr int JsonFormat = 1;
+// A record's Flags by name, as the JSON documents give them ("notInstalled", "shared").
+std::vector<std::string> FlagNames(const uint8_t* record);
+
+// Where extract, install and uninstall print the lines that report their work: standard
+// output, or standard error while --json keeps standard output for the document alone.
+extern std::FILE* Report;
 
 // -q: print errors only (no progress bar, nothing on standard output but what list and test
-// are asked for).
+// are asked for, and a --json document).
 extern bool Quiet;
 // Clears the progress bar's line, so that a line printed next starts on a line of its own.
 void ClearProgressLine();

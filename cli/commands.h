@@ -51,6 +51,7 @@ struct ExtractOptions {
     std::vector<std::string> include; // wildcard patterns of the names to extract; empty: all
     bool lowercase = false;           // the paths below OUTPUT in lower case
     bool skipExisting = false;        // a file already at its path is kept, not replaced
+    bool json = false;                // one JSON document (JsonFormat) of the files' results
     std::vector<std::string> disks;
 };
 int RunExtract(const ExtractOptions& options);
@@ -64,6 +65,7 @@ struct InstallOptions {
     std::string dest;       // Windows path of the destination, or "" for the proposed one
     bool yes = false;
     bool noMenu = false; // no desktop entries for a Wine prefix's installation
+    bool json = false;   // one JSON document (JsonFormat) of the files' results
     std::vector<std::string> disks;
 };
 int RunInstall(const InstallOptions& options);
@@ -75,6 +77,7 @@ struct UninstallOptions {
     std::string root;
     std::string winePrefix;
     bool yes = false;
+    bool json = false; // one JSON document (JsonFormat) of the files' results
 };
 int RunUninstall(const UninstallOptions& options);
 

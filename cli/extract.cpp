@@ -8,10 +8,14 @@
 #include "install/transfer.h"
 #include "package/volume.h"
 #include "install/transfer_screen.h"
+#include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
 #include "base/paths.h"
 #include "platform/posix/posix_platform.h"
 
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -110,9 +114,26 @@ void LowerCase(char* path) {
     }
 }
 
-uint32_t Written; // files extracted
-uint32_t Refused; // names that leave no path below the output, skipped
-uint32_t Kept;    // files that existed already, kept (--skip-existing)
+uint32_t Written;             // files extracted
+uint32_t Refused;             // names that leave no path below the output, skipped
+uint32_t Kept;                // files that existed already, kept (--skip-existing)
+nlohmann::ordered_json Files; // with --json: each wanted record's result
+
+// With --json: the record's result; path (below the output drive, "" for none) and size for
+// the files extracted or kept.
+void NoteFile(const uint8_t* record, const char* result, const char* path, uint64_t size) {
+    if (!Options.json) return;
+    nlohmann::ordered_json file = {{"name", AnsiToUtf8(RecordName(record))},
+                                   {"flagNames", FlagNames(record)},
+                                   {"result", result}};
+    if (path[0] != '\0') {
+        std::string below = AnsiToUtf8(path + 3); // below "O:\\"
+        std::replace(below.begin(), below.end(), '\\', '/');
+        file["path"] = below;
+    }
+    if (std::strcmp(result, "extracted") == 0) file["size"] = size;
+    Files.push_back(file);
+}
 
 // Expands record to its path below the output drive; a name that gives none is skipped with
 // the reason, which is no failure of the run.
@@ -124,10 +145,12 @@ StatusCode ExtractRecord(const uint8_t* record) {
         std::error_code error;
         if (Options.skipExisting && fs::exists(fs::symlink_status(PosixHostPath(path), error))) {
             ++Kept;
+            NoteFile(record, "kept", path, 0);
             return StatusOk;
         }
         StatusCode status = PlaceFileAt(record, path);
         Written += status == StatusOk;
+        NoteFile(record, status == StatusOk ? "extracted" : "failed", path, OutputWritten);
         return status;
     }
     if (tooLong != 0)
@@ -138,6 +161,7 @@ StatusCode ExtractRecord(const uint8_t* record) {
         PrintError(EscapeName(RecordName(record)) +
                    ": the name leaves no file name below the output; skipped");
     ++Refused;
+    NoteFile(record, "refused", "", 0);
     return StatusOk;
 }
 
@@ -147,6 +171,7 @@ StatusCode ExtractAll() {
     RecordFilter wanted = &Wanted;
     StartTransferTally(wanted);
     Written = Refused = Kept = 0;
+    Files = nlohmann::ordered_json::array();
     BeginTransferScreen();
     UpdateProgress(0);
     StatusCode status = RunRecordPass(wanted, &ExtractRecord);
@@ -175,9 +200,20 @@ int RunExtract(const ExtractOptions& options) {
     ReleaseVolumeReader();
     StopBoxAnswers();
     code = ReportTransferStop(status);
-    std::printf("%u file%s extracted to %s", Written, Written == 1 ? "" : "s",
-                EscapeHostName(options.output).c_str());
-    std::printf(options.skipExisting ? ", %u already there kept\n" : "\n", Kept);
+    std::fprintf(Report, "%u file%s extracted to %s", Written, Written == 1 ? "" : "s",
+                 EscapeHostName(options.output).c_str());
+    std::fprintf(Report, options.skipExisting ? ", %u already there kept\n" : "\n", Kept);
+    if (options.json)
+        std::printf("%s\n", nlohmann::ordered_json({{"format", JsonFormat},
+                                                    {"command", "extract"},
+                                                    {"output", EscapeHostName(options.output)},
+                                                    {"extracted", Written},
+                                                    {"kept", Kept},
+                                                    {"refused", Refused},
+                                                    {"complete", status == StatusOk},
+                                                    {"files", Files}})
+                                .dump(2)
+                                .c_str());
     if (code != ExitOk) return code;
     return Refused ? ExitBadInput : ExitOk;
 }

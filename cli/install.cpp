@@ -19,6 +19,8 @@
 #include "base/paths.h"
 #include "platform/posix/posix_platform.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -26,6 +28,31 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+nlohmann::ordered_json Files; // with --json: each record's result
+TransferCounts Before;        // the tally before the record being handled
+unsigned IgnoredBefore;       // files skipped with Ignore before it
+
+// With --json: the result of the record just handled, told by the tally's counts.
+void NoteInstalled(const uint8_t* record) {
+    const TransferCounts& t = TransferTally;
+    unsigned ignored = BoxAnswers().ignored;
+    const char* result = t.failed != Before.failed                 ? "failed"
+                         : t.sharedSkipped != Before.sharedSkipped ? "skipped"
+                         : t.unplaced != Before.unplaced           ? "unplaced"
+                         : ignored != IgnoredBefore                ? "ignored"
+                                                                   : "placed";
+    nlohmann::ordered_json file = {{"name", AnsiToUtf8(RecordName(record))},
+                                   {"flagNames", FlagNames(record)},
+                                   {"result", result}};
+    if (std::strcmp(result, "placed") == 0) {
+        file["target"] = AnsiToUtf8(TargetPath);
+        file["size"] = t.placedBytes - Before.placedBytes;
+    }
+    Files.push_back(file);
+    Before = t;
+    IgnoredBefore = ignored;
+}
 
 // InstallDir from --dest, or as the destination dialog proposes it: the Windows directory and
 // the program's name without extension, or the Windows directory itself for INSV packages.
@@ -80,13 +107,15 @@ void PrintSummary(StatusCode status) {
     unsigned ignored = BoxAnswers().ignored;
     uint32_t handled = t.done - t.sharedSkipped - t.unplaced - t.failed;
     uint32_t placed = handled > ignored ? handled - ignored : 0;
-    std::printf(
+    std::fprintf(
+        Report,
         "%u of %u file%s placed in %s, %u skipped as older than the installed copy, %u ignored, "
         "%llu bytes%s\n",
         placed, t.toTransfer, t.toTransfer == 1 ? "" : "s", EscapeName(InstallDir).c_str(),
         t.sharedSkipped, ignored, static_cast<unsigned long long>(t.placedBytes),
         status == StatusOk ? "" : " (incomplete)");
-    if (t.uninstallerPlaced) std::printf("uninstaller: %s\n", EscapeName(UninstallerName).c_str());
+    if (t.uninstallerPlaced)
+        std::fprintf(Report, "uninstaller: %s\n", EscapeName(UninstallerName).c_str());
 }
 
 int Finish(StatusCode status) {
@@ -118,23 +147,28 @@ bool WriteMenu(const std::string& prefix) {
     std::vector<fs::path> written =
         WriteMenuEntries(InstalledProgramItems(), ProgramGroupName(), dataHome, prefix, &failed);
     for (const fs::path& entry : written)
-        std::printf("menu entry: %s\n", EscapeHostName(entry.string()).c_str());
+        std::fprintf(Report, "menu entry: %s\n", EscapeHostName(entry.string()).c_str());
     return !failed;
 }
 
 // The transfer and what follows it: the settings value on a first installation, the program
 // group and, for a Wine prefix (menuPrefix not ""), the desktop's menu entries.
-StatusCode Install(const std::string& menuPrefix) {
+StatusCode Install(const std::string& menuPrefix, bool json) {
+    Files = nlohmann::ordered_json::array();
+    Before = TransferCounts{};
+    IgnoredBefore = BoxAnswers().ignored;
+    RecordHandled = json ? &NoteInstalled : nullptr;
     StatusCode status = PrepareVolumeReader();
     if (status == StatusOk) status = RunTransfer();
+    RecordHandled = nullptr;
     ReleaseVolumeReader();
     PrintSummary(status);
     if (status != StatusOk) return status;
     // As the setup program, the installation goes on without the setting; the command fails.
     if (!GraphicsFlagsStored) {
         if (StoreGraphicsFlags()) {
-            std::printf("graphics flags: grmf=%d written to [setup] of zom.ini\n",
-                        static_cast<int>(GraphicsFlags));
+            std::fprintf(Report, "graphics flags: grmf=%d written to [setup] of zom.ini\n",
+                         static_cast<int>(GraphicsFlags));
         } else {
             PrintError(StatusText(MsgWriteError, SettingsHostPath()) + " (grmf=" +
                        std::to_string(GraphicsFlags) + " not stored; the file is as it was)");
@@ -169,15 +203,32 @@ int RunInstall(const InstallOptions& options) {
     std::string menuPrefix;
     if (options.root.empty() && !options.noMenu)
         menuPrefix = fs::path(driveC).parent_path().string();
-    StatusCode status = Install(menuPrefix);
+    StatusCode status = Install(menuPrefix, options.json);
     StopBoxAnswers();
+    if (options.json) {
+        const TransferCounts& t = TransferTally;
+        std::printf("%s\n",
+                    nlohmann::ordered_json(
+                        {{"format", JsonFormat},
+                         {"command", "install"},
+                         {"destination", AnsiToUtf8(InstallDir)},
+                         {"toTransfer", t.toTransfer},
+                         {"bytes", t.placedBytes},
+                         {"uninstaller", t.uninstallerPlaced
+                                             ? nlohmann::ordered_json(AnsiToUtf8(UninstallerName))
+                                             : nlohmann::ordered_json(nullptr)},
+                         {"complete", status == StatusOk},
+                         {"files", Files}})
+                        .dump(2)
+                        .c_str());
+    }
     return Finish(status);
 }
 
 void PrintProgramManagerCommands(ProgramManagerCommandBuilder build) {
     char commands[MaxProgramGroupCommands][ProgramGroupCommandSize];
     int count = build(commands);
-    std::printf("program manager commands (not sent):\n");
+    std::fprintf(Report, "program manager commands (not sent):\n");
     for (int i = 0; i < count; ++i)
-        if (commands[i][0] != '\0') std::printf("  %s\n", EscapeName(commands[i]).c_str());
+        if (commands[i][0] != '\0') std::fprintf(Report, "  %s\n", EscapeName(commands[i]).c_str());
 }

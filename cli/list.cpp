@@ -85,9 +85,7 @@ void PrintJson() {
         row["name"] = AnsiToUtf8(RecordName(record));
         row["kind"] = KindOf(record);
         row["flags"] = RecordFlags(record);
-        row["flagNames"] = nlohmann::ordered_json::array();
-        if (RecordFlags(record) & FlagNotInstalled) row["flagNames"].push_back("notInstalled");
-        if (RecordIsShared(record)) row["flagNames"].push_back("shared");
+        row["flagNames"] = FlagNames(record);
         row["sizeKb"] = RecordSizeKb(record);
         row["version"] = RecordIsShared(record) ? nlohmann::ordered_json(VersionText(record))
                                                 : nlohmann::ordered_json(nullptr);
@@ -101,6 +99,13 @@ void PrintJson() {
 }
 
 } // namespace
+
+std::vector<std::string> FlagNames(const uint8_t* record) {
+    std::vector<std::string> names;
+    if (RecordFlags(record) & FlagNotInstalled) names.push_back("notInstalled");
+    if (RecordIsShared(record)) names.push_back("shared");
+    return names;
+}
 
 int RunList(const ListOptions& options) {
     OpenedPackage package;

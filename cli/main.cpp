@@ -226,6 +226,8 @@ int Run(int argc, char** argv) {
             "wildcards * and ?, any case, \\ or /); repeatable")
         ->allow_extra_args(false);
     extractCommand->add_flag("-L,--lowercase", extract.lowercase, "Write the paths in lower case");
+    extractCommand->add_flag("--json", extract.json,
+                             "Print one JSON document: each file's result, path and size");
     extractCommand->add_flag("--skip-existing", extract.skipExisting,
                              "Keep a file that is already there (default: replace it)");
     AddDiskOption(extractCommand, &extract.disks);
@@ -255,6 +257,8 @@ int Run(int argc, char** argv) {
     installCommand->add_flag(
         "--no-menu", install.noMenu,
         "With a Wine prefix: write no entries for the desktop's application menu");
+    installCommand->add_flag("--json", install.json,
+                             "Print one JSON document: each file's result, target and size");
     AddDiskOption(installCommand, &install.disks);
     AddCodePageOption(installCommand);
 
@@ -273,6 +277,8 @@ int Run(int argc, char** argv) {
     uninstallCommand->add_option(
         "--wine-prefix", uninstall.winePrefix,
         "Wine prefix whose drive_c is drive C: (default $WINEPREFIX or ~/.wine)");
+    uninstallCommand->add_flag("--json", uninstall.json,
+                               "Print one JSON document: each file's result");
     uninstallCommand->add_flag(
         "-y,--yes", uninstall.yes,
         "Answer without asking: Yes to the removal, Ignore files that cannot be removed. Without "
@@ -290,7 +296,8 @@ int Run(int argc, char** argv) {
         if (subcommand != helpCommand)
             subcommand->add_flag("-q,--quiet", Quiet,
                                  "Print errors only: no progress bar, and nothing on standard "
-                                 "output but list's listing and test's damaged files");
+                                 "output but list's listing, test's damaged files and a --json "
+                                 "document");
 
     // The first word that is not an option names the subcommand: a misspelt one is named with
     // the nearest, before the parser would call it an extra argument.
@@ -316,8 +323,14 @@ int Run(int argc, char** argv) {
             stdout);
         return ExitOk;
     }
-    // What the other subcommands print on standard output is a report of their work.
-    if (Quiet && !listCommand->parsed() && !testCommand->parsed() &&
+    // What the other subcommands print on standard output is a report of their work; with
+    // --json it goes to standard error, and the document alone to standard output.
+    bool json = (extractCommand->parsed() && extract.json) ||
+                (installCommand->parsed() && install.json) ||
+                (uninstallCommand->parsed() && uninstall.json);
+    if (json) Report = Quiet ? std::fopen("/dev/null", "w") : stderr;
+    if (Report == nullptr) return ExitFailed;
+    if (Quiet && !json && !listCommand->parsed() && !testCommand->parsed() &&
         std::freopen("/dev/null", "w", stdout) == nullptr)
         return ExitFailed;
     if (listCommand->parsed()) return RunList(list);

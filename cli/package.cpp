@@ -124,6 +124,7 @@ bool CommandLineToAnsi(const std::string& path, std::string* ansi) {
 }
 
 bool Quiet = false;
+std::FILE* Report = stdout;
 
 void PrintError(const std::string& message) {
     ClearProgressLine();

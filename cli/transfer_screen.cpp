@@ -1,9 +1,12 @@
-// The transfer's screen in the disksetup command: a progress bar on a terminal, nothing
-// otherwise; Ctrl-C asks for a halt, which the transfer honours before the next file. A
-// signal that ends the command deletes the unfinished file first.
+// The transfer's screen in the disksetup command: a progress bar on a terminal, in bytes of
+// the expanded files where the run expands any (in files otherwise), nothing off a terminal; Ctrl-C
+// asks for a halt, which the transfer honours before the next file. A signal that ends the command
+// deletes the unfinished file first.
 #include "install/transfer_screen.h"
 
 #include "cli/cli.h"
+#include "install/transfer.h"
+#include "lzhuf/output_writer.h"
 #include "package/volume.h"
 #include "platform/posix/posix_platform.h"
 
@@ -72,6 +75,14 @@ void Draw() {
     Drawn = true;
 }
 
+// While a file is expanded: its bytes so far, redrawn when the percentage moves.
+void OnOutputWritten() {
+    int percent = TransferBytePercent(OutputWritten);
+    if (percent == Percent) return;
+    Percent = percent;
+    Draw();
+}
+
 } // namespace
 
 void ClearProgressLine() {
@@ -86,6 +97,7 @@ bool BeginTransferScreen() {
     HaltRequested = 0;
     OnTerminal = isatty(STDERR_FILENO) != 0 && !Quiet;
     ProgressWindow = nullptr;
+    if (OnTerminal) OutputProgress = &OnOutputWritten;
     std::signal(SIGINT, OnInterrupt);
     for (int number : EndingSignals)
         std::signal(number, OnTermination);
@@ -97,8 +109,12 @@ void ShowTransferName(const char* name) {
     Draw();
 }
 
+// The transfer counts in files; where its records hold bytes, the bar counts those instead
+// (the removal, which expands nothing, keeps the count of files).
 void UpdateProgress(int percent) {
-    Percent = percent;
+    Percent = OutputProgress != nullptr && TransferTally.bytesToTransfer != 0
+                  ? TransferBytePercent(0)
+                  : percent;
     Draw();
 }
 
@@ -116,6 +132,7 @@ int32_t TransferDialogResult() {
 
 void EndTransferScreen() {
     ClearProgressLine();
+    OutputProgress = nullptr;
     std::signal(SIGINT, SIG_DFL);
     for (int number : EndingSignals)
         std::signal(number, SIG_DFL);

@@ -15,6 +15,8 @@
 
 #include <strings.h>
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -24,6 +26,9 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+bool Json; // with --json: Files gathers each removal's result
+nlohmann::ordered_json Files;
 
 // Whether name is one the installation gives its uninstaller's data file: uninstal.bin or
 // unins1.bin to unins999.bin, in any letter case.
@@ -139,7 +144,7 @@ void RemoveMenu(const std::string& driveC, const std::string& uninstaller) {
         ProgramItems(uninstaller.substr(0, slash), uninstaller.substr(slash + 1));
     std::string prefix = fs::path(driveC).parent_path().string();
     for (const fs::path& entry : RemoveMenuEntries(items, ProgramGroupName(), dataHome, prefix))
-        std::printf("removed menu entry %s\n", EscapeHostName(entry.string()).c_str());
+        std::fprintf(Report, "removed menu entry %s\n", EscapeHostName(entry.string()).c_str());
 }
 
 // The uninstaller and then its data file, then its directory when that is left empty. The
@@ -157,9 +162,25 @@ StatusCode RemoveUninstaller(const std::string& uninstaller) {
 
 void PrintSummary(StatusCode status) {
     const RemovalCounts& t = RemovalTally;
-    std::printf("%u file%s removed, %u director%s, %u kept, %u not found%s\n", t.removed,
-                t.removed == 1 ? "" : "s", t.directories, t.directories == 1 ? "y" : "ies", t.kept,
-                t.missing, status == StatusOk ? "" : " (incomplete)");
+    std::fprintf(Report, "%u file%s removed, %u director%s, %u kept, %u not found%s\n", t.removed,
+                 t.removed == 1 ? "" : "s", t.directories, t.directories == 1 ? "y" : "ies", t.kept,
+                 t.missing, status == StatusOk ? "" : " (incomplete)");
+}
+
+// With --json: the document of the run, its counts and each file's result.
+void PrintJson(StatusCode status) {
+    if (!Json) return;
+    const RemovalCounts& t = RemovalTally;
+    std::printf("%s\n", nlohmann::ordered_json({{"format", JsonFormat},
+                                                {"command", "uninstall"},
+                                                {"removed", t.removed},
+                                                {"directories", t.directories},
+                                                {"kept", t.kept},
+                                                {"notFound", t.missing},
+                                                {"complete", status == StatusOk},
+                                                {"files", Files}})
+                            .dump(2)
+                            .c_str());
 }
 
 } // namespace
@@ -167,12 +188,25 @@ void PrintSummary(StatusCode status) {
 void NoteRemoval(RemovalEvent event, const char* subject) {
     ClearProgressLine();
     std::string name = EscapeName(subject);
+    if (Json) {
+        nlohmann::ordered_json file = {{"name", AnsiToUtf8(subject)}};
+        switch (event) {
+        case RemovedFile: file["result"] = "removed"; break;
+        case RemovedDirectory: file["result"] = "removedDirectory"; break;
+        case MissingFile: file["result"] = "notFound"; break;
+        default:
+            file["result"] = "kept";
+            file["reason"] = NameStatusText(KeptReasonText(event), subject);
+            break;
+        }
+        Files.push_back(file);
+    }
     switch (event) {
-    case RemovedFile: std::printf("removed %s\n", name.c_str()); break;
-    case RemovedDirectory: std::printf("removed directory %s\n", name.c_str()); break;
-    case MissingFile: std::printf("not found %s\n", name.c_str()); break;
+    case RemovedFile: std::fprintf(Report, "removed %s\n", name.c_str()); break;
+    case RemovedDirectory: std::fprintf(Report, "removed directory %s\n", name.c_str()); break;
+    case MissingFile: std::fprintf(Report, "not found %s\n", name.c_str()); break;
     default:
-        std::printf("kept %s\n", NameStatusText(KeptReasonText(event), subject).c_str());
+        std::fprintf(Report, "kept %s\n", NameStatusText(KeptReasonText(event), subject).c_str());
         break;
     }
 }
@@ -194,9 +228,12 @@ int RunUninstall(const UninstallOptions& options) {
         return status == MsgNoMemory ? ExitFailed : ExitBadInput;
     }
     StartBoxAnswers(DiskFolders{}, options.yes ? BoxPolicy::Yes : BoxPolicy::Ask);
+    Json = options.json;
+    Files = nlohmann::ordered_json::array();
     if (!ConfirmRemoval(nullptr)) {
         StopBoxAnswers();
-        std::printf("nothing removed\n");
+        std::fprintf(Report, "nothing removed\n");
+        PrintJson(StatusCancelled);
         return ReportTransferStop(StatusCancelled);
     }
     status = RemoveInstalledFiles();
@@ -206,5 +243,6 @@ int RunUninstall(const UninstallOptions& options) {
     if (status == StatusOk) status = RemoveUninstaller(uninstaller);
     StopBoxAnswers();
     PrintSummary(status);
+    PrintJson(status);
     return ReportTransferStop(status);
 }

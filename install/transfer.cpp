@@ -12,6 +12,7 @@
 
 char InstallDir[PathSize];
 TransferCounts TransferTally;
+RecordHandledFunction RecordHandled;
 
 namespace {
 
@@ -117,7 +118,10 @@ void StartTransferTally(RecordFilter wanted) {
     TransferTally = TransferCounts{};
     const uint8_t* record = FirstRecord();
     for (uint16_t i = 0; i < CatalogueRecordCount(); ++i, record = NextRecord(record))
-        if (wanted(record)) ++TransferTally.toTransfer;
+        if (wanted(record)) {
+            ++TransferTally.toTransfer;
+            TransferTally.bytesToTransfer += RecordSizeKb(record) * 1024u;
+        }
 }
 
 StatusCode RunRecordPass(RecordFilter wanted, RecordPlacer place) {
@@ -126,9 +130,13 @@ StatusCode RunRecordPass(RecordFilter wanted, RecordPlacer place) {
     for (uint16_t i = 0; i < CatalogueRecordCount(); ++i, record = NextRecord(record)) {
         if (result != StatusOk || PumpTransferMessages() != 0) break;
         if (!wanted(record)) continue;
+        TransferTally.bytesOfCurrent = RecordSizeKb(record) * 1024u;
         ShowTransferName(RecordName(record));
         result = place(record);
         if (result != StatusOk) ++TransferTally.failed;
+        if (RecordHandled) RecordHandled(record);
+        TransferTally.bytesDone += TransferTally.bytesOfCurrent;
+        TransferTally.bytesOfCurrent = 0;
         CountDone();
     }
     return result;
@@ -136,6 +144,13 @@ StatusCode RunRecordPass(RecordFilter wanted, RecordPlacer place) {
 
 int TransferPercent(uint32_t done, uint32_t total) {
     return total == 0 ? 100 : static_cast<int>(done * 100u / total);
+}
+
+int TransferBytePercent(uint64_t written) {
+    const TransferCounts& t = TransferTally;
+    if (t.bytesToTransfer == 0) return 100;
+    uint64_t done = t.bytesDone + (written < t.bytesOfCurrent ? written : t.bytesOfCurrent);
+    return static_cast<int>(done * 100 / t.bytesToTransfer);
 }
 
 StatusCode RunTransfer() {

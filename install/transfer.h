@@ -19,6 +19,10 @@ struct TransferCounts {
     uint32_t failed;        // records whose handling ended in failure (the pass stops there)
     uint64_t placedBytes;   // bytes of the files moved into place; discarded temporaries not
     bool uninstallerPlaced; // the uninstaller entry's file was moved into place
+    // Expanded bytes as the catalogue gives them (SizeKb x 1024), for a progress in bytes:
+    uint64_t bytesToTransfer; // of the records to transfer
+    uint64_t bytesDone;       // of the records handled
+    uint64_t bytesOfCurrent;  // of the record being handled
 };
 extern TransferCounts TransferTally;
 
@@ -39,15 +43,22 @@ StatusCode RunTransfer();
 // Which records a pass handles, and how it places one (returning its status).
 typedef bool (*RecordFilter)(const uint8_t* record);
 typedef StatusCode (*RecordPlacer)(const uint8_t* record);
+// Called after each record a pass handled, with TransferTally counting it, when set: lets a
+// caller report each file's result. Null by default.
+typedef void (*RecordHandledFunction)(const uint8_t* record);
+extern RecordHandledFunction RecordHandled;
 // Starts TransferTally afresh for a run over the records that wanted accepts.
 void StartTransferTally(RecordFilter wanted);
 // One pass over all records in catalogue order, placing those that wanted accepts: handles
 // pending messages before each record and stops there when the user asked to halt; shows the
-// record's name, places it, counts it done and updates the progress; stops after the first
-// record whose placing fails (counted in TransferTally.failed). Returns that status, else 0
-// (also after a halt).
+// record's name, places it, tells RecordHandled, counts it done and updates the progress; stops
+// after the first record whose placing fails (counted in TransferTally.failed). Returns that
+// status, else 0 (also after a halt).
 StatusCode RunRecordPass(RecordFilter wanted, RecordPlacer place);
 
 // The percentage after done of total records: done × 100 / total in unsigned 32-bit
 // arithmetic, truncated.
 int TransferPercent(uint32_t done, uint32_t total);
+// The percentage of TransferTally's bytes after written bytes of the record being handled
+// (counted up to its catalogue size): 100 when there are none to transfer, truncated.
+int TransferBytePercent(uint64_t written);

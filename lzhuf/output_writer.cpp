@@ -11,6 +11,7 @@ uint8_t* OutputCursor;
 PlatformFile OutputHandle = PlatformNoFile;
 char TargetPath[PathSize];
 OutputSinkFunction OutputSink;
+OutputProgressFunction OutputProgress;
 uint64_t OutputWritten;
 uint64_t OutputExpected;
 
@@ -46,7 +47,10 @@ void KeepUnwrittenRest(int32_t written) {
 StatusCode FlushOutput() {
     while (PendingCount() > 0) {
         int32_t written = WritePending();
-        if (written > 0) OutputWritten += static_cast<uint32_t>(written);
+        if (written > 0) {
+            OutputWritten += static_cast<uint32_t>(written);
+            if (OutputProgress) OutputProgress();
+        }
         if (written >= PendingCount()) break;
         StatusCode message = written < 0 ? MsgWriteError : MsgDiskFull;
         Problem& problem = NoteProblem(

@@ -27,6 +27,11 @@ extern OutputSinkFunction OutputSink;
 extern uint64_t OutputWritten;
 extern uint64_t OutputExpected;
 
+// Called after each block that reached the target (OutputWritten then counts it), when set:
+// lets a progress display follow a file's bytes while it is expanded. Null by default.
+typedef void (*OutputProgressFunction)();
+extern OutputProgressFunction OutputProgress;
+
 // Points the writer at buffer (OutputBufferSize bytes) and the target handle, with nothing
 // pending. OutputSink and TargetPath are left as they are.
 void StartOutput(uint8_t* buffer, PlatformFile handle);

@@ -193,4 +193,18 @@ TEST(TransferPercent, TruncatesInUnsigned32BitArithmetic) {
     EXPECT_EQ(TransferPercent(199, 200), 99);
 }
 
+TEST(TransferBytePercent, CountsTheBytesOfTheFileBeingExpanded) {
+    // A 900 KB file among six files: half of it written is 45 %, not one file in six.
+    TransferTally = TransferCounts{};
+    TransferTally.toTransfer = 6;
+    TransferTally.bytesToTransfer = 1000 * 1024;
+    TransferTally.bytesDone = 50 * 1024;
+    TransferTally.bytesOfCurrent = 900 * 1024;
+    EXPECT_EQ(TransferBytePercent(400 * 1024), 45);
+    // More bytes than the catalogue says stop at the file's own share.
+    EXPECT_EQ(TransferBytePercent(5000 * 1024), 95);
+    TransferTally = TransferCounts{};
+    EXPECT_EQ(TransferBytePercent(0), 100);
+}
+
 } // namespace

@@ -5,6 +5,7 @@
 #include "tests/support/pe_image.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <filesystem>
 
@@ -251,6 +252,49 @@ TEST_F(CliInstall, ExtractSkipExistingKeepsFilesThatAreThere) {
     r = Run("extract " + disk + " -d " + out);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(ReadHostFile(Host("out/SPACE.EXE")), PatternBytes(40000, 1));
+}
+
+TEST_F(CliInstall, InstallJsonGivesEachFilesTargetAndSize) {
+    std::string disk = Write(space_);
+    CommandResult r =
+        Run("install --json " + disk + " --root " + ShellQuote(Host("root").string()));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_EQ(SchemaProblems(r.out), "") << r.out;
+    nlohmann::json doc = nlohmann::json::parse(r.out);
+    EXPECT_EQ(doc["command"], "install");
+    EXPECT_EQ(doc["uninstaller"], "uninstal.exe");
+    EXPECT_EQ(doc["bytes"], 43500);
+    ASSERT_EQ(doc["files"].size(), 3u);
+    EXPECT_EQ(doc["files"][1], nlohmann::json({{"name", "DATA\\LEVEL.DAT"},
+                                               {"flagNames", nlohmann::json::array()},
+                                               {"result", "placed"},
+                                               {"target", "C:\\WINDOWS\\SPACE\\DATA\\LEVEL.DAT"},
+                                               {"size", 3000}}));
+    EXPECT_NE(r.err.find("3 of 3 files placed"), std::string::npos) << r.err;
+}
+
+TEST_F(CliInstall, ExtractJsonGivesEachFilesResultPathAndSize) {
+    std::string disk = Write(space_);
+    WriteHostFile(Host("out/SPACE.EXE"), "the user's own");
+    CommandResult r = Run("extract --json --all --skip-existing " + disk + " -d " +
+                          ShellQuote(Host("out").string()));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_EQ(SchemaProblems(r.out), "") << r.out;
+    nlohmann::json doc = nlohmann::json::parse(r.out);
+    EXPECT_EQ(doc["command"], "extract");
+    EXPECT_EQ(doc["extracted"], 3);
+    EXPECT_EQ(doc["kept"], 1);
+    nlohmann::json& files = doc["files"];
+    ASSERT_EQ(files.size(), 4u);
+    EXPECT_EQ(files[0]["result"], "kept");
+    EXPECT_EQ(files[1]["path"], "DATA/LEVEL.DAT");
+    EXPECT_EQ(files[1]["size"], 3000);
+    EXPECT_EQ(files[3], nlohmann::json({{"name", "EXTRA.TXT"},
+                                        {"flagNames", {"notInstalled"}},
+                                        {"result", "extracted"},
+                                        {"path", "EXTRA.TXT"},
+                                        {"size", 7}}));
+    EXPECT_NE(r.err.find("3 files extracted to"), std::string::npos) << r.err;
 }
 
 TEST_F(CliInstall, QuietPrintsErrorsOnly) {

@@ -5,6 +5,7 @@
 #include "tests/support/cli_fixture.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <filesystem>
 
@@ -38,6 +39,26 @@ class CliUninstall : public CliFixture {
                   {.name = "D:\\WINDOWS\\SPACE.INI", .bytes = PatternBytes(20, 6)},
                   {.name = "\\WINDOWS\\USER.TXT", .bytes = {}, .flags = FlagNotInstalled}}};
 };
+
+TEST_F(CliUninstall, JsonGivesEachFilesResult) {
+    Install(space_);
+    CommandResult r = Uninstall("C:\\WINDOWS\\SPACE\\uninstal.exe", "--yes --json");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_EQ(SchemaProblems(r.out), "") << r.out;
+    nlohmann::json doc = nlohmann::json::parse(r.out);
+    EXPECT_EQ(doc["command"], "uninstall");
+    EXPECT_EQ(doc["kept"], 1);
+    nlohmann::json& files = doc["files"];
+    auto result = [&](const std::string& name) {
+        for (const nlohmann::json& file : files)
+            if (file["name"] == name) return file;
+        return nlohmann::json();
+    };
+    EXPECT_EQ(result("C:\\WINDOWS\\SPACE.INI")["result"], "removed");
+    EXPECT_EQ(result("C:\\WINDOWS\\SPACE")["result"], "removedDirectory");
+    EXPECT_EQ(result("LIB.DLL")["reason"], "LIB.DLL (shared with other applications)");
+    EXPECT_NE(r.err.find("removed C:\\WINDOWS\\SPACE.INI\n"), std::string::npos) << r.err;
+}
 
 TEST_F(CliUninstall, RoundTripLeavesTheTreeFromBeforeButSharedFilesAndSettings) {
     WriteHostFile(Host("root/WINDOWS/USER.TXT"), "the user's own file of a never-installed name");
