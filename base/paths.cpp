@@ -1,6 +1,9 @@
 // Path helpers: bounded in-place edits of 260-byte path texts.
 #include "base/paths.h"
 
+#include "base/messages.h"
+#include "base/text_format.h"
+
 #include <cstring>
 
 bool CopyText(char* target, size_t size, const char* source) {
@@ -127,4 +130,15 @@ bool SafeCatalogueName(const char* name, bool rootedAllowed) {
         if (end == nullptr) return true;
         start = end + 1;
     }
+}
+
+bool TemporaryName(const char* path, unsigned n, char* buffer) {
+    const char* slash = std::strrchr(path, '\\');
+    size_t directory = slash ? static_cast<size_t>(slash - path) + 1 : 0;
+    if (directory >= PathSize) return false;
+    std::memcpy(buffer, path, directory);
+    buffer[directory] = '\0';
+    char name[16];
+    FormatText(name, sizeof name, "~ds%05u.tmp", n);
+    return AppendText(buffer, PathSize, name);
 }

@@ -32,3 +32,11 @@ bool SameTextIgnoringCase(const char* a, const char* b);
 // LPT1 to LPT9, CONIN$, CONOUT$), with or without an extension. The packer, the installation
 // and the removal all judge a Name by this one rule.
 bool SafeCatalogueName(const char* name, bool rootedAllowed);
+
+// Names tried for a temporary beside a file ('~ds00000.tmp' and on) before writing it counts
+// as failed.
+constexpr unsigned TemporaryNames = 1000;
+// The n-th temporary name in the directory of path (the text up to its last backslash) into
+// buffer (PathSize bytes): the name every file is written as before it replaces its target.
+// False when it does not fit.
+bool TemporaryName(const char* path, unsigned n, char* buffer);

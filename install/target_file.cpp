@@ -66,22 +66,6 @@ bool CreateMissingDirectories(const char* path, int32_t walkFrom) {
 
 namespace {
 
-// Names tried for the temporary before creation counts as failed.
-constexpr unsigned TemporaryNames = 1000;
-
-// The n-th temporary name in the directory of path (the text up to its last backslash) into
-// buffer (PathSize bytes). False when it does not fit.
-bool TemporaryName(const char* path, unsigned n, char* buffer) {
-    const char* slash = std::strrchr(path, '\\');
-    size_t directory = slash ? static_cast<size_t>(slash - path) + 1 : 0;
-    if (directory >= PathSize) return false;
-    std::memcpy(buffer, path, directory);
-    buffer[directory] = '\0';
-    char name[16];
-    FormatText(name, sizeof name, "~ds%05u.tmp", n);
-    return AppendText(buffer, PathSize, name);
-}
-
 // Creates a new temporary file in the directory of path, after deleting what stopped runs
 // left there, and sets TemporaryPath. PlatformNoFile, with TemporaryPath empty, when none can
 // be made.

@@ -1,4 +1,6 @@
 // The settings file and the shared-file services on POSIX hosts.
+#include "base/messages.h"
+#include "base/paths.h"
 #include "base/pe_version.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_internal.h"
@@ -71,29 +73,23 @@ bool ReadLines(const std::string& host, std::vector<std::string>* lines) {
     return !in.bad();
 }
 
-// Names tried for the temporary a settings file is written as.
-constexpr unsigned TemporaryNames = 1000;
-
-// Writes text as the whole file at windowsPath: into a new temporary beside it ('~ds00000.tmp'
-// and on, the name every file this program writes is written as), which replaces the file only
-// when complete. On failure the old file stays as it was and the temporary is deleted.
+// Writes text as the whole file at windowsPath: into a new temporary beside it (the name every
+// file this program writes is written as), which replaces the file only when complete. On
+// failure the old file stays as it was and the temporary is deleted.
 bool ReplaceWholeFile(const std::string& windowsPath, const std::string& text) {
-    size_t slash = windowsPath.find_last_of('\\');
-    std::string directory = windowsPath.substr(0, slash == std::string::npos ? 0 : slash + 1);
-    for (unsigned n = 0; n < TemporaryNames; ++n) {
-        char name[16];
-        std::snprintf(name, sizeof name, "~ds%05u.tmp", n);
-        std::string temporary = directory + name;
-        if (PlatformPathExists(temporary.c_str())) continue;
-        PlatformFile file = PlatformCreateNew(temporary.c_str());
+    char temporary[PathSize];
+    for (unsigned n = 0; n < TemporaryNames && TemporaryName(windowsPath.c_str(), n, temporary);
+         ++n) {
+        if (PlatformPathExists(temporary)) continue;
+        PlatformFile file = PlatformCreateNew(temporary);
         if (file == PlatformNoFile) return false;
         int32_t put =
             text.empty() ? 0 : PlatformWrite(file, text.data(), static_cast<uint32_t>(text.size()));
         PlatformClose(file);
         if (put == static_cast<int32_t>(text.size()) &&
-            PlatformReplaceFile(temporary.c_str(), windowsPath.c_str()))
+            PlatformReplaceFile(temporary, windowsPath.c_str()))
             return true;
-        PlatformDeleteFile(temporary.c_str());
+        PlatformDeleteFile(temporary);
         return false;
     }
     return false;

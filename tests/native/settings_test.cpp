@@ -58,7 +58,7 @@ TEST_F(Settings, AFailedWriteLeavesTheOldFileWholeAndNoTemporary) {
     PosixFaultPlan().failReplaceAfter = 0;
     EXPECT_FALSE(PlatformWriteIniString("setup", "grmf", "35", "zom.ini"));
     EXPECT_EQ(Text(box_.Read(ini_)), old);
-    EXPECT_EQ(std::filesystem::directory_iterator(Sandbox::Host("C:\WINDOWS"))->path().filename(),
+    EXPECT_EQ(std::filesystem::directory_iterator(Sandbox::Host("C:\\WINDOWS"))->path().filename(),
               "zom.ini");
 }
 
