@@ -3,6 +3,7 @@
 
 #include "cli/cli.h"
 #include "cli/disks.h"
+#include "cli/open_package.h"
 #include "cli/problem_text.h"
 #include "package/volume.h"
 #include "platform/posix/posix_platform.h"
