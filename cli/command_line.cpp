@@ -237,7 +237,7 @@ void AddQuietFlags(CLI::App& app, const CLI::App* helpCommand) {
 
 } // namespace
 
-CLI::App* DeclareCommandLine(CLI::App& app, CommandLineOptions* options) {
+void DeclareCommandLine(CLI::App& app, CommandLineOptions* options) {
     app.footer(ExitCodesHelp);
     app.set_version_flag("-V,--version", "disksetup " DISKSETUP_VERSION);
     app.set_help_all_flag("--help-all", "Print the help of every subcommand");
@@ -251,9 +251,7 @@ CLI::App* DeclareCommandLine(CLI::App& app, CommandLineOptions* options) {
     AddExtractCommand(app, &options->extract);
     AddInstallCommand(app, &options->install);
     AddUninstallCommand(app, &options->uninstall);
-    CLI::App* helpCommand = AddHelpCommand(app, &options->helpTopic);
-    AddQuietFlags(app, helpCommand);
-    return helpCommand;
+    AddQuietFlags(app, AddHelpCommand(app, &options->helpTopic));
 }
 
 std::string FailureMessage(const CLI::App*, const CLI::Error& error) {

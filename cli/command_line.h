@@ -21,9 +21,8 @@ struct CommandLineOptions {
 };
 
 // Declares on app the program's own options and each subcommand with its options, bound to
-// options (which must outlive app), in the order the help lists them. Returns the subcommand
-// "help", which describes the others.
-CLI::App* DeclareCommandLine(CLI::App& app, CommandLineOptions* options);
+// options (which must outlive app), in the order the help lists them.
+void DeclareCommandLine(CLI::App& app, CommandLineOptions* options);
 
 // The parser's error as every error of the command, beginning "disksetup: ". Two options that
 // exclude each other are named in the command's own words, without a pointer to --help.
