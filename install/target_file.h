@@ -1,8 +1,9 @@
-// Creating a target file: the existence test, the walk that creates missing directories, the
-// questions asked when a file cannot be created or replaced, and the temporary file a target
-// is written as, which takes the target's place only once it is complete.
+// Creating a target file: the existence test, the questions asked when a file cannot be
+// created or replaced, and the temporary file a target is written as, which takes the target's
+// place only once it is complete. Missing directories are made by the walk of directory_walk.h.
 #pragma once
 
+#include "install/directory_walk.h"
 #include "platform/platform.h"
 #include "base/messages.h"
 
@@ -10,20 +11,6 @@
 
 // A file exists when it can be opened for reading; the handle is closed again at once.
 bool FileExists(const char* path);
-
-// Where the directory walk starts in a target path.
-enum : int32_t {
-    WalkNever = -1,   // no walk: a missing directory is a write error
-    WalkFromRoot = 0, // from the drive root ('C:\') or the server ('\\SRV')
-};
-// Any other value n > 0: the walk starts after the first n characters of the path (a
-// destination directory ending in a backslash), which are never visited themselves.
-
-// Visits the directory prefixes of path, shortest first, that start after walkFrom: each one
-// that cannot be entered is created. The file's own name is never visited. Returns true when
-// the deepest prefix that had to be created was created (false when none had to be). Leaves
-// the current directory at the deepest prefix that could be entered.
-bool CreateMissingDirectories(const char* path, int32_t walkFrom);
 
 // The temporary file that the target being written is written as, in the target's own
 // directory ('~ds00000.tmp' and on); empty while there is none. At most one exists at a time.

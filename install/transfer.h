@@ -10,6 +10,10 @@
 // destination dialog (or given to the disksetup command) before the transfer.
 extern char InstallDir[PathSize];
 
+// The catalogue Name of a driver that goes through the shared-file query but is never placed,
+// and that the removal keeps: other applications use it.
+constexpr char UnplacedDriverName[] = "dva.386";
+
 // Files of the current run, for progress and the summary of the disksetup command.
 struct TransferCounts {
     uint32_t toTransfer;    // records whose Flags bit 0 is clear

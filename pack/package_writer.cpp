@@ -7,7 +7,7 @@
 #include "pack/pack_error.h"
 #include "pack/package_output.h"
 #include "package/catalogue.h"
-#include "base/paths.h"
+#include "base/name_safety.h"
 #include "base/pe_version.h"
 #include "platform/posix/code_page.h"
 
