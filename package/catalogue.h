@@ -65,6 +65,11 @@ bool RecordIsShared(const uint8_t* record);
 // The record's version; zero for a record without one.
 void RecordVersion(const uint8_t* record, uint32_t* versionMs, uint32_t* versionLs);
 const uint8_t* RecordFirstSegment(const uint8_t* record);
+// The fields of the Segment entry at segment; the next entry lies SegmentSize bytes on. An
+// entry whose Disk is 0 ends the list and may hold nothing more, so read its Disk first.
+uint16_t SegmentDisk(const uint8_t* segment);
+uint32_t SegmentOffset(const uint8_t* segment);
+uint32_t SegmentLength(const uint8_t* segment);
 
 // Checks that count records fit the area of size bytes: each record's Length, Name, version
 // and segment list up to its end entry lie inside the record, and every record inside the
