@@ -43,10 +43,10 @@ extern char CatalogueName[PathSize]; // file name of the catalogue that was open
 extern bool InsvPackage;
 extern uint32_t RequiredKb;
 
-// Loads the catalogue that lies beside the running setup program and bears its file name
-// with ".bin". Returns 0, or 33 (cannot be opened), 35 (short, or records that do not lie
-// inside the record area), 37 (no memory) or 43 (the program's path has no backslash).
-// ErrorSubject holds the catalogue's full path from the moment it is known.
+// Loads the catalogue that lies beside the running setup program and bears its file name with
+// ".bin". Returns StatusOk, or MsgMissing (cannot be opened), MsgReadError (short, or records that
+// do not lie inside the record area), MsgNoMemory or MsgError (the program's path has no
+// backslash). ErrorSubject holds the catalogue's full path from the moment it is known.
 StatusCode LoadCatalogue();
 // Releases the record area (shutdown); the header stays readable.
 void ReleaseCatalogue();
