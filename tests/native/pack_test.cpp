@@ -53,9 +53,9 @@ std::vector<ImageRecord> RecordsOf(const std::vector<uint8_t>& catalogue) {
         record.flags = RecordFlags(r);
         record.sizeKb = RecordSizeKb(r);
         RecordVersion(r, &record.versionMs, &record.versionLs);
-        for (const uint8_t* s = RecordFirstSegment(r); ReadU16(s) != 0 && ReadU32(s + 6) != 0;
+        for (const uint8_t* s = RecordFirstSegment(r); SegmentDisk(s) != 0 && SegmentLength(s) != 0;
              s += SegmentSize)
-            record.pieces.push_back({ReadU16(s), ReadU32(s + 2), ReadU32(s + 6)});
+            record.pieces.push_back({SegmentDisk(s), SegmentOffset(s), SegmentLength(s)});
     }
     return records;
 }
