@@ -33,25 +33,26 @@ SinkFaults& CollectingSinkFaults() {
     return faults;
 }
 
+namespace {
+
+StatusCode DecodeInto(const std::vector<uint8_t>& stream, const std::string& target,
+                      PlatformFile file, OutputSinkFunction write, const char* streamName) {
+    static uint8_t buffer[OutputBufferSize];
+    StartMemoryStream(stream.data(), static_cast<uint32_t>(stream.size()), streamName);
+    return ExpandInto({buffer, file, write}, target.c_str());
+}
+
+} // namespace
+
 StatusCode DecodeMemoryStream(const std::vector<uint8_t>& stream, const std::string& target,
                               PlatformFile file, const char* streamName) {
-    static uint8_t buffer[OutputBufferSize];
-    StartMemoryStream(stream.data(), static_cast<uint32_t>(stream.size()));
-    CurrentRecord = nullptr;
-    StreamName = streamName;
-    CopyText(TargetPath, PathSize, target.c_str());
-    StartOutput(buffer, file);
-    StatusCode status = DecodeFile();
-    StreamName = nullptr;
-    return status;
+    return DecodeInto(stream, target, file, nullptr, streamName);
 }
 
 Expansion ExpandInMemory(const std::vector<uint8_t>& stream, const char* streamName) {
     Expansion result;
     Collecting = &result;
-    OutputSink = CollectWrite;
-    result.status = DecodeMemoryStream(stream, "T:\\out.bin", PlatformNoFile, streamName);
-    OutputSink = nullptr;
+    result.status = DecodeInto(stream, "T:\\out.bin", PlatformNoFile, CollectWrite, streamName);
     Collecting = nullptr;
     CollectingSinkFaults() = SinkFaults{};
     return result;
