@@ -294,6 +294,11 @@ StatusCode DecodeFile() {
 
 } // namespace
 
+void StartSymbols() {
+    ResetDecoder();
+    InitTree();
+}
+
 StatusCode ExpandInto(const ExpansionSink& sink, const char* subject) {
     StartOutput(sink.buffer, sink.file);
     OutputSink = sink.write;

@@ -35,8 +35,10 @@ struct ExpansionSink {
 // OutputExpected keep the file's numbers); a file stays open.
 StatusCode ExpandInto(const ExpansionSink& sink, const char* subject);
 
-// Internal steps, exposed for the tests. Each returns -2 when the reader failed or was
-// cancelled.
+// Internal steps, exposed for the tests. StartSymbols readies them for a stream whose size has
+// just been read: no bits held, the code tree as it starts. The others return -2 when the
+// reader failed or was cancelled.
+void StartSymbols();
 int DecodeSymbol();      // the next literal (0 to 255) or match length symbol (256 to 313)
 int DecodeMatchOffset(); // the next match position: distance back, less one (0 to 4095)
 // True when the codes decoded so far took bits from beyond the end of the stored data.

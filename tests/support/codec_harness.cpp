@@ -1,8 +1,8 @@
 // Decoding stored streams in memory for the tests, with a sink that can fail on request.
 #include "tests/support/codec_harness.h"
 
-#include "lzhuf/adaptive_tree.h"
 #include "lzhuf/decoder.h"
+#include "lzhuf/format.h"
 #include "lzhuf/output_writer.h"
 #include "base/paths.h"
 #include "package/volume.h"
@@ -72,9 +72,7 @@ CodeStatistics MeasureCodes(const std::vector<uint8_t>& stream) {
     StartMemoryStream(stream.data(), static_cast<uint32_t>(stream.size()));
     uint32_t size = 0;
     if (ReadStoredSize(&size) != 0) return stats;
-    BitBuffer = 0;
-    BitCount = 0;
-    InitTree();
+    StartSymbols();
     // Bits taken so far; exact while the stream still has bytes left to deliver.
     auto taken = [&] {
         return 8 * (static_cast<int64_t>(stream.size()) - 4 - InputCount) - BitCount;
