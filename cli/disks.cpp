@@ -226,3 +226,19 @@ std::string MapDiskDrive(const std::string& host) {
     if (problem.empty()) PosixMapDriveImage('A', host, image);
     return problem;
 }
+
+int OpenPackageDisks(const std::string& path, const std::vector<std::string>& disks,
+                     DiskFolders* folders) {
+    OpenedPackage package;
+    int code = OpenPackage(path, &package);
+    if (code != ExitOk) return code;
+    *folders = DiskFolders{package.diskDirectory, {}};
+    for (const std::string& given : disks) {
+        std::string problem = AddDiskOption(given, folders);
+        if (!problem.empty()) {
+            PrintError(problem);
+            return ExitUsage;
+        }
+    }
+    return ExitOk;
+}

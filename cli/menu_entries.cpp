@@ -5,7 +5,7 @@
 #include "cli/cli.h"
 #include "cli/menu_icon.h"
 
-#include "install/placement.h"
+#include "install/target_file.h"
 #include "install/program_group.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"

@@ -1,7 +1,7 @@
 // The program-manager commands that make the application's program group and items.
 #include "install/program_group.h"
 
-#include "install/placement.h"
+#include "install/target_file.h"
 #include "install/progman_argument.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"

@@ -1,6 +1,7 @@
-// Creating a target file: the existence test, the questions asked when a file cannot be
-// created or replaced, and the temporary file a target is written as, which takes the target's
-// place only once it is complete. Missing directories are made by the walk of directory_walk.h.
+// One target file: its path from a catalogue Name and the uninstaller's name, the existence
+// test, the questions asked when a file cannot be created or replaced, and the temporary file a
+// target is written as, which takes the target's place only once it is complete. Missing
+// directories are made by the walk of directory_walk.h.
 #pragma once
 
 #include "install/directory_walk.h"
@@ -8,6 +9,38 @@
 #include "base/messages.h"
 
 #include <cstddef>
+
+// The path of the target file being placed (its full Windows path), empty when it did not fit.
+extern char TargetPath[PathSize];
+
+// The uninstaller's file name, without directory: empty until the uninstaller entry is placed
+// in this run, then kept ('uninstal.exe', 'unins12.exe', or ProgramName with ".exe" for an
+// INSV package).
+extern char UninstallerName[PathSize];
+
+// Sets TargetPath from a catalogue Name and a directory (ending in a backslash) as placement
+// does: a name with a leading backslash keeps only the directory's drive, one with a drive
+// letter has that letter replaced by the directory's drive, any other lies below directory.
+// *uninstaller tells whether the name is the uninstaller entry ("uninstal.exe" in any case,
+// directly in directory), whose file name the uninstaller naming chooses instead. False, with
+// TargetPath unusable, when the path does not fit.
+bool BuildTargetPath(const char* name, const char* directory, bool* uninstaller);
+
+// How the search for the uninstaller's name ended.
+enum class UninstallerSlot { Found, TooLong, NoneFree };
+
+// Chooses UninstallerName and TargetPath for the uninstaller entry, whose TargetPath
+// BuildTargetPath has just set in directory (ending in a backslash): "uninstal.exe", then
+// 'unins1.exe' to 'unins999.exe', the first name that nothing holds or whose uninstaller
+// belongs to this package (its data file, same name with ".bin", is a catalogue of this
+// ProgramName); an INSV package's uninstaller is ProgramName with ".exe". A name held by
+// anything else, readable or not, is never taken. When every name is held, UninstallerName
+// becomes empty and MsgNoUninstallerName is shown naming directory (NoneFree); TooLong when
+// the path does not fit.
+UninstallerSlot NameUninstaller(const char* directory);
+
+// Forgets the uninstaller's name, for a new run.
+void ResetUninstallerName();
 
 // A file exists when it can be opened for reading; the handle is closed again at once.
 bool FileExists(const char* path);

@@ -27,6 +27,7 @@ DiskPromptHook PromptHook; // answers the disk prompt instead of a box when set
 
 // An end entry: a stream served from memory has no further pieces.
 const uint8_t EndOfList[SegmentSize] = {};
+const char* MemoryStreamName; // what the stream served from memory is called, or null
 
 // The piece being read: its disk, its offset in the Volume and its length, as its Segment
 // gives them.
@@ -210,9 +211,10 @@ void StartRecordStream(const uint8_t* record) {
     InputCount = 0;
 }
 
-void StartMemoryStream(const uint8_t* data, uint32_t size) {
+void StartMemoryStream(const uint8_t* data, uint32_t size, const char* name) {
     ClearProblem();
     CurrentRecord = nullptr; // a stream from memory belongs to no record
+    MemoryStreamName = name;
     SegmentCursor = EndOfList;
     SegmentLeft = 0;
     InputCursor = data;
@@ -258,7 +260,9 @@ void SetDiskPromptHook(DiskPromptHook hook) {
 }
 
 void ReportStreamOverrun(const char* otherName, uint32_t claimedSize) {
-    const char* subject = CurrentRecord ? RecordName(CurrentRecord) : otherName;
+    const char* subject = CurrentRecord      ? RecordName(CurrentRecord)
+                          : MemoryStreamName ? MemoryStreamName
+                                             : otherName;
     NoteProblem(MsgReadError, ProblemAbout::Record, ProblemFault::StreamOverrun, subject).expected =
         claimedSize;
     CopyText(ErrorSubject, PathSize, subject);

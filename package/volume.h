@@ -31,8 +31,9 @@ extern const uint8_t* CurrentRecord; // record being placed; its Name names shor
 void StartRecordStream(const uint8_t* record);
 // Serves a stored stream held in memory instead of the Volumes (single streams, tests): the
 // bytes are delivered as one piece, and the stream then ends. It belongs to no record:
-// CurrentRecord becomes null.
-void StartMemoryStream(const uint8_t* data, uint32_t size);
+// CurrentRecord becomes null; name, when given, is what a damaged stream is reported under
+// (the input file of a single stream, say).
+void StartMemoryStream(const uint8_t* data, uint32_t size, const char* name = nullptr);
 
 // Next byte of the stored stream (0 to 255); -1 when the stored data has ended (and on every
 // later call); -2 when a read failed or the user cancelled.
@@ -58,8 +59,8 @@ typedef int (*DiskPromptHook)(uint16_t disk, const Problem* wrongVolume);
 // Sets the hook (null: the box again).
 void SetDiskPromptHook(DiskPromptHook hook);
 // Reports a stream whose codes ran past its stored data: "%s: read error!" (MsgReadError) with OK,
-// naming the record being read, or else otherName; notes the problem with the size the stream
-// claims.
+// naming the record being read, or else the memory stream's name, or else otherName; notes the
+// problem with the size the stream claims.
 void ReportStreamOverrun(const char* otherName, uint32_t claimedSize);
 // Closes the open Volume, if any.
 void CloseVolume();

@@ -1,7 +1,6 @@
 // The removal: installed records back off the disk, with the directories they leave empty.
 #include "uninstall/removal.h"
 
-#include "install/placement.h"
 #include "install/target_file.h"
 #include "install/transfer.h"
 #include "install/transfer_screen.h"

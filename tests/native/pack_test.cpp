@@ -81,7 +81,6 @@ class PackRoundTrip : public ::testing::Test {
     void TearDown() override { Release(); }
     // Forgets the package that was read back, so that another can be.
     void Release() {
-        OutputSink = nullptr;
         CloseVolume();
         FreeLocked(&InputBufferHandle);
         ReleaseCatalogue();
@@ -106,13 +105,13 @@ class PackRoundTrip : public ::testing::Test {
         InputBuffer = static_cast<uint8_t*>(AllocLocked(InputBufferSize, &InputBufferHandle));
         std::vector<std::vector<uint8_t>> files;
         std::vector<uint8_t> buffer(OutputBufferSize);
-        OutputSink = &KeepOutput;
         const uint8_t* record = FirstRecord();
         for (uint32_t i = 0; i < CatalogueRecordCount(); ++i, record = NextRecord(record)) {
             Expanded = &files.emplace_back();
             StartRecordStream(record);
-            StartOutput(buffer.data(), PlatformNoFile);
-            EXPECT_EQ(DecodeFile(), StatusOk) << RecordName(record);
+            EXPECT_EQ(ExpandInto({buffer.data(), PlatformNoFile, &KeepOutput}, RecordName(record)),
+                      StatusOk)
+                << RecordName(record);
         }
         return files;
     }

@@ -1,18 +1,13 @@
-// The answers that the disksetup command gives to the engine's message boxes and disk prompts:
-// disk prompts by mapping drive A: to the disk; other boxes noted (test), asked on the
-// terminal, answered by rule with --yes, or refused (and remembered as failures) without a
-// terminal.
+// The answers that the disksetup command gives to the engine's message boxes and disk prompts,
+// for every command that runs the engine: disk prompts by mapping drive A: to the disk; other
+// boxes noted (test, expand), asked on the terminal, answered by rule with --yes, or refused
+// (and remembered as failures) without a terminal.
 #pragma once
 
 #include "cli/disks.h"
 
 #include <string>
 #include <vector>
-
-// Opens the package at path (OpenPackage) and adds the --disk options to its disk folders.
-// Returns an exit code: ExitOk, the opening's, or ExitUsage for a bad --disk.
-int OpenPackageDisks(const std::string& path, const std::vector<std::string>& disks,
-                     DiskFolders* folders);
 
 struct BoxAnswerLog {
     std::vector<std::string> failures; // texts of the boxes nobody saw: questions refused,
