@@ -93,9 +93,6 @@ uint64_t DecodeOurs(const std::vector<uint8_t>& stream) {
     static uint8_t buffer[OutputBufferSize];
     SinkBytes = 0;
     StartMemoryStream(stream.data(), static_cast<uint32_t>(stream.size()));
-    StartOutput(buffer, PlatformNoFile);
-    OutputSink = CountingSink;
-    StatusCode status = DecodeFile();
-    OutputSink = nullptr;
+    StatusCode status = ExpandInto({buffer, PlatformNoFile, CountingSink}, "stream");
     return status == StatusOk ? SinkBytes : 0;
 }

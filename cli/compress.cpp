@@ -2,12 +2,14 @@
 // bytes, and a file's bytes from one stored stream, through the engine's own codec.
 #include "cli/cli.h"
 #include "cli/commands.h"
+#include "cli/box_answers.h"
 
 #include "lzhuf/decoder.h"
 #include "lzhuf/encoder.h"
 #include "lzhuf/format.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
+#include "base/problem.h"
 #include "base/paths.h"
 #include "package/volume.h"
 
@@ -83,15 +85,6 @@ int CheckDeclaredSize(const MappedStream& stream, const std::string& input) {
     return ExitBadInput;
 }
 
-// The engine's boxes during an expansion: each is kept, and answered Cancel (OK when that is
-// all it offers), since nobody is there to retry.
-std::vector<std::string> BoxTexts;
-
-int NoteBox(PlatformWindow, const char* text, const char*, uint32_t type) {
-    BoxTexts.push_back(text ? text : "");
-    return (type & 0x0F) == BoxOk ? AnswerOk : AnswerCancel;
-}
-
 std::FILE* OutputFile;
 
 struct WriteFailure {};
@@ -123,23 +116,17 @@ int32_t WriteToOutputFile(const uint8_t* data, uint32_t count) {
     return static_cast<int32_t>(written);
 }
 
-// Runs the decoder over stream into the open OutputFile. Returns its status; the boxes it
-// raised are in BoxTexts.
+// Runs the decoder over stream into the open OutputFile, its boxes answered Cancel (OK when
+// that is all they offer), since nobody is there to retry. Returns its status; what went
+// wrong is in LastProblem.
 StatusCode ExpandStream(const uint8_t* stream, size_t size, const std::string& input,
                         const std::string& output) {
     static uint8_t buffer[OutputBufferSize];
-    BoxTexts.clear();
-    PlatformSetMessageBoxHook(NoteBox);
-    StartMemoryStream(stream, static_cast<uint32_t>(size));
-    StreamName = input.c_str();
+    StartBoxAnswers(DiskFolders{}, BoxPolicy::Note);
+    StartMemoryStream(stream, static_cast<uint32_t>(size), input.c_str());
     ProgressWindow = nullptr;
-    CopyText(TargetPath, PathSize, output.c_str());
-    StartOutput(buffer, PlatformNoFile);
-    OutputSink = WriteToOutputFile;
-    StatusCode status = DecodeFile();
-    OutputSink = nullptr;
-    StreamName = nullptr;
-    PlatformSetMessageBoxHook(nullptr);
+    StatusCode status = ExpandInto({buffer, PlatformNoFile, WriteToOutputFile}, output.c_str());
+    StopBoxAnswers();
     return status;
 }
 
@@ -151,17 +138,15 @@ int ReportExpandFailure(const uint8_t* stream, size_t size, const std::string& i
                    " (the stream ends inside its 4-byte size: " + std::to_string(size) + " bytes)");
         return ExitBadInput;
     }
-    std::string read = StatusText(MsgReadError, input);
-    for (const std::string& text : BoxTexts) {
-        if (EscapeHostName(text) == read) {
-            PrintError(read + " (the stream's codes run past its " + std::to_string(size) +
-                       " bytes; all " + std::to_string(ReadU32(stream)) +
-                       " bytes were written, the missing bits read as 0)");
-            return ExitBadInput;
-        }
+    if (LastProblem.fault == ProblemFault::StreamOverrun) {
+        PrintError(StatusText(MsgReadError, input) + " (the stream's codes run past its " +
+                   std::to_string(size) + " bytes; all " + std::to_string(ReadU32(stream)) +
+                   " bytes were written, the missing bits read as 0)");
+        return ExitBadInput;
     }
-    for (const std::string& text : BoxTexts)
-        PrintError(EscapeHostName(text));
+    // A write that failed or that the disk took in part, naming the output.
+    if (LastProblem.fault != ProblemFault::None)
+        PrintError(StatusText(LastProblem.status, LastProblem.path));
     return ExitFailed;
 }
 

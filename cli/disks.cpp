@@ -3,6 +3,7 @@
 #include "cli/disks.h"
 
 #include "cli/cli.h"
+#include "cli/open_package.h"
 #include "cli/problem_text.h"
 #include "fat/image_reader.h"
 #include "platform/posix/posix_platform.h"
@@ -225,4 +226,20 @@ std::string MapDiskDrive(const std::string& host) {
     std::string problem = LoadDiskImage(host, &image);
     if (problem.empty()) PosixMapDriveImage('A', host, image);
     return problem;
+}
+
+int OpenPackageDisks(const std::string& path, const std::vector<std::string>& disks,
+                     DiskFolders* folders) {
+    OpenedPackage package;
+    int code = OpenPackage(path, &package);
+    if (code != ExitOk) return code;
+    *folders = DiskFolders{package.diskDirectory, {}};
+    for (const std::string& given : disks) {
+        std::string problem = AddDiskOption(given, folders);
+        if (!problem.empty()) {
+            PrintError(problem);
+            return ExitUsage;
+        }
+    }
+    return ExitOk;
 }

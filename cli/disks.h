@@ -1,5 +1,5 @@
-// The disks of a package on the host, each a directory or a FAT disk image, and the answer to a
-// disk prompt: drive A: mapped to the asked disk.
+// The disks of a package on the host, each a directory or a FAT disk image: opening a package
+// with its --disk options, and the answer to a disk prompt: drive A: mapped to the asked disk.
 #pragma once
 
 #include <cstdint>
@@ -33,3 +33,8 @@ std::string MapDiskDrive(const std::string& host);
 // Volume found there is another disk's (wrongVolume).
 int AnswerDiskPrompt(const DiskFolders& folders, unsigned disk, const Problem* wrongVolume,
                      unsigned* lastDisk, std::string* problem);
+
+// Opens the package at path (OpenPackage) and adds the --disk options to its disk folders.
+// Returns an exit code: ExitOk, the opening's, or ExitUsage for a bad --disk.
+int OpenPackageDisks(const std::string& path, const std::vector<std::string>& disks,
+                     DiskFolders* folders);

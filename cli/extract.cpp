@@ -2,7 +2,7 @@
 // below an output directory, whatever the names say.
 #include "cli/cli.h"
 #include "cli/commands.h"
-#include "cli/install_answers.h"
+#include "cli/box_answers.h"
 
 #include "install/placement.h"
 #include "install/transfer.h"

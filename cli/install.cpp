@@ -3,14 +3,13 @@
 // the program-manager commands are printed instead of sent.
 #include "cli/cli.h"
 #include "cli/commands.h"
-#include "cli/install_answers.h"
+#include "cli/box_answers.h"
 #include "cli/menu_entries.h"
 #include "cli/program_manager_commands.h"
 #include "cli/system_drive.h"
 
 #include "graphics/graphics_flags.h"
 #include "install/destination.h"
-#include "install/placement.h"
 #include "install/program_group.h"
 #include "install/target_file.h"
 #include "install/transfer.h"

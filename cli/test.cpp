@@ -3,7 +3,7 @@
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/disks.h"
-#include "cli/install_answers.h"
+#include "cli/box_answers.h"
 #include "cli/problem_text.h"
 
 #include "lzhuf/decoder.h"
@@ -39,11 +39,10 @@ std::string CheckStreamEnd() {
 // Expands one record; returns the problems found, none when it is intact.
 std::vector<std::string> TestRecord(const uint8_t* record, uint8_t* outputBuffer) {
     StartFileForBoxAnswers();
-    CopyText(TargetPath, PathSize, RecordName(record));
     StartRecordStream(record);
-    StartOutput(outputBuffer, PlatformNoFile);
     ProducedBytes = 0;
-    StatusCode status = DecodeFile();
+    StatusCode status =
+        ExpandInto({outputBuffer, PlatformNoFile, &CountOutput}, RecordName(record));
     // A stream whose codes ran past the stored data left the reader at its end (-1), where it
     // can say whether a Volume came up short.
     // A piece that starts past its Volume's end stops the stream before any byte; with no
@@ -73,7 +72,6 @@ int RunTest(const TestOptions& options) {
         PrintError(NameStatusText(prepared, ErrorSubject));
         return prepared == MsgNoMemory ? ExitFailed : ExitBadInput;
     }
-    OutputSink = &CountOutput;
     StartBoxAnswers(folders, BoxPolicy::Note);
     uint32_t damaged = 0, count = CatalogueRecordCount();
     nlohmann::ordered_json files = nlohmann::ordered_json::array();
@@ -103,7 +101,6 @@ int RunTest(const TestOptions& options) {
             std::printf("         %s\n", problem.c_str());
     }
     StopBoxAnswers();
-    OutputSink = nullptr;
     ReleaseVolumeReader();
     if (options.json)
         std::printf("%s\n", nlohmann::ordered_json({{"format", JsonFormat},

@@ -3,7 +3,7 @@
 // remove; the program-manager commands are printed instead of sent.
 #include "cli/cli.h"
 #include "cli/commands.h"
-#include "cli/install_answers.h"
+#include "cli/box_answers.h"
 #include "cli/menu_entries.h"
 #include "cli/program_manager_commands.h"
 #include "cli/system_drive.h"

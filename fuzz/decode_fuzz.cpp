@@ -2,7 +2,6 @@
 #include "fuzz/fuzz_support.h"
 
 #include "lzhuf/decoder.h"
-#include "lzhuf/output_writer.h"
 #include "package/volume.h"
 
 #include <cstring>
@@ -29,18 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // rest would decode from zero bits. Keep the fuzzer's time on the code paths.
         if (claimed > 64 * size + 65536) return 0;
     }
-    StreamName = "fuzz input";
-    StartMemoryStream(data, static_cast<uint32_t>(size));
-    OutputSink = CountingSink;
-    StartOutput(Buffer, PlatformNoFile);
+    StartMemoryStream(data, static_cast<uint32_t>(size), "fuzz input");
     Produced = 0;
-    StatusCode status = DecodeFile();
+    StatusCode status = ExpandInto({Buffer, PlatformNoFile, CountingSink}, "fuzz output");
     // A stream whose size could be read and whose codes held yields exactly that size; one
     // that ran past its data never more.
     if (size >= 4) {
         if (status == StatusOk && Produced != claimed) __builtin_trap();
         if (StreamOverrun() && Produced > claimed) __builtin_trap();
     }
-    OutputSink = nullptr;
     return 0;
 }

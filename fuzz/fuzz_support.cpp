@@ -12,12 +12,7 @@
 namespace {
 
 int Answer(PlatformWindow, const char*, const char*, uint32_t type) {
-    switch (type & 0x0F) {
-    case BoxAbortRetryIgnore: return AnswerAbort;
-    case BoxYesNo: return AnswerNo;
-    case BoxOk: return AnswerOk;
-    default: return AnswerCancel;
-    }
+    return PosixUnansweredResult(type);
 }
 
 } // namespace

@@ -4,10 +4,10 @@
 // then the scratch files are removed.
 #include "fuzz/fuzz_support.h"
 
-#include "install/placement.h"
+#include "install/target_file.h"
 #include "install/transfer.h"
 #include "install/transfer_screen.h"
-#include "lzhuf/output_writer.h"
+#include "base/problem.h"
 #include "package/catalogue.h"
 #include "base/paths.h"
 #include "package/volume.h"
@@ -52,8 +52,15 @@ bool NextPart(const uint8_t*& data, size_t& size, const uint8_t** part, size_t* 
 // few the answer is Cancel, as a user would give up.
 int DiskPrompts;
 
+// Expanded files are written to the scratch drive; after this many writes in one run (about
+// 512 KB of the output writer's blocks) every write fails, so a size prefix that claims
+// gigabytes costs a write-error answer instead of the fuzzer's time and disk.
+constexpr int32_t WritesPerRun = 16;
+
 // The disk prompt for disk 2 maps A: to the second disk's folder; everything else is refused.
+// A failed write leaves every later write of the run failing too.
 int AnswerForInstall(PlatformWindow, const char* text, const char*, uint32_t type) {
+    if (LastProblem.fault == ProblemFault::WriteFailed) PosixFaultPlan().failWriteAfter = 0;
     if ((type & 0x0F) == BoxOkCancel) {
         if (++DiskPrompts > 4) return AnswerCancel;
         bool second = std::strstr(text, "disk 2") != nullptr;
@@ -66,15 +73,6 @@ int AnswerForInstall(PlatformWindow, const char* text, const char*, uint32_t typ
     case BoxOk: return AnswerOk;
     default: return AnswerCancel;
     }
-}
-
-// Expanded bytes are counted, not written; past 512 KB in one run every write fails, so a size
-// prefix that claims gigabytes costs a write-error answer instead of the fuzzer's time.
-uint64_t BytesThisRun;
-int32_t BoundedSink(const uint8_t*, uint32_t count) {
-    if (BytesThisRun > (512u << 10)) return -1;
-    BytesThisRun += count;
-    return static_cast<int32_t>(count);
 }
 
 void Reset(const std::string& root) {
@@ -123,11 +121,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::strcpy(InstallDir, "C:\\APP\\");
         PlatformMakeDirectory("C:\\APP");
         ResetUninstallerName();
-        BytesThisRun = 0;
         DiskPrompts = 0;
-        OutputSink = BoundedSink;
+        ClearProblem();
+        PosixFaultPlan().failWriteAfter = WritesPerRun;
         if (PrepareVolumeReader() == StatusOk) RunTransfer();
-        OutputSink = nullptr;
+        PosixClearFaults();
         ReleaseVolumeReader();
     }
     ReleaseCatalogue();

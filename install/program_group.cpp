@@ -1,7 +1,7 @@
 // The application's program group and items, and the program-manager commands that make them.
 #include "install/program_group.h"
 
-#include "install/placement.h"
+#include "install/target_file.h"
 #include "install/progman_argument.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"

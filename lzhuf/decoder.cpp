@@ -10,7 +10,6 @@
 
 uint64_t BitBuffer;
 uint32_t BitCount;
-const char* StreamName;
 
 namespace {
 
@@ -269,11 +268,10 @@ StatusCode ExpandSymbols(uint32_t size) {
 
 // Names the damaged stream in "%s: read error!" with an OK button, through its reader.
 void ReportOverrun() {
-    ReportStreamOverrun(StreamName ? StreamName : TargetPath, ClaimedSize);
+    ReportStreamOverrun(OutputSubject, ClaimedSize);
 }
 
-} // namespace
-
+// Expands the stream the reader delivers through the writer as ExpandInto set it up.
 StatusCode DecodeFile() {
     ResetDecoder();
     uint32_t size;
@@ -292,4 +290,23 @@ StatusCode DecodeFile() {
         return StatusCancelled;
     }
     return StatusOk;
+}
+
+} // namespace
+
+void StartSymbols() {
+    ResetDecoder();
+    InitTree();
+}
+
+StatusCode ExpandInto(const ExpansionSink& sink, const char* subject) {
+    StartOutput(sink.buffer, sink.file);
+    OutputSink = sink.write;
+    OutputSubject = subject;
+    StatusCode status = DecodeFile();
+    OutputBuffer = OutputCursor = nullptr;
+    OutputHandle = PlatformNoFile;
+    OutputSink = nullptr;
+    OutputSubject = nullptr;
+    return status;
 }

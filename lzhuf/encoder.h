@@ -1,4 +1,4 @@
-// The LZHUF compressor: turns a file's bytes into the stored stream that DecodeFile expands.
+// The LZHUF compressor: turns a file's bytes into the stored stream that ExpandInto expands.
 //
 // Stored stream: u32 little-endian uncompressed size, then the LZHUF bit stream (LZSS over a
 // 4096-byte window; literals and match lengths 3 to 60 in the adaptive Huffman code, match

@@ -9,7 +9,7 @@
 uint8_t* OutputBuffer;
 uint8_t* OutputCursor;
 PlatformFile OutputHandle = PlatformNoFile;
-char TargetPath[PathSize];
+const char* OutputSubject;
 OutputSinkFunction OutputSink;
 OutputProgressFunction OutputProgress;
 uint64_t OutputWritten;
@@ -56,11 +56,11 @@ StatusCode FlushOutput() {
         Problem& problem = NoteProblem(
             message, ProblemAbout::Record,
             written < 0 ? ProblemFault::WriteFailed : ProblemFault::WriteShort, nullptr);
-        CopyText(problem.path, PathSize, TargetPath);
+        CopyText(problem.path, PathSize, OutputSubject);
         problem.found = OutputWritten;
         problem.length = static_cast<uint32_t>(PendingCount() - (written > 0 ? written : 0));
         problem.expected = OutputExpected;
-        int answer = AskRetryCancel(ProgressWindow, message, TargetPath);
+        int answer = AskRetryCancel(ProgressWindow, message, OutputSubject);
         if (written > 0) KeepUnwrittenRest(written);
         if (answer != AnswerRetry) return StatusCancelled;
     }

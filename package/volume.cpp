@@ -27,6 +27,7 @@ DiskPromptHook PromptHook; // answers the disk prompt instead of a box when set
 
 // An end entry: a stream served from memory has no further pieces.
 const uint8_t EndOfList[SegmentSize] = {};
+const char* MemoryStreamName; // what the stream served from memory is called, or null
 
 // The piece being read: its disk, its offset in the Volume and its length, as its Segment
 // gives them.
@@ -97,12 +98,12 @@ int AskForDisk(PlatformWindow owner, const Problem* wrongVolume) {
 // Takes the next Segment entry: its length, its seek position, and a disk change with its
 // prompt. Returns StepDone, StreamEnded at the end of the list, StreamFailed on a cancel.
 int TakeNextPiece() {
-    uint16_t disk = ReadU16(SegmentCursor);
+    uint16_t disk = SegmentDisk(SegmentCursor);
     if (disk == 0) return StreamEnded;
-    uint32_t length = ReadU32(SegmentCursor + 6);
+    uint32_t length = SegmentLength(SegmentCursor);
     if (length == 0) return StreamEnded;
     SegmentLeft = length;
-    SeekPosition = ReadU32(SegmentCursor + 2);
+    SeekPosition = SegmentOffset(SegmentCursor);
     PieceDisk = disk;
     PieceOffset = SeekPosition;
     PieceLength = length;
@@ -210,9 +211,10 @@ void StartRecordStream(const uint8_t* record) {
     InputCount = 0;
 }
 
-void StartMemoryStream(const uint8_t* data, uint32_t size) {
+void StartMemoryStream(const uint8_t* data, uint32_t size, const char* name) {
     ClearProblem();
     CurrentRecord = nullptr; // a stream from memory belongs to no record
+    MemoryStreamName = name;
     SegmentCursor = EndOfList;
     SegmentLeft = 0;
     InputCursor = data;
@@ -258,7 +260,9 @@ void SetDiskPromptHook(DiskPromptHook hook) {
 }
 
 void ReportStreamOverrun(const char* otherName, uint32_t claimedSize) {
-    const char* subject = CurrentRecord ? RecordName(CurrentRecord) : otherName;
+    const char* subject = CurrentRecord      ? RecordName(CurrentRecord)
+                          : MemoryStreamName ? MemoryStreamName
+                                             : otherName;
     NoteProblem(MsgReadError, ProblemAbout::Record, ProblemFault::StreamOverrun, subject).expected =
         claimedSize;
     CopyText(ErrorSubject, PathSize, subject);

@@ -1,5 +1,6 @@
 // File placement: target paths, the uninstaller's name, file creation and its prompts.
 #include "install/placement.h"
+#include "install/target_file.h"
 #include "install/transfer.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"

@@ -1,5 +1,5 @@
 // The program-manager command texts: with and without an uninstaller, and at a drive root.
-#include "install/placement.h"
+#include "install/target_file.h"
 #include "install/program_group.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"

@@ -1,6 +1,6 @@
 // The transfer: counting, the passes, progress, halts, the disk-1 prompt and the uninstaller's
 // data file.
-#include "install/placement.h"
+#include "install/target_file.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
 #include "package/volume.h"

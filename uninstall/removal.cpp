@@ -1,12 +1,12 @@
 // The removal: installed records back off the disk, with the directories they leave empty.
 #include "uninstall/removal.h"
 
-#include "install/placement.h"
 #include "install/target_file.h"
 #include "install/transfer.h"
 #include "install/transfer_screen.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
+#include "base/name_safety.h"
 #include "base/paths.h"
 #include "package/volume.h"
 
@@ -15,9 +15,6 @@
 RemovalCounts RemovalTally;
 
 namespace {
-
-// The catalogue Name of a driver that the installation never places.
-constexpr char UnplacedDriverName[] = "dva.386";
 
 // Whether path lies strictly below directory (ending in a backslash), letter case ignored.
 bool Below(const char* path, const char* directory) {

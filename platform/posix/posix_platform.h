@@ -72,6 +72,9 @@ void PosixResolveByWalkOnly(bool walkOnly);
 // and counts as cancelled (Cancel, No or Abort, whichever it offers; OK for an OK-only box).
 // The prompter writes its questions to standard error.
 int PosixTerminalPrompter(const char* text, const char* caption, uint32_t type);
+// The answer of a box of this type that nobody can answer: whichever button gives up (Cancel,
+// No or Abort), else its only one (OK).
+int PosixUnansweredResult(uint32_t type);
 
 // Forces the Windows directory to be reported as windowsPath (default 'C:\WINDOWS').
 void PosixSetWindowsDirectory(const char* windowsPath);

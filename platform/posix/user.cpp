@@ -84,6 +84,11 @@ int PosixTerminalPrompter(const char* text, const char* caption, uint32_t type) 
     }
 }
 
+int PosixUnansweredResult(uint32_t type) {
+    Button buttons[3];
+    return UnansweredResult(buttons, ButtonsOf(type, buttons));
+}
+
 void PlatformSetMessageBoxHook(PlatformMessageBoxHook hook) {
     Hook = hook;
 }

@@ -1,8 +1,8 @@
 // Decoding stored streams in memory for the tests, with a sink that can fail on request.
 #include "tests/support/codec_harness.h"
 
-#include "lzhuf/adaptive_tree.h"
 #include "lzhuf/decoder.h"
+#include "lzhuf/format.h"
 #include "lzhuf/output_writer.h"
 #include "base/paths.h"
 #include "package/volume.h"
@@ -33,25 +33,26 @@ SinkFaults& CollectingSinkFaults() {
     return faults;
 }
 
+namespace {
+
+StatusCode DecodeInto(const std::vector<uint8_t>& stream, const std::string& target,
+                      PlatformFile file, OutputSinkFunction write, const char* streamName) {
+    static uint8_t buffer[OutputBufferSize];
+    StartMemoryStream(stream.data(), static_cast<uint32_t>(stream.size()), streamName);
+    return ExpandInto({buffer, file, write}, target.c_str());
+}
+
+} // namespace
+
 StatusCode DecodeMemoryStream(const std::vector<uint8_t>& stream, const std::string& target,
                               PlatformFile file, const char* streamName) {
-    static uint8_t buffer[OutputBufferSize];
-    StartMemoryStream(stream.data(), static_cast<uint32_t>(stream.size()));
-    CurrentRecord = nullptr;
-    StreamName = streamName;
-    CopyText(TargetPath, PathSize, target.c_str());
-    StartOutput(buffer, file);
-    StatusCode status = DecodeFile();
-    StreamName = nullptr;
-    return status;
+    return DecodeInto(stream, target, file, nullptr, streamName);
 }
 
 Expansion ExpandInMemory(const std::vector<uint8_t>& stream, const char* streamName) {
     Expansion result;
     Collecting = &result;
-    OutputSink = CollectWrite;
-    result.status = DecodeMemoryStream(stream, "T:\\out.bin", PlatformNoFile, streamName);
-    OutputSink = nullptr;
+    result.status = DecodeInto(stream, "T:\\out.bin", PlatformNoFile, CollectWrite, streamName);
     Collecting = nullptr;
     CollectingSinkFaults() = SinkFaults{};
     return result;
@@ -71,9 +72,7 @@ CodeStatistics MeasureCodes(const std::vector<uint8_t>& stream) {
     StartMemoryStream(stream.data(), static_cast<uint32_t>(stream.size()));
     uint32_t size = 0;
     if (ReadStoredSize(&size) != 0) return stats;
-    BitBuffer = 0;
-    BitCount = 0;
-    InitTree();
+    StartSymbols();
     // Bits taken so far; exact while the stream still has bytes left to deliver.
     auto taken = [&] {
         return 8 * (static_cast<int64_t>(stream.size()) - 4 - InputCount) - BitCount;

@@ -32,13 +32,12 @@ inline const std::string VectorDir = DISKSETUP_TEST_DATA_DIR "/lzhuf/";
 std::vector<std::filesystem::path> FilesEndingIn(const std::string& dir,
                                                  const std::string& extension);
 
-// Decodes stream (size prefix and bits) through DecodeFile into target, opened as file
-// (PlatformNoFile when OutputSink takes the bytes), with no record being read and streamName
-// naming the stream in a damage report.
+// Decodes stream (size prefix and bits) through ExpandInto into file, opened as target, with
+// no record being read and streamName naming the stream in a damage report.
 StatusCode DecodeMemoryStream(const std::vector<uint8_t>& stream, const std::string& target,
                               PlatformFile file, const char* streamName = nullptr);
 
-// Decodes stream (size prefix and bits) through DecodeFile into memory, with no record being
+// Decodes stream (size prefix and bits) through ExpandInto into memory, with no record being
 // read and streamName naming the stream in a damage report.
 Expansion ExpandInMemory(const std::vector<uint8_t>& stream, const char* streamName = "stream.lzh");
 

@@ -1,7 +1,7 @@
 // Packages for the installation tests, written with the project's encoder.
 #include "tests/support/test_package.h"
 
-#include "install/placement.h"
+#include "install/target_file.h"
 #include "install/transfer.h"
 #include "package/volume.h"
 #include "lzhuf/encoder.h"

@@ -1,9 +1,8 @@
 // The answers that the disksetup command gives to the engine's message boxes and disk prompts.
-#include "cli/install_answers.h"
+#include "cli/box_answers.h"
 
 #include "cli/cli.h"
 #include "cli/disks.h"
-#include "cli/open_package.h"
 #include "cli/problem_text.h"
 #include "package/volume.h"
 #include "platform/posix/posix_platform.h"
@@ -46,16 +45,6 @@ int RuleAnswer(uint32_t type) {
     }
 }
 
-// The answer when nobody can be asked: give up.
-int RefusedAnswer(uint32_t type) {
-    switch (type & 0x0F) {
-    case BoxOk: return AnswerOk;
-    case BoxAbortRetryIgnore: return AnswerAbort;
-    case BoxYesNo: return AnswerNo;
-    default: return AnswerCancel;
-    }
-}
-
 // The problem the box is about: the one noted last, unless an earlier box already told it.
 Problem BoxProblem() {
     if (LastProblem.serial == State.lastNoted) return Problem();
@@ -78,7 +67,7 @@ int AnswerBox(PlatformWindow, const char* text, const char* caption, uint32_t ty
         answer = PosixTerminalPrompter(text, caption, type);
         shown = true;
     } else {
-        answer = RefusedAnswer(type);
+        answer = PosixUnansweredResult(type); // nobody can be asked: give up
         State.log.unasked |= (type & 0x0F) != BoxOk;
     }
     if (answer == AnswerIgnore) ++State.log.ignored;
@@ -94,22 +83,6 @@ int AnswerBox(PlatformWindow, const char* text, const char* caption, uint32_t ty
 }
 
 } // namespace
-
-int OpenPackageDisks(const std::string& path, const std::vector<std::string>& disks,
-                     DiskFolders* folders) {
-    OpenedPackage package;
-    int code = OpenPackage(path, &package);
-    if (code != ExitOk) return code;
-    *folders = DiskFolders{package.diskDirectory, {}};
-    for (const std::string& given : disks) {
-        std::string problem = AddDiskOption(given, folders);
-        if (!problem.empty()) {
-            PrintError(problem);
-            return ExitUsage;
-        }
-    }
-    return ExitOk;
-}
 
 void StartBoxAnswers(const DiskFolders& folders, BoxPolicy policy) {
     State = AnswerState();

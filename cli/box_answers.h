@@ -1,18 +1,13 @@
-// The answers that the disksetup command gives to the engine's message boxes and disk prompts:
-// disk prompts by mapping drive A: to the disk; other boxes noted (test), asked on the
-// terminal, answered by rule with --yes, or refused (and remembered as failures) without a
-// terminal.
+// The answers that the disksetup command gives to the engine's message boxes and disk prompts,
+// for every command that runs the engine: disk prompts by mapping drive A: to the disk; other
+// boxes noted (test, expand), asked on the terminal, answered by rule with --yes, or refused
+// (and remembered as failures) without a terminal.
 #pragma once
 
 #include "cli/disks.h"
 
 #include <string>
 #include <vector>
-
-// Opens the package at path (OpenPackage) and adds the --disk options to its disk folders.
-// Returns an exit code: ExitOk, the opening's, or ExitUsage for a bad --disk.
-int OpenPackageDisks(const std::string& path, const std::vector<std::string>& disks,
-                     DiskFolders* folders);
 
 struct BoxAnswerLog {
     std::vector<std::string> failures; // texts of the boxes nobody saw: questions refused,
@@ -41,8 +36,8 @@ void StartFileForBoxAnswers();
 std::vector<std::string> TakeBoxNotes();
 BoxAnswerLog& BoxAnswers();
 // Prints to standard error what stopped a transfer that ended with status: for one stopped
-// (status 2) without any box, the record it stopped at and why, since a stored stream that
+// (StatusCancelled) without any box, the record it stopped at and why, since a stored stream that
 // ends inside its 4-byte size shows no message; then the boxes nobody saw, and that --yes
-// answers questions when there is no terminal to ask. Returns the exit code: ExitOk for status 0,
+// answers questions when there is no terminal to ask. Returns the exit code: ExitOk for StatusOk,
 // ExitBadInput when a disk, a Volume or a stream was missing or damaged, otherwise ExitFailed.
 int ReportTransferStop(int status);
