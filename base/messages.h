@@ -1,7 +1,8 @@
 // Status codes and the message routines through which every step reports to the user.
 //
-// A StatusCode is 0 for success, 1 to 7 for the message-box button the user pressed (2 passed
-// on means cancelled), or the string-table id of an error message (32 to 44).
+// A StatusCode is StatusOk for success, the answer of the message-box button the user pressed
+// (AnswerOk to AnswerNo; StatusCancelled, Cancel's answer passed on, means cancelled), or the
+// string-table id of an error message (MsgWindowProblem to MsgNoUninstallerName).
 #pragma once
 
 #include "platform/platform.h"
@@ -30,7 +31,8 @@ extern char ErrorSubject[PathSize];
 // Owner of every message box raised while transferring: the progress display, or null.
 extern PlatformWindow ProgressWindow;
 
-// Caption of ShowStringMessage and of the disk prompt; "Setup" until start-up loads string 309.
+// Caption of ShowStringMessage and of the disk prompt; "Setup" until start-up loads
+// StrSetupCaption.
 extern char SetupCaption[64];
 
 // Caption of the formatted boxes: the catalogue's ProgramName once the catalogue sets it, ""
@@ -44,11 +46,14 @@ int WarnString(PlatformWindow owner, int32_t id);
 // Box with a string-table text used as a format for one text argument, captioned with the
 // ProgramCaption, of the caller's type.
 int ShowFormattedMessage(PlatformWindow owner, int32_t id, const char* argument, uint32_t type);
-int WarnFormatted(PlatformWindow owner, int32_t id, const char* argument);       // OK, warning
-int AskRetryCancel(PlatformWindow owner, int32_t id, const char* argument);      // 0x35
-int AskYesNo(PlatformWindow owner, int32_t id, const char* argument);            // 0x24
-int AskAbortRetryIgnore(PlatformWindow owner, int32_t id, const char* argument); // 0x32
-// Shows a failure: 33, 35 and 36 name ErrorSubject; every other code shows its plain text.
+int WarnFormatted(PlatformWindow owner, int32_t id, const char* argument); // OK, warning
+// Formatted boxes that ask: Retry / Cancel and Abort / Retry / Ignore with the warning icon,
+// Yes / No with the question icon.
+int AskRetryCancel(PlatformWindow owner, int32_t id, const char* argument);
+int AskYesNo(PlatformWindow owner, int32_t id, const char* argument);
+int AskAbortRetryIgnore(PlatformWindow owner, int32_t id, const char* argument);
+// Shows a failure: MsgMissing, MsgReadError and MsgWriteError name ErrorSubject; every other code
+// shows its plain text.
 void ReportStatus(PlatformWindow owner, StatusCode code);
 
 // Formats string id with one text argument into out (at most size - 1 characters, cut there),

@@ -22,17 +22,6 @@ bool AppendText(char* target, size_t size, const char* source);
 // included ('\xC4RGER' and '\xE4rger' are equal); true when equal.
 bool SameTextIgnoringCase(const char* a, const char* b);
 
-// Whether a catalogue Name names one file in the place that placement gives it, and nothing
-// beyond: a relative name below the destination, or a rooted one ('\DIR\FILE') or one with a
-// drive letter ('D:\DIR\FILE') below the root of the destination's drive, the two only when
-// rootedAllowed (the destination has a drive letter). Refused: '.' or '..' components (or what
-// Windows shortens to them by dropping trailing dots and spaces), empty components, a UNC or
-// drive-relative ('C:FILE') form, a component ending in a dot or a space, the characters
-// '< > : " / | ? *', control characters, and device names (CON, PRN, AUX, NUL, COM1 to COM9,
-// LPT1 to LPT9, CONIN$, CONOUT$), with or without an extension. The packer, the installation
-// and the removal all judge a Name by this one rule.
-bool SafeCatalogueName(const char* name, bool rootedAllowed);
-
 // Names tried for a temporary beside a file ('~ds00000.tmp' and on) before writing it counts
 // as failed.
 constexpr unsigned TemporaryNames = 1000;

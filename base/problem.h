@@ -30,7 +30,7 @@ enum class ProblemFault : uint8_t {
 };
 
 struct Problem {
-    StatusCode status = StatusOk; // the status code shown, or 0 for none
+    StatusCode status = StatusOk; // the status code shown, or StatusOk for none
     ProblemAbout about = ProblemAbout::Nothing;
     ProblemFault fault = ProblemFault::None;
     char name[PathSize] = {}; // the catalogue's path, or the record's Name

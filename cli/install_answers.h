@@ -41,8 +41,8 @@ void StartFileForBoxAnswers();
 std::vector<std::string> TakeBoxNotes();
 BoxAnswerLog& BoxAnswers();
 // Prints to standard error what stopped a transfer that ended with status: for one stopped
-// (status 2) without any box, the record it stopped at and why, since a stored stream that
+// (StatusCancelled) without any box, the record it stopped at and why, since a stored stream that
 // ends inside its 4-byte size shows no message; then the boxes nobody saw, and that --yes
-// answers questions when there is no terminal to ask. Returns the exit code: ExitOk for status 0,
+// answers questions when there is no terminal to ask. Returns the exit code: ExitOk for StatusOk,
 // ExitBadInput when a disk, a Volume or a stream was missing or damaged, otherwise ExitFailed.
 int ReportTransferStop(int status);

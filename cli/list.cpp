@@ -36,9 +36,9 @@ std::string VersionText(const uint8_t* record) {
 std::vector<SegmentRow> SegmentsOf(const uint8_t* record) {
     std::vector<SegmentRow> rows;
     for (const uint8_t* s = RecordFirstSegment(record);; s += SegmentSize) {
-        uint16_t disk = ReadU16(s);
-        if (disk == 0 || ReadU32(s + 6) == 0) break;
-        rows.push_back({disk, ReadU32(s + 2), ReadU32(s + 6)});
+        uint16_t disk = SegmentDisk(s);
+        if (disk == 0 || SegmentLength(s) == 0) break;
+        rows.push_back({disk, SegmentOffset(s), SegmentLength(s)});
     }
     return rows;
 }

@@ -1,6 +1,8 @@
 // The FAT12/FAT16 boot sector, FAT entries and short-name checksums.
 #include "fat/fat_format.h"
 
+#include "base/bytes.h"
+
 namespace {
 
 // Boot sector fields: offsets from the start of the disk.
@@ -106,17 +108,17 @@ std::string ReadBootSector(const uint8_t* bytes, size_t size, uint64_t imageSize
         return "the image is " + Number(imageSize) + " bytes, too short for a boot sector of " +
                Number(MinSectorBytes);
     FatGeometry g;
-    g.bytesPerSector = GetU16(bytes + BootBytesPerSector);
+    g.bytesPerSector = ReadU16(bytes + BootBytesPerSector);
     g.sectorsPerCluster = bytes[BootSectorsPerCluster];
-    g.reservedSectors = GetU16(bytes + BootReservedSectors);
+    g.reservedSectors = ReadU16(bytes + BootReservedSectors);
     g.fatCount = bytes[BootFatCount];
-    g.rootEntries = GetU16(bytes + BootRootEntries);
-    g.totalSectors = GetU16(bytes + BootTotalSectors16);
-    if (g.totalSectors == 0) g.totalSectors = GetU32(bytes + BootTotalSectors32);
+    g.rootEntries = ReadU16(bytes + BootRootEntries);
+    g.totalSectors = ReadU16(bytes + BootTotalSectors16);
+    if (g.totalSectors == 0) g.totalSectors = ReadU32(bytes + BootTotalSectors32);
     g.media = bytes[BootMedia];
-    g.sectorsPerFat = GetU16(bytes + BootSectorsPerFat);
-    g.sectorsPerTrack = GetU16(bytes + BootSectorsPerTrack);
-    g.heads = GetU16(bytes + BootHeads);
+    g.sectorsPerFat = ReadU16(bytes + BootSectorsPerFat);
+    g.sectorsPerTrack = ReadU16(bytes + BootSectorsPerTrack);
+    g.heads = ReadU16(bytes + BootHeads);
     std::string problem = CheckParameters(g);
     if (!problem.empty() && !ReadEarlyFormat(bytes, size, imageSize, &g)) return problem;
     if (!DeriveLayout(&g))
@@ -142,8 +144,8 @@ std::string ReadBootSector(const uint8_t* bytes, size_t size, uint64_t imageSize
 }
 
 uint32_t FatEntryOf(const uint8_t* table, bool fat16, uint32_t cluster) {
-    if (fat16) return GetU16(table + 2 * cluster);
-    uint32_t pair = GetU16(table + cluster * 3 / 2);
+    if (fat16) return ReadU16(table + 2 * cluster);
+    uint32_t pair = ReadU16(table + cluster * 3 / 2);
     return (cluster & 1) ? pair >> 4 : pair & 0xFFF;
 }
 

@@ -75,18 +75,3 @@ void SetFat12Entry(uint8_t* table, uint32_t cluster, uint32_t value);
 
 // The checksum of an 11-byte short name that each long-name piece carries.
 uint8_t ShortNameChecksum(const uint8_t* name11);
-
-inline uint16_t GetU16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-inline uint32_t GetU32(const uint8_t* p) {
-    return GetU16(p) | static_cast<uint32_t>(GetU16(p + 2)) << 16;
-}
-inline void SetU16(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void SetU32(uint8_t* p, uint32_t v) {
-    SetU16(p, v & 0xFFFF);
-    SetU16(p + 2, v >> 16);
-}

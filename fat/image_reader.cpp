@@ -2,6 +2,8 @@
 // files read a piece at a time.
 #include "fat/image_reader.h"
 
+#include "base/bytes.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <deque>
@@ -147,7 +149,7 @@ void AddLongNamePiece(LongName& name, const uint8_t* entry) {
     }
     static const uint32_t offsets[LongNameChars] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30};
     for (uint32_t i = 0; i < LongNameChars; ++i)
-        name.chars[(ordinal - 1) * LongNameChars + i] = GetU16(entry + offsets[i]);
+        name.chars[(ordinal - 1) * LongNameChars + i] = ReadU16(entry + offsets[i]);
     --name.expected;
 }
 
@@ -225,7 +227,7 @@ std::string ReadEntries(Walk& walk, int32_t dir, const std::vector<uint8_t>& byt
             longName.active = false;
             if (node.name.empty()) node.name = CasedShortName(entry);
             node.directory = (attributes & AttrDirectory) != 0;
-            node.size = node.directory ? 0 : GetU32(entry + EntrySize);
+            node.size = node.directory ? 0 : ReadU32(entry + EntrySize);
             node.parent = dir;
             auto index = static_cast<int32_t>(image.nodes.size());
             bool hostile = IsHostileName(node.name) || IsHostileName(node.shortName);
@@ -234,7 +236,7 @@ std::string ReadEntries(Walk& walk, int32_t dir, const std::vector<uint8_t>& byt
             if (hostile)
                 return "the directory " + PathOf(image, dir) + " lists an entry named \"" +
                        Printable(image.nodes[index].name) + "\", which no file can bear";
-            uint32_t first = GetU16(entry + EntryFirstCluster);
+            uint32_t first = ReadU16(entry + EntryFirstCluster);
             std::string problem =
                 node.directory ? WalkDirectory(walk, index, first) : WalkFile(walk, index, first);
             if (!problem.empty()) return problem;

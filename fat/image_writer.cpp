@@ -2,6 +2,8 @@
 // needed, and the files' bytes in consecutive clusters.
 #include "fat/image_writer.h"
 
+#include "base/bytes.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -139,9 +141,9 @@ NamedEntry ShortEntryFor(const std::string& name, const std::vector<NamedEntry>&
 }
 
 void PutDates(uint8_t* entry) {
-    SetU16(entry + 16, FixedDate); // created
-    SetU16(entry + 18, FixedDate); // last accessed
-    SetU16(entry + EntryDate, FixedDate);
+    WriteU16(entry + 16, FixedDate); // created
+    WriteU16(entry + 18, FixedDate); // last accessed
+    WriteU16(entry + EntryDate, FixedDate);
 }
 
 // The long-name pieces for name, last piece first, as they precede the short entry.
@@ -162,7 +164,7 @@ void PutLongName(std::vector<uint8_t>& root, size_t* at, const std::string& name
             uint32_t c = index < name.size()    ? static_cast<unsigned char>(name[index])
                          : index == name.size() ? 0
                                                 : 0xFFFF;
-            SetU16(entry + offsets[i], c);
+            WriteU16(entry + offsets[i], c);
         }
     }
 }
@@ -188,18 +190,18 @@ void PutBootSector(const FatGeometry& g, const std::string& label, uint32_t seri
     const uint8_t jump[] = {0xEB, 0x3C, 0x90};
     std::memcpy(s, jump, sizeof jump);
     std::memcpy(s + 3, "DSKSETUP", 8);
-    SetU16(s + 11, g.bytesPerSector);
+    WriteU16(s + 11, g.bytesPerSector);
     s[13] = static_cast<uint8_t>(g.sectorsPerCluster);
-    SetU16(s + 14, g.reservedSectors);
+    WriteU16(s + 14, g.reservedSectors);
     s[16] = static_cast<uint8_t>(g.fatCount);
-    SetU16(s + 17, g.rootEntries);
-    SetU16(s + 19, g.totalSectors);
+    WriteU16(s + 17, g.rootEntries);
+    WriteU16(s + 19, g.totalSectors);
     s[21] = static_cast<uint8_t>(g.media);
-    SetU16(s + 22, g.sectorsPerFat);
-    SetU16(s + 24, g.sectorsPerTrack);
-    SetU16(s + 26, g.heads);
+    WriteU16(s + 22, g.sectorsPerFat);
+    WriteU16(s + 24, g.sectorsPerTrack);
+    WriteU16(s + 26, g.heads);
     s[38] = 0x29; // the extended fields below are present
-    SetU32(s + 39, serial);
+    WriteU32(s + 39, serial);
     std::string padded = (label.empty() ? "NO NAME" : label) + std::string(11, ' ');
     std::memcpy(s + 43, padded.data(), 11);
     std::memcpy(s + 54, "FAT12   ", 8);
@@ -269,7 +271,7 @@ std::string MakeFloppyImage(const FatGeometry& g, const std::string& label, uint
         std::string padded = label + std::string(11, ' ');
         std::memcpy(root.data(), padded.data(), 11);
         root[EntryAttributes] = AttrVolumeLabel;
-        SetU16(root.data() + EntryDate, FixedDate);
+        WriteU16(root.data() + EntryDate, FixedDate);
         at += DirectoryEntrySize;
     }
     uint32_t next = FirstDataCluster;
@@ -282,11 +284,11 @@ std::string MakeFloppyImage(const FatGeometry& g, const std::string& label, uint
         entry[EntryAttributes] = AttrArchive;
         entry[EntryCaseFlags] = names[i].caseFlags;
         PutDates(entry);
-        SetU32(entry + EntrySize, static_cast<uint32_t>(bytes.size()));
+        WriteU32(entry + EntrySize, static_cast<uint32_t>(bytes.size()));
         uint32_t count =
             static_cast<uint32_t>((bytes.size() + g.clusterBytes - 1) / g.clusterBytes);
         if (count == 0) continue;
-        SetU16(entry + EntryFirstCluster, next);
+        WriteU16(entry + EntryFirstCluster, next);
         std::copy(bytes.begin(), bytes.end(),
                   out.begin() +
                       static_cast<std::ptrdiff_t>(

@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             RecordVersion(record, &ms, &ls);
             sink = sink + std::strlen(RecordName(record)) + ms + ls + RecordSizeKb(record);
             for (const uint8_t* s = RecordFirstSegment(record);; s += SegmentSize) {
-                if (ReadU16(s) == 0 || ReadU32(s + 6) == 0) break;
-                sink = sink + ReadU32(s + 2);
+                if (SegmentDisk(s) == 0 || SegmentLength(s) == 0) break;
+                sink = sink + SegmentOffset(s);
             }
         }
     }

@@ -2,6 +2,7 @@
 // the platform's image drive, and every node found again by its path. Inputs shorter than the
 // disk their boot sector describes are also tried zero-filled to that size (up to 3 MB), so
 // short inputs reach the FATs and directories of a whole floppy.
+#include "base/bytes.h"
 #include "fat/image_reader.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_platform.h"
@@ -47,10 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> bytes(data, data + size);
     Walk(bytes);
     if (size >= 512) {
-        uint32_t sectors = data[19] | data[20] << 8;
-        if (sectors == 0)
-            sectors = data[32] | data[33] << 8 | data[34] << 16 | uint32_t{data[35]} << 24;
-        uint64_t disk = uint64_t{sectors} * (data[11] | data[12] << 8);
+        uint32_t sectors = ReadU16(data + 19);
+        if (sectors == 0) sectors = ReadU32(data + 32);
+        uint64_t disk = uint64_t{sectors} * ReadU16(data + 11);
         if (disk > size && disk <= MaxPaddedBytes) {
             bytes.resize(disk, 0);
             Walk(std::move(bytes));

@@ -1,6 +1,7 @@
 // The destination directory: proposal, free space, checks and creation of missing directories.
 #include "install/destination.h"
 
+#include "install/directory_walk.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
 #include "base/memory.h"
@@ -55,49 +56,14 @@ uint32_t KilobytesFree(uint32_t sectorsPerCluster, uint32_t bytesPerSector, uint
     return kb > FreeSpaceLargest ? FreeSpaceLargest : static_cast<uint32_t>(kb);
 }
 
-namespace {
-
-// Where the walk of prefixes starts: after the share of a UNC path (so the first prefix is
-// '\\SRV\SHARE', entered like any other and made only when it cannot be entered), after the
-// root of 'X:\', else at the first backslash. Null when no backslash follows: the whole path is
-// then the one prefix, so a bare 'X:\' or '\\SRV' is entered, or made, like any directory.
-const char* FirstSeparator(const char* dir) {
-    if (dir[0] == '\\' && dir[1] == '\\') {
-        const char* server = std::strchr(dir + 2, '\\');
-        return server ? std::strchr(server + 1, '\\') : nullptr;
-    }
-    if (dir[0] != '\0' && dir[1] == ':' && dir[2] == '\\') return std::strchr(dir + 3, '\\');
-    return std::strchr(dir, '\\');
-}
-
-// Enters prefix, or creates it and enters it then. False when neither works.
-bool MakeSureDirectory(const char* prefix) {
-    if (PlatformEnterDirectory(prefix)) return true;
-    return PlatformMakeDirectory(prefix) && PlatformEnterDirectory(prefix);
-}
-
-} // namespace
-
 uint32_t CreateInstallDirChain() {
     AppendBackslash(InstallDir, PathSize);
-    const char* separator = FirstSeparator(InstallDir);
     PlatformMemory handle = nullptr;
     char* prefix = static_cast<char*>(AllocLocked(PathSize, &handle));
     if (prefix == nullptr) return 0xFFFFFFFF;
-    bool failed = false;
-    if (separator == nullptr) {
-        CopyText(prefix, PathSize, InstallDir);
-        StripBackslash(prefix);
-        failed = !MakeSureDirectory(prefix);
-    }
-    for (; separator != nullptr && !failed; separator = std::strchr(separator + 1, '\\')) {
-        size_t length = static_cast<size_t>(separator - InstallDir);
-        std::memcpy(prefix, InstallDir, length);
-        prefix[length] = '\0';
-        failed = !MakeSureDirectory(prefix);
-    }
+    bool made = MakeDirectoryChain(InstallDir, prefix);
     FreeLocked(&handle);
-    return failed ? 1 : 0;
+    return made ? 0 : 1;
 }
 
 namespace {

@@ -36,9 +36,9 @@ uint32_t CreateInstallDirChain();
 // so 'C:/GAMES' is the absolute 'C:\GAMES' and is checked and shown as such.
 void UseBackslashes(char* dir);
 
-// The checks of OK, in order, on the directory the user typed (already in InstallDir, at most
-// 259 characters; forward slashes are taken as backslashes first): the form, not SetupDir itself,
-// enough space (message 42 Abort / Retry / Ignore), and existence (message 200, then creation; 41
-// when that fails). Every message is owned by dialog. Returns true when the dialog may end:
-// InstallDir then exists, ends with a backslash and is the current directory.
+// The checks of OK, in order, on the directory the user typed (already in InstallDir, at most 259
+// characters; forward slashes are taken as backslashes first): the form, not SetupDir itself,
+// enough space (MsgLowSpace, Abort / Retry / Ignore), and existence (MsgCreateDirectory, then
+// creation; MsgCannotCreate when that fails). Every message is owned by dialog. Returns true when
+// the dialog may end: InstallDir then exists, ends with a backslash and is the current directory.
 bool AcceptInstallDir(PlatformWindow dialog);

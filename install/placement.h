@@ -18,18 +18,17 @@ extern char UninstallerName[PathSize];
 // TargetPath unusable, when the path does not fit.
 bool BuildTargetPath(const char* name, const char* directory, bool* uninstaller);
 
-// Places record (inside the loaded catalogue) below directory (ending in a backslash):
-// works out TargetPath from the record's Name (a leading backslash or a drive letter keeps
-// only the directory's drive), names the uninstaller, creates the file with its missing
-// directories, and expands the record's stored stream into it through the volume reader and
-// the output writer.
-// Returns 0 when placed, or when the user chose Ignore for a file that cannot be replaced
-// (the file is left as it was); 2 when the user aborted or cancelled, or the expansion failed
-// (its message shown); 37 when the output buffer cannot be had (no message). The file is
-// expanded into a temporary beside it that takes its place only when complete: a stop at any
-// point leaves no temporary, and an existing file exactly as it was. A target path longer than 259
-// characters is never cut: it is refused as a write error (36, Retry / Cancel). Always releases the
-// output buffer and closes the file.
+// Places record (inside the loaded catalogue) below directory (ending in a backslash): works out
+// TargetPath from the record's Name (a leading backslash or a drive letter keeps only the
+// directory's drive), names the uninstaller, creates the file with its missing directories, and
+// expands the record's stored stream into it through the volume reader and the output writer.
+// Returns StatusOk when placed, or when the user chose Ignore for a file that cannot be replaced
+// (the file is left as it was); StatusCancelled when the user aborted or cancelled, or the
+// expansion failed (its message shown); MsgNoMemory when the output buffer cannot be had (no
+// message). The file is expanded into a temporary beside it that takes its place only when
+// complete: a stop at any point leaves no temporary, and an existing file exactly as it was. A
+// target path longer than 259 characters is never cut: it is refused as a write error
+// (MsgWriteError, Retry / Cancel). Always releases the output buffer and closes the file.
 StatusCode PlaceFile(const uint8_t* record, const char* directory);
 
 // Places record at the full path given, exactly as PlaceFile does after working out its path:

@@ -1,5 +1,5 @@
-// Creating a target file: existence test, directory walk, the create-or-ask loop, and the
-// temporary file that replaces the target once complete.
+// Creating a target file: existence test, the create-or-ask loop, and the temporary file that
+// replaces the target once complete.
 #include "install/target_file.h"
 
 #include "base/paths.h"
@@ -15,53 +15,6 @@ bool FileExists(const char* path) {
     if (file == PlatformNoFile) return false;
     PlatformClose(file);
     return true;
-}
-
-namespace {
-
-// The length of the first prefix of a walk from the root: '\\SRV' for a UNC path (only
-// the two backslashes when no backslash follows the server), otherwise the drive root's
-// three characters.
-size_t RootPrefixLength(const char* path) {
-    size_t length = std::strlen(path);
-    if (length >= 2 && path[0] == '\\' && path[1] == '\\') {
-        const char* next = std::strchr(path + 2, '\\');
-        return next ? static_cast<size_t>(next - path) : 2;
-    }
-    return length < 3 ? length : 3;
-}
-
-// Enters the directory prefix path[0, cut); creates it when it cannot be entered. Updates
-// *created only for a prefix that had to be created.
-void VisitPrefix(const char* path, size_t cut, bool* created) {
-    char prefix[PathSize] = {};
-    if (cut >= PathSize) cut = PathSize - 1; // paths are checked to fit before they get here
-    std::memcpy(prefix, path, cut);
-    if (!PlatformEnterDirectory(prefix)) *created = PlatformMakeDirectory(prefix);
-}
-
-} // namespace
-
-bool CreateMissingDirectories(const char* path, int32_t walkFrom) {
-    bool created = false;
-    size_t length = std::strlen(path);
-    size_t from;
-    if (walkFrom == WalkFromRoot) {
-        size_t cut = RootPrefixLength(path);
-        VisitPrefix(path, cut, &created);
-        from = cut < length && path[cut] == '\\' ? cut + 1 : cut;
-    } else {
-        from = static_cast<size_t>(walkFrom);
-    }
-    // Each further prefix runs up to, not including, the next backslash.
-    while (from < length) {
-        const char* next = std::strchr(path + from, '\\');
-        if (next == nullptr) break;
-        size_t cut = static_cast<size_t>(next - path);
-        VisitPrefix(path, cut, &created);
-        from = cut + 1;
-    }
-    return created;
 }
 
 namespace {

@@ -1,8 +1,9 @@
-// Creating a target file: the existence test, the walk that creates missing directories, the
-// questions asked when a file cannot be created or replaced, and the temporary file a target
-// is written as, which takes the target's place only once it is complete.
+// Creating a target file: the existence test, the questions asked when a file cannot be
+// created or replaced, and the temporary file a target is written as, which takes the target's
+// place only once it is complete. Missing directories are made by the walk of directory_walk.h.
 #pragma once
 
+#include "install/directory_walk.h"
 #include "platform/platform.h"
 #include "base/messages.h"
 
@@ -10,20 +11,6 @@
 
 // A file exists when it can be opened for reading; the handle is closed again at once.
 bool FileExists(const char* path);
-
-// Where the directory walk starts in a target path.
-enum : int32_t {
-    WalkNever = -1,   // no walk: a missing directory is a write error
-    WalkFromRoot = 0, // from the drive root ('C:\') or the server ('\\SRV')
-};
-// Any other value n > 0: the walk starts after the first n characters of the path (a
-// destination directory ending in a backslash), which are never visited themselves.
-
-// Visits the directory prefixes of path, shortest first, that start after walkFrom: each one
-// that cannot be entered is created. The file's own name is never visited. Returns true when
-// the deepest prefix that had to be created was created (false when none had to be). Leaves
-// the current directory at the deepest prefix that could be entered.
-bool CreateMissingDirectories(const char* path, int32_t walkFrom);
 
 // The temporary file that the target being written is written as, in the target's own
 // directory ('~ds00000.tmp' and on); empty while there is none. At most one exists at a time.
@@ -36,27 +23,27 @@ extern char TemporaryPath[PathSize];
 // told each path deleted. Returns how many were deleted.
 uint32_t RemoveLeftoverTemporaries(const char* directory, void (*removed)(const char* path));
 
-// Opens a new temporary file beside path for the target's bytes, asking the user while that
-// fails: a path where something exists already (looked at before every attempt, whether or
-// not it can be read) that cannot be written or replaced gives "%s: Setup cannot replace
-// this file because it is write protected." (34, Abort / Retry / Ignore); for a new file the
-// missing directories are created first when walkFrom allows a walk and the attempt is
-// repeated at once, else it gives "%s: write error!" (36, Retry / Cancel). Both name path;
-// owner ProgressWindow. An existing file is never opened for writing or changed here.
-// Returns 0 with *handle open on TemporaryPath; 0 with *handle PlatformNoFile after Ignore;
-// 2 after Abort or Cancel.
+// Opens a new temporary file beside path for the target's bytes, asking the user while that fails:
+// a path where something exists already (looked at before every attempt, whether or not it can be
+// read) that cannot be written or replaced gives "%s: Setup cannot replace this file because it is
+// write protected." (MsgWriteProtected, Abort / Retry / Ignore); for a new file the missing
+// directories are created first when walkFrom allows a walk and the attempt is repeated at once,
+// else it gives "%s: write error!" (MsgWriteError, Retry / Cancel). Both name path; owner
+// ProgressWindow. An existing file is never opened for writing or changed here. Returns StatusOk
+// with *handle open on TemporaryPath; StatusOk with *handle PlatformNoFile after Ignore;
+// StatusCancelled after Abort or Cancel.
 StatusCode CreateTargetFile(const char* path, int32_t walkFrom, PlatformFile* handle);
 
-// Ends the writing of path: closes *handle (it becomes PlatformNoFile). When result is 0 the
-// complete temporary replaces path, asking while that fails, naming path: for a file already
-// there (one in use, say) "cannot replace" (34, Abort / Retry / Ignore), where Ignore keeps
-// that file, otherwise "%s: write error!" (36, Retry / Cancel). On any other result, Ignore,
-// Abort or Cancel the temporary is deleted and a file already at path stays as it was.
-// Returns result (0 after Ignore), or 2 after Abort or Cancel. TemporaryPath is empty
-// afterwards.
+// Ends the writing of path: closes *handle (it becomes PlatformNoFile). When result is StatusOk the
+// complete temporary replaces path, asking while that fails, naming path: for a file already there
+// (one in use, say) "cannot replace" (MsgWriteProtected, Abort / Retry / Ignore), where Ignore
+// keeps that file, otherwise "%s: write error!" (MsgWriteError, Retry / Cancel). On any other
+// result, Ignore, Abort or Cancel the temporary is deleted and a file already at path stays as it
+// was. Returns result (StatusOk after Ignore), or StatusCancelled after Abort or Cancel.
+// TemporaryPath is empty afterwards.
 StatusCode FinishTargetFile(const char* path, StatusCode result, PlatformFile* handle);
 
-// Refuses a file whose path does not fit a path buffer with message (35 for a source, 36 for
-// a target) naming subject, Retry / Cancel, as often as the user answers Retry; the path is
-// never cut to fit. Returns 2 when the user gives up.
+// Refuses a file whose path does not fit a path buffer with message (MsgReadError for a source,
+// MsgWriteError for a target) naming subject, Retry / Cancel, as often as the user answers Retry;
+// the path is never cut to fit. Returns StatusCancelled when the user gives up.
 StatusCode RefuseLongPath(const char* subject, int32_t message);

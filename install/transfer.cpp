@@ -16,9 +16,6 @@ RecordHandledFunction RecordHandled;
 
 namespace {
 
-// The catalogue Name of a driver that goes through the shared-file query but is never placed.
-constexpr char UnplacedDriverName[] = "dva.386";
-
 bool Transferred(const uint8_t* record) {
     return (RecordFlags(record) & FlagNotInstalled) == 0;
 }

@@ -10,6 +10,10 @@
 // destination dialog (or given to the disksetup command) before the transfer.
 extern char InstallDir[PathSize];
 
+// The catalogue Name of a driver that goes through the shared-file query but is never placed,
+// and that the removal keeps: other applications use it.
+constexpr char UnplacedDriverName[] = "dva.386";
+
 // Files of the current run, for progress and the summary of the disksetup command.
 struct TransferCounts {
     uint32_t toTransfer;    // records whose Flags bit 0 is clear
@@ -28,7 +32,7 @@ extern TransferCounts TransferTally;
 
 // Installs every record whose Flags bit 0 is clear, in catalogue order: pass 1 the shared files
 // (where the platform's version service recommends, unless the copy already there is newer;
-// "%s in use! ..." (39) Retry / Cancel for a copy in use), pass 2 the ordinary files below
+// "%s in use! ..." (MsgInUse) Retry / Cancel for a copy in use), pass 2 the ordinary files below
 // InstallDir. Pending messages are handled before each record, so a halt stops the passes
 // there. Then closes the Volume and releases InputBuffer, asks for disk 1 again when another
 // disk is in the drive, and copies the catalogue beside the uninstaller as its data file
@@ -36,8 +40,8 @@ extern TransferCounts TransferTally;
 // UninstallerName ends in ".exe" again.
 // Preconditions: catalogue loaded, InstallDir set, InputBuffer allocated, no Volume open,
 // CurrentDisk 1.
-// Returns 0; 32 when the progress display cannot be created; else the first failing step's
-// status, or DialogResult after a halt.
+// Returns StatusOk; MsgWindowProblem when the progress display cannot be created; else the first
+// failing step's status, or DialogResult after a halt.
 StatusCode RunTransfer();
 
 // Which records a pass handles, and how it places one (returning its status).
@@ -53,7 +57,7 @@ void StartTransferTally(RecordFilter wanted);
 // pending messages before each record and stops there when the user asked to halt; shows the
 // record's name, places it, tells RecordHandled, counts it done and updates the progress; stops
 // after the first record whose placing fails (counted in TransferTally.failed). Returns that
-// status, else 0 (also after a halt).
+// status, else StatusOk (also after a halt).
 StatusCode RunRecordPass(RecordFilter wanted, RecordPlacer place);
 
 // The percentage after done of total records: done × 100 / total in unsigned 32-bit

@@ -18,14 +18,14 @@ extern const char* StreamName;
 // ReadStoredByte) into the output writer, producing exactly the stream's size in bytes.
 // Preconditions: the reader's stream started (StartRecordStream or StartMemoryStream), the
 // writer started (StartOutput), TargetPath set.
-// Returns 0 when the whole file was expanded and written; 2 when the reader or the writer
-// failed or was cancelled (their message has been shown, except for a stream that ends inside
-// its size, which shows none), or when the stream is damaged: its codes ran past the stored
+// Returns StatusOk when the whole file was expanded and written; StatusCancelled when the reader or
+// the writer failed or was cancelled (their message has been shown, except for a stream that ends
+// inside its size, which shows none), or when the stream is damaged: its codes ran past the stored
 // data. A damaged stream is still expanded to its full size (the missing bits read as 0) and
-// written, then the reader reports it (ReportStreamOverrun) naming its record, or else
-// StreamName or TargetPath; only a stream that needs more than a megabyte of missing bytes
-// stops there instead, short of its size. A match that would run past the size is cut there.
-// Leaves the target open.
+// written, then the reader reports it (ReportStreamOverrun) naming its record, or else StreamName
+// or TargetPath; only a stream that needs more than a megabyte of missing bytes stops there
+// instead, short of its size. A match that would run past the size is cut there. Leaves the target
+// open.
 StatusCode DecodeFile();
 
 // Internal steps, exposed for the tests. Each returns -2 when the reader failed or was

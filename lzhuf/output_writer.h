@@ -36,9 +36,9 @@ extern OutputProgressFunction OutputProgress;
 // pending. OutputSink and TargetPath are left as they are.
 void StartOutput(uint8_t* buffer, PlatformFile handle);
 
-// Writes every pending byte. A failed write shows "%s: write error!" (36) naming TargetPath,
-// a partial one "Disk full!" (40) and keeps only the unwritten rest; both note the problem
-// (WriteFailed, WriteShort: the target and its numbers) and ask Retry or Cancel, owned by
-// ProgressWindow. Returns 0 when nothing is pending any more, 2 when the user
-// cancelled (the unwritten bytes stay in the buffer).
+// Writes every pending byte. A failed write shows "%s: write error!" (MsgWriteError) naming
+// TargetPath, a partial one "Disk full!" (MsgDiskFull) and keeps only the unwritten rest; both note
+// the problem (WriteFailed, WriteShort: the target and its numbers) and ask Retry or Cancel, owned
+// by ProgressWindow. Returns StatusOk when nothing is pending any more, StatusCancelled when the
+// user cancelled (the unwritten bytes stay in the buffer).
 StatusCode FlushOutput();

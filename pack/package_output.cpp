@@ -1,6 +1,7 @@
 // A package into its output directory as one change: staged beside it, moved in when whole.
 #include "pack/package_output.h"
 
+#include "base/bytes.h"
 #include "pack/pack_error.h"
 #include "pack/package_writer.h"
 #include "package/catalogue.h"
@@ -46,7 +47,7 @@ std::string CatalogueProgram(const fs::path& path) {
     const char* program = reinterpret_cast<const char*>(bytes.data()) + 4;
     size_t length = strnlen(program, HeaderProgramNameSize);
     if (length == 0 || length == HeaderProgramNameSize) return "";
-    uint32_t count = bytes[CatalogueHeaderSize - 2] | bytes[CatalogueHeaderSize - 1] << 8;
+    uint32_t count = ReadU16(&bytes[CatalogueHeaderSize - 2]);
     uint32_t area = static_cast<uint32_t>(bytes.size() - CatalogueHeaderSize);
     if (FirstBadRecord(bytes.data() + CatalogueHeaderSize, area, count) != count) return "";
     return std::string(program, length);

@@ -7,7 +7,8 @@
 #include "pack/pack_error.h"
 #include "pack/package_output.h"
 #include "package/catalogue.h"
-#include "base/paths.h"
+#include "base/bytes.h"
+#include "base/name_safety.h"
 #include "base/pe_version.h"
 #include "platform/posix/code_page.h"
 
@@ -41,15 +42,6 @@ struct PendingRecord {
     }
 };
 
-void PutU16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-    PutU16(out, v & 0xFFFF);
-    PutU16(out, v >> 16);
-}
-
 std::vector<uint8_t> ReadHostFile(const std::string& path, const std::string& what) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw PackError(what + ": " + path + " cannot be opened");
@@ -82,30 +74,29 @@ std::vector<uint8_t> HeaderBytes(const PackManifest& manifest, const std::string
     if (manifest.insv) std::copy_n("INSV", 4, out.begin());
     std::copy(program.begin(), program.end(), out.begin() + 4);
     std::copy(title.begin(), title.end(), out.begin() + 4 + HeaderProgramNameSize);
-    out[344] = static_cast<uint8_t>(recordCount);
-    out[345] = static_cast<uint8_t>(recordCount >> 8);
+    WriteU16(&out[344], static_cast<uint32_t>(recordCount));
     return out;
 }
 
 void AppendRecord(std::vector<uint8_t>& out, const PendingRecord& record,
                   const std::vector<PlannedPiece>& pieces) {
-    PutU16(out, record.FixedLength() + SegmentSize * static_cast<uint32_t>(pieces.size()));
-    PutU16(out, record.flags);
-    PutU16(out, record.sizeKb);
+    AppendU16(out, record.FixedLength() + SegmentSize * static_cast<uint32_t>(pieces.size()));
+    AppendU16(out, record.flags);
+    AppendU16(out, record.sizeKb);
     out.insert(out.end(), record.name.begin(), record.name.end());
     out.push_back(0); // terminator
     out.push_back(0); // reserved byte
     if (record.flags & FlagSharedMask) {
-        PutU32(out, record.version.ms);
-        PutU32(out, record.version.ls);
+        AppendU32(out, record.version.ms);
+        AppendU32(out, record.version.ls);
     }
     for (const PlannedPiece& piece : pieces) {
-        PutU16(out, piece.disk);
-        PutU32(out, piece.offset);
-        PutU32(out, piece.length);
+        AppendU16(out, piece.disk);
+        AppendU32(out, piece.offset);
+        AppendU32(out, piece.length);
     }
     for (int i = 0; i < 5; ++i)
-        PutU16(out, 0); // end entry
+        AppendU16(out, 0); // end entry
 }
 
 // The installed size in KB, rounded up, as SizeKb holds it.

@@ -71,6 +71,16 @@ const uint8_t* RecordFirstSegment(const uint8_t* record) {
     return record + AfterName(record) + (RecordIsShared(record) ? 8 : 0);
 }
 
+uint16_t SegmentDisk(const uint8_t* segment) {
+    return ReadU16(segment);
+}
+uint32_t SegmentOffset(const uint8_t* segment) {
+    return ReadU32(segment + 2);
+}
+uint32_t SegmentLength(const uint8_t* segment) {
+    return ReadU32(segment + 6);
+}
+
 namespace {
 
 // Whether one record of length bytes (already known to lie in the area) holds its fields: the
@@ -84,9 +94,9 @@ bool RecordIsSound(const uint8_t* record, uint32_t length) {
     if (RecordIsShared(record)) at += 8;
     for (;;) {
         if (at + 2 > length) return false;
-        if (ReadU16(record + at) == 0) return true;
+        if (SegmentDisk(record + at) == 0) return true;
         if (at + SegmentSize > length) return false;
-        if (ReadU32(record + at + 6) == 0) return true;
+        if (SegmentLength(record + at) == 0) return true;
         at += SegmentSize;
     }
 }

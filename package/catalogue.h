@@ -43,10 +43,10 @@ extern char CatalogueName[PathSize]; // file name of the catalogue that was open
 extern bool InsvPackage;
 extern uint32_t RequiredKb;
 
-// Loads the catalogue that lies beside the running setup program and bears its file name
-// with ".bin". Returns 0, or 33 (cannot be opened), 35 (short, or records that do not lie
-// inside the record area), 37 (no memory) or 43 (the program's path has no backslash).
-// ErrorSubject holds the catalogue's full path from the moment it is known.
+// Loads the catalogue that lies beside the running setup program and bears its file name with
+// ".bin". Returns StatusOk, or MsgMissing (cannot be opened), MsgReadError (short, or records that
+// do not lie inside the record area), MsgNoMemory or MsgError (the program's path has no
+// backslash). ErrorSubject holds the catalogue's full path from the moment it is known.
 StatusCode LoadCatalogue();
 // Releases the record area (shutdown); the header stays readable.
 void ReleaseCatalogue();
@@ -65,6 +65,11 @@ bool RecordIsShared(const uint8_t* record);
 // The record's version; zero for a record without one.
 void RecordVersion(const uint8_t* record, uint32_t* versionMs, uint32_t* versionLs);
 const uint8_t* RecordFirstSegment(const uint8_t* record);
+// The fields of the Segment entry at segment; the next entry lies SegmentSize bytes on. An
+// entry whose Disk is 0 ends the list and may hold nothing more, so read its Disk first.
+uint16_t SegmentDisk(const uint8_t* segment);
+uint32_t SegmentOffset(const uint8_t* segment);
+uint32_t SegmentLength(const uint8_t* segment);
 
 // Checks that count records fit the area of size bytes: each record's Length, Name, version
 // and segment list up to its end entry lie inside the record, and every record inside the

@@ -97,12 +97,12 @@ int AskForDisk(PlatformWindow owner, const Problem* wrongVolume) {
 // Takes the next Segment entry: its length, its seek position, and a disk change with its
 // prompt. Returns StepDone, StreamEnded at the end of the list, StreamFailed on a cancel.
 int TakeNextPiece() {
-    uint16_t disk = ReadU16(SegmentCursor);
+    uint16_t disk = SegmentDisk(SegmentCursor);
     if (disk == 0) return StreamEnded;
-    uint32_t length = ReadU32(SegmentCursor + 6);
+    uint32_t length = SegmentLength(SegmentCursor);
     if (length == 0) return StreamEnded;
     SegmentLeft = length;
-    SeekPosition = ReadU32(SegmentCursor + 2);
+    SeekPosition = SegmentOffset(SegmentCursor);
     PieceDisk = disk;
     PieceOffset = SeekPosition;
     PieceLength = length;

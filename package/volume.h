@@ -57,16 +57,17 @@ int PromptForDisk(PlatformWindow owner);
 typedef int (*DiskPromptHook)(uint16_t disk, const Problem* wrongVolume);
 // Sets the hook (null: the box again).
 void SetDiskPromptHook(DiskPromptHook hook);
-// Reports a stream whose codes ran past its stored data: "%s: read error!" (35) with OK, naming
-// the record being read, or else otherName; notes the problem with the size the stream claims.
+// Reports a stream whose codes ran past its stored data: "%s: read error!" (MsgReadError) with OK,
+// naming the record being read, or else otherName; notes the problem with the size the stream
+// claims.
 void ReportStreamOverrun(const char* otherName, uint32_t claimedSize);
 // Closes the open Volume, if any.
 void CloseVolume();
 
-// Prepares the reader for a transfer: disk 1, VolumePath = SetupDir + ProgramName with ".dat",
-// no Volume open, a fresh InputBuffer. Returns 0, or 37 when InputBuffer cannot be had.
-// A VolumePath that would not fit in 259 characters is never cut to name another file: the
-// reader then fails to open it and says so naming the Volume's own file name (message 35,
+// Prepares the reader for a transfer: disk 1, VolumePath = SetupDir + ProgramName with ".dat", no
+// Volume open, a fresh InputBuffer. Returns StatusOk, or MsgNoMemory when InputBuffer cannot be
+// had. A VolumePath that would not fit in 259 characters is never cut to name another file: the
+// reader then fails to open it and says so naming the Volume's own file name (MsgReadError,
 // Retry / Cancel).
 StatusCode PrepareVolumeReader();
 // Closes an open Volume and releases InputBuffer; harmless when both are already gone.

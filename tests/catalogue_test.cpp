@@ -100,7 +100,7 @@ TEST_F(CatalogueTest, WalksRecordsWithTheirNamesVersionsAndSegments) {
     EXPECT_EQ(ms, 0x00010002u);
     EXPECT_EQ(ls, 0x00030004u);
     EXPECT_EQ(RecordFirstSegment(first) - first, 6 + 14 + 2 + 8);
-    EXPECT_EQ(ReadU32(RecordFirstSegment(first) + 2), 12u);
+    EXPECT_EQ(SegmentOffset(RecordFirstSegment(first)), 12u);
 
     const uint8_t* second = NextRecord(first);
     EXPECT_STREQ(RecordName(second), "GAME.EXE");
@@ -109,8 +109,8 @@ TEST_F(CatalogueTest, WalksRecordsWithTheirNamesVersionsAndSegments) {
     EXPECT_EQ(ms, 0u);
     const uint8_t* segment = RecordFirstSegment(second);
     EXPECT_EQ(segment - second, 6 + 8 + 2);
-    EXPECT_EQ(ReadU16(segment + SegmentSize), 2);
-    EXPECT_EQ(ReadU32(segment + SegmentSize + 6), 5u);
+    EXPECT_EQ(SegmentDisk(segment + SegmentSize), 2);
+    EXPECT_EQ(SegmentLength(segment + SegmentSize), 5u);
 }
 
 TEST_F(CatalogueTest, RefusesRecordsThatDoNotLieInsideTheRecordArea) {

@@ -7,6 +7,7 @@
 #include "install/transfer_screen.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
+#include "base/name_safety.h"
 #include "base/paths.h"
 #include "package/volume.h"
 
@@ -15,9 +16,6 @@
 RemovalCounts RemovalTally;
 
 namespace {
-
-// The catalogue Name of a driver that the installation never places.
-constexpr char UnplacedDriverName[] = "dva.386";
 
 // Whether path lies strictly below directory (ending in a backslash), letter case ignored.
 bool Below(const char* path, const char* directory) {

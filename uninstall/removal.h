@@ -57,13 +57,13 @@ bool ConfirmRemoval(PlatformWindow owner);
 // is not there is noted missing. A file that cannot be deleted asks "%s cannot be removed: ..."
 // (Abort / Retry / Ignore, owner ProgressWindow). After each deletion the directories it leaves
 // empty (but for temporaries a stopped installation left, deleted first) are removed, upward
-// to, not including, SetupDir. Returns 0; 2 after Abort or a halt; 32
-// when the progress display cannot be created.
+// to, not including, SetupDir. Returns StatusOk; StatusCancelled after Abort or a halt;
+// MsgWindowProblem when the progress display cannot be created.
 StatusCode RemoveInstalledFiles();
 
 // Deletes one file of the uninstaller's own (its data file, or the uninstaller itself where
 // it can be deleted), asking as RemoveInstalledFiles does when it cannot be deleted, and notes
-// it. Returns 0 (also after Ignore), or 2 after Abort.
+// it. Returns StatusOk (also after Ignore), or StatusCancelled after Abort.
 StatusCode RemoveOwnFile(const char* path);
 
 // The uninstaller's own directory as a directory text without its trailing backslash, into

@@ -24,8 +24,8 @@ void FillSolidRect(HDC deviceContext, int x, int y, int width, int height, COLOR
 // on the top and left edges, highlight on the bottom and right, button face inside. The device
 // context keeps the highlight colour as its background colour afterwards.
 void PaintSunkenRect(HDC deviceContext, int x, int y, int w, int h);
-// Paints the sunken frame where the dialog's hidden control 1000 lies, in dialog client
-// coordinates. No control 1000: nothing.
+// Paints the sunken frame where the dialog's hidden control ItemSeparator lies, in dialog client
+// coordinates. No ItemSeparator: nothing.
 void PaintSunkenFrame(HWND dialog, HDC deviceContext);
 
 // Sets item's text to string stringId of the string table (at most 255 bytes).
@@ -33,5 +33,5 @@ void SetItemString(HWND dialog, int item, uint32_t stringId);
 // Uses item's current text (at most 511 characters) as a format with title (the catalogue's)
 // as its one argument, and sets the result (cut at 511 characters). Done once per item.
 void FormatItemWithTitle(HWND dialog, int item, const char* title);
-// Sets item's text to kilobytes in decimal followed by " Kb" (string 303).
+// Sets item's text to kilobytes in decimal followed by " Kb" (StrKb).
 void SetItemKb(HWND dialog, int item, uint32_t kilobytes);

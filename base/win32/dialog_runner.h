@@ -6,8 +6,9 @@
 
 #include <cstdint>
 
-// 0 while the running dialog goes on; any other value ends it and is its result: 1 OK,
-// 2 cancel, quit or the backdrop's close command, 101 and 102 the main-menu choices.
+// 0 while the running dialog goes on; any other value ends it and is its result: IDOK, IDCANCEL
+// for cancel, quit or the backdrop's close command, ItemMenuInstall and ItemMenuGraphicsDriver
+// the main-menu choices.
 extern int32_t DialogResult;
 
 // Where the centre of the next dialog goes, in client coordinates of the backdrop.
@@ -20,12 +21,12 @@ extern DialogPoint DialogAnchor;
 // Creates dialog templateId from the program's resources as a child of the backdrop with
 // procedure and parameter, and runs it until DialogResult is non-zero (tested before every
 // wait, so a dialog that ends during its initialisation never waits). A quit message, or a
-// failing message queue, ends it with 2. Destroys the dialog and returns the result, never 0;
-// 2 when the dialog cannot be created.
+// failing message queue, ends it with IDCANCEL. Destroys the dialog and returns the result,
+// never 0; IDCANCEL when the dialog cannot be created.
 int32_t RunModalLoop(uint16_t templateId, DLGPROC procedure, LPARAM parameter);
 
 // Handles at most 20 pending messages without waiting, with dialog's keyboard handling; a quit
-// message sets DialogResult to 2. Returns DialogResult afterwards. Called between steps of
+// message sets DialogResult to IDCANCEL. Returns DialogResult afterwards. Called between steps of
 // long work so that Cancel and the backdrop's close command take effect.
 int32_t PumpPending(HWND dialog);
 

@@ -1,4 +1,5 @@
-// The graphics driver dialog (403): three radio buttons over GraphicsFlags, OK and Cancel.
+// The graphics driver dialog (DialogGraphics): three radio buttons over GraphicsFlags, OK and
+// Cancel.
 #pragma once
 
 #include <windows.h>

@@ -1,5 +1,5 @@
-// Dialog 410, the file transfer's progress, and dialog 409, the halt confirmation: SETUP.EXE's
-// version of the transfer's screen procedures.
+// DialogProgress, the file transfer's progress, and DialogHalt, the halt confirmation:
+// SETUP.EXE's version of the transfer's screen procedures.
 #pragma once
 
 #include <windows.h>

@@ -132,6 +132,12 @@ const FatImage* DriveImage(char drive) {
     return it == DriveImages.end() ? nullptr : it->second.get();
 }
 
+const FatImage* ImageOf(const char* path, std::vector<std::string>* parts) {
+    char drive = 0;
+    if (!ResolveWindowsPath(path, &drive, parts)) return nullptr;
+    return DriveImage(drive);
+}
+
 void PosixMapDriveImage(char letter, const std::string& hostImage,
                         std::shared_ptr<const FatImage> image) {
     PosixMapDrive(letter, hostImage);

@@ -6,6 +6,8 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -24,7 +26,16 @@ void SetCurrentWindowsDirectory(const std::string& path);
 bool IsRegularFile(const std::string& host);
 // Copies the length characters of text into buffer of size bytes (size > 0), cut to size - 1
 // and NUL-terminated. Returns the characters copied.
-size_t CopyBounded(char* buffer, size_t size, const char* text, size_t length);
+inline size_t CopyBounded(char* buffer, size_t size, const char* text, size_t length) {
+    size_t n = length < size ? length : size - 1;
+    std::memcpy(buffer, text, n);
+    buffer[n] = '\0';
+    return n;
+}
+
+// Whether the armed fault counter after (a member of PosixFaultPlan()) strikes on this call,
+// and disarms it when it does (faults.cpp).
+bool FaultStrikes(int32_t& after);
 
 // Opens the file at a Windows path on a host directory (open's flags and mode) without
 // leaving its drive's root: a symbolic link on the way, or the file itself, that leads out is
@@ -36,6 +47,8 @@ int OpenParentBeneath(const char* path, std::string* name);
 
 // The disk image that drive is mapped onto, or null for a host directory or no mapping.
 const FatImage* DriveImage(char drive);
+// The image that path lies on, with its components; null for a path on a host directory.
+const FatImage* ImageOf(const char* path, std::vector<std::string>* parts);
 
 // Files of image drives (image_drive.cpp). OpenImageFileAt gives a handle to a copy of the file
 // that the components name, or PlatformNoFile when they name no file.

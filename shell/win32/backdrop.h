@@ -7,7 +7,7 @@
 // The backdrop's window class; a second copy of the program looks for it to find the first.
 extern const char BackdropClassName[]; // "AtoaClass"
 
-// Registers the backdrop class (redrawn whole on resizing, icon 800, arrow cursor, no
+// Registers the backdrop class (redrawn whole on resizing, icon IconSetup, arrow cursor, no
 // background brush). Returns the class atom, 0 on failure.
 int RegisterBackdropClass();
 

@@ -1,4 +1,4 @@
-// The main menu (dialog 400): install the application, change the graphics driver, or quit.
+// The main menu (DialogMainMenu): install the application, change the graphics driver, or quit.
 #pragma once
 
 #include "resources/resource_ids.h"

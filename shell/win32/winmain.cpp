@@ -25,7 +25,7 @@ bool BringRunningCopyForward() {
     return true;
 }
 
-// SetupCaption keeps "Setup" when string 309 cannot be loaded.
+// SetupCaption keeps "Setup" when StrSetupCaption cannot be loaded.
 void LoadSetupCaption() {
     char caption[sizeof SetupCaption] = {};
     if (LoadStringA(Instance, StrSetupCaption, caption, sizeof caption) > 0)

@@ -1,5 +1,6 @@
 // Packages on FAT floppy disk images: read as from folders, found beside disk 1 by name,
 // written by pack --image for Debian's mtools and dosfstools, and hostile images refused.
+#include "base/bytes.h"
 #include "fat/image_reader.h"
 #include "tests/support/cli_fixture.h"
 
@@ -246,19 +247,19 @@ TEST_F(DiskImages, HostileImagesAreRefusedNamingTheImage) {
         {"an entry named \"SP\\x01CE.dat\", which no file can bear",
          [&](auto& b) { entryOf(b, "SPACE   DAT")[2] = 0x01; }},
         {"claims 4294967295 bytes",
-         [&](auto& b) { SetU32(entryOf(b, "SPACE   DAT") + EntrySize, 0xFFFFFFFF); }},
+         [&](auto& b) { WriteU32(entryOf(b, "SPACE   DAT") + EntrySize, 0xFFFFFFFF); }},
         {"the directory \\LOOP\\SELF contains itself",
          [&](auto& b) {
              // \LOOP lists SELF, a directory at LOOP's own cluster.
              uint8_t* loop = entryOf(b, "SPACE   DAT") + DirectoryEntrySize;
              std::copy_n("LOOP       ", 11, loop);
              loop[EntryAttributes] = AttrDirectory;
-             SetU16(loop + EntryFirstCluster, free);
+             WriteU16(loop + EntryFirstCluster, free);
              SetFat12Entry(fatOf(b), free, 0xFFF);
              uint8_t* self = b.data() + (g.dataSector + free - 2) * g.bytesPerSector;
              std::copy_n("SELF       ", 11, self);
              self[EntryAttributes] = AttrDirectory;
-             SetU16(self + EntryFirstCluster, free);
+             WriteU16(self + EntryFirstCluster, free);
          }},
     };
     for (const Case& c : cases) {
@@ -271,7 +272,7 @@ TEST_F(DiskImages, HostileImagesAreRefusedNamingTheImage) {
     }
     // A Volume cut short inside a sound image is damage that test reports, as from a folder.
     WriteHostFile(Host("pkg/disk1.img"), sound);
-    Patch("pkg/disk1.img", [&](auto& b) { SetU32(entryOf(b, "SPACE   DAT") + EntrySize, 1000); });
+    Patch("pkg/disk1.img", [&](auto& b) { WriteU32(entryOf(b, "SPACE   DAT") + EntrySize, 1000); });
     CommandResult cut = Run("test " + Quoted("pkg/disk1.img"));
     EXPECT_EQ(cut.exitCode, 2);
     EXPECT_NE(cut.out.find("DAMAGED  SPACE.EXE\n         SPACE.EXE: read error!"),

@@ -185,9 +185,9 @@ TEST_F(Faults, FailedCreateOfNewFileRetriedThenCancelled) {
     EXPECT_FALSE(box_.Exists(dest_ + "A.BIN"));
 }
 
-// An existing file that cannot be re-created, or whose replacement by the complete new file
-// fails (one in use): each answer to "cannot replace" (34). Retry tries again, Ignore keeps
-// the installed copy, Abort stops; the fixture checks that no temporary is left.
+// An existing file that cannot be re-created, or whose replacement by the complete new file fails
+// (one in use): each answer to "cannot replace" (MsgWriteProtected). Retry tries again, Ignore
+// keeps the installed copy, Abort stops; the fixture checks that no temporary is left.
 TEST_F(Faults, ExistingFileThatCannotBeReplacedAnsweredEachWay) {
     Load({.files = {{.name = "A.BIN", .bytes = PatternBytes(900)}}});
     struct Case {
@@ -308,7 +308,8 @@ TEST_F(Faults, SignalCleanupRemovesOnlyTheUnfinishedTemporary) {
 }
 
 // Existing means anything at the path, even what cannot be opened for reading: such a file that
-// cannot be written either is asked about as one that cannot be replaced (34, with Ignore).
+// cannot be written either is asked about as one that cannot be replaced (MsgWriteProtected, with
+// Ignore).
 TEST_F(Faults, UnreadableExistingFileGetsTheCannotReplaceQuestion) {
     Load({.files = {{.name = "A.BIN", .bytes = PatternBytes(10)}}});
     box_.Write(dest_ + "A.BIN", std::string("locked"));

@@ -53,9 +53,9 @@ std::vector<ImageRecord> RecordsOf(const std::vector<uint8_t>& catalogue) {
         record.flags = RecordFlags(r);
         record.sizeKb = RecordSizeKb(r);
         RecordVersion(r, &record.versionMs, &record.versionLs);
-        for (const uint8_t* s = RecordFirstSegment(r); ReadU16(s) != 0 && ReadU32(s + 6) != 0;
+        for (const uint8_t* s = RecordFirstSegment(r); SegmentDisk(s) != 0 && SegmentLength(s) != 0;
              s += SegmentSize)
-            record.pieces.push_back({ReadU16(s), ReadU32(s + 2), ReadU32(s + 6)});
+            record.pieces.push_back({SegmentDisk(s), SegmentOffset(s), SegmentLength(s)});
     }
     return records;
 }
@@ -567,14 +567,13 @@ TEST_F(PackRoundTrip, RefusesBadTextsDuplicatesAndMissingSources) {
     text.files[0].name = "A\tB";
     EXPECT_NE(Refusal(text).find("control character"), std::string::npos);
     // Names that Windows cannot hold, or that lead outside their place, are refused by the rule
-    // the removal keeps them by; what the installation places below the destination's drive
-    // passes.
-    for (const char* bad : {"CON", "aux.txt", "sub/LPT1.DAT", "trail.", "trail ", "st*r", "what?",
-                            "a<b", "c:x", "//srv/share/x", "sub/../x", "a//b"}) {
+    // the removal keeps them by (its verdicts have a table test of their own), the host's '/'
+    // taken as '\'; what the installation places below the destination's drive passes.
+    for (const char* bad : {"sub/LPT1.DAT", "//srv/share/x", "sub/../x", "a//b"}) {
         text.files[0].name = bad;
         EXPECT_NE(Refusal(text).find("is no name Windows can hold"), std::string::npos) << bad;
     }
-    for (const char* good : {"CONFIG.SYS", "COM10", "/ROOTED/X", "D:/DIR/X", ".profile"}) {
+    for (const char* good : {"/ROOTED/X", "D:/DIR/X"}) {
         text.files[0].name = good;
         EXPECT_EQ(Refusal(text), "accepted") << good;
     }

@@ -1,18 +1,19 @@
 // Writes minimal PE images with or without a version resource.
 #include "tests/support/pe_image.h"
 
+#include "base/bytes.h"
+
 #include <cstring>
 
 namespace {
 
+// Numbers written into b at offset at, which the image already holds.
 void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    b[at] = static_cast<uint8_t>(v);
-    b[at + 1] = static_cast<uint8_t>(v >> 8);
+    WriteU16(b.data() + at, v);
 }
 
 void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    Put16(b, at, v & 0xFFFF);
-    Put16(b, at + 2, v >> 16);
+    WriteU32(b.data() + at, v);
 }
 
 constexpr uint32_t SectionRva = 0x1000;

@@ -8,6 +8,9 @@
 // uninstaller it installed.
 //   robot --probe                           exit 0 at once (can this prefix run us?)
 //
+// A scenario names dialogs, controls and buttons as resources/resource_ids.h and the system do
+// (expect-dialog DialogDestination, type ItemDirectory "C:\\GAME", click IDOK, answer-box IDYES).
+//
 // Screenshots are taken by the host: the robot writes ARTIFACT-DIR\shot.request holding
 // "NAME FORMAT" and waits for ARTIFACT-DIR\NAME.done, which the host's script writes after
 // NAME.png (and NAME.bmp when FORMAT is bmp). Disk swaps likewise: swap.request holds N, and
@@ -27,6 +30,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -118,6 +122,56 @@ int Number(const std::string& word) {
     long value = std::strtol(word.c_str(), &end, 0);
     if (word.empty() || *end != '\0') Fail("not a number: " + word);
     return static_cast<int>(value);
+}
+
+// The names a scenario gives dialogs, their controls and the buttons of dialogs and boxes: those
+// of resource_ids.h and the system's button ids.
+#define NAMED(id) std::make_pair(#id, id)
+const std::map<std::string, int>& IdNames() {
+    static const std::map<std::string, int> names = {
+        NAMED(DialogMainMenu),
+        NAMED(DialogDestination),
+        NAMED(DialogGraphics),
+        NAMED(DialogHalt),
+        NAMED(DialogProgress),
+        NAMED(DialogFinal),
+        NAMED(DialogFinalFirstInstall),
+        NAMED(ItemMenuInstall),
+        NAMED(ItemMenuGraphicsDriver),
+        NAMED(ItemMenuWelcome),
+        NAMED(ItemDirectory),
+        NAMED(ItemRequiredKb),
+        NAMED(ItemFreeKb),
+        NAMED(ItemDestinationText),
+        NAMED(ItemRequiredLabel),
+        NAMED(ItemSeparator),
+        NAMED(ItemDriverOptimised),
+        NAMED(ItemDriverStandard),
+        NAMED(ItemDriverWinG),
+        NAMED(ItemDriverGroup),
+        NAMED(ItemFileName),
+        NAMED(ItemProgressBar),
+        NAMED(ItemPercent),
+        NAMED(ItemHaltText),
+        NAMED(ItemFinalTitle),
+        NAMED(ItemHowToStart),
+        NAMED(IDOK),
+        NAMED(IDCANCEL),
+        NAMED(IDABORT),
+        NAMED(IDRETRY),
+        NAMED(IDIGNORE),
+        NAMED(IDYES),
+        NAMED(IDNO),
+    };
+    return names;
+}
+#undef NAMED
+
+// The id a scenario names: a dialog, a control or a button, by its name, never by number.
+int Id(const std::string& word) {
+    auto found = IdNames().find(word);
+    if (found == IdNames().end()) Fail("not the name of a dialog, control or button: " + word);
+    return found->second;
 }
 
 bool YesNo(const std::string& word) {
@@ -262,7 +316,7 @@ std::string ControlClass(const Control& c) {
 
 void Click(const Step& step) {
     Need(step, 1);
-    int id = Number(step.words[1]);
+    int id = Id(step.words[1]);
     Dialog dialog = CurrentDialog();
     if (IsChoiceButton(Press(dialog, id))) {
         ExpectControl(id, "checked", "yes", ControlChecked);
@@ -309,7 +363,7 @@ Dialog AwaitDialog(int id, DWORD pollMs) {
 
 void ExpectDialog(const Step& step) {
     Need(step, 1);
-    LogDialog(AwaitDialog(Number(step.words[1]), 50));
+    LogDialog(AwaitDialog(Id(step.words[1]), 50));
 }
 
 // The dialog's top-left corner must be where a dialog of its size centred on (x, y) lies.
@@ -483,7 +537,7 @@ void SwapDisk(int n) {
 // and returns once dialog DIALOG is up.
 void Watch(const Step& step) {
     bool answer = step.words.size() > 2 && step.words[1] == "answer";
-    auto until = answer ? R.templates.find(Number(step.words[2])) : R.templates.end();
+    auto until = answer ? R.templates.find(Id(step.words[2])) : R.templates.end();
     HWND handled = nullptr;
     while (Running(R.first)) {
         Dialog box;
@@ -507,7 +561,7 @@ void Watch(const Step& step) {
 // at once, without waiting for the dialog to go (a transfer may be quick).
 void PressWhenUp(const Step& step) {
     Need(step, 2);
-    Press(AwaitDialog(Number(step.words[1]), 1), Number(step.words[2]));
+    Press(AwaitDialog(Id(step.words[1]), 1), Id(step.words[2]));
 }
 
 // The number of blocks the progress bar shows at percent in a bar W x H pixels: blocks H/2
@@ -583,7 +637,7 @@ void ExpectProgress(const Step& step) {
 void TypeText(const Step& step) {
     Need(step, 2);
     Dialog dialog = CurrentDialog();
-    const Control* control = FindControl(dialog, Number(step.words[1]));
+    const Control* control = FindControl(dialog, Id(step.words[1]));
     if (control == nullptr) Fail("no control " + step.words[1]);
     if (!control->enabled) Fail("control " + step.words[1] + " is disabled");
     DWORD_PTR ignored;
@@ -614,7 +668,7 @@ bool ExpectProperty(const Step& step) {
     if (found == properties.end()) return false;
     Need(step, 2);
     if (found->first != "expect-text" && found->first != "expect-class") YesNo(step.words[2]);
-    ExpectControl(Number(step.words[1]), found->second.first, step.words[2], found->second.second);
+    ExpectControl(Id(step.words[1]), found->second.first, step.words[2], found->second.second);
     return true;
 }
 
@@ -622,7 +676,7 @@ bool ExpectProperty(const Step& step) {
 void ExpectStyle(const Step& step) {
     Need(step, 2);
     DWORD bits = static_cast<DWORD>(std::strtoul(step.words[2].c_str(), nullptr, 0));
-    const Control* control = FindControl(CurrentDialog(), Number(step.words[1]));
+    const Control* control = FindControl(CurrentDialog(), Id(step.words[1]));
     if (control == nullptr) Fail("no control " + step.words[1]);
     if ((control->style & bits) != bits) {
         char text[96];
@@ -650,7 +704,7 @@ void ExpectCaption(const Step& step) {
 void AnswerBox(const Step& step) {
     Need(step, 1);
     Dialog box = CurrentBox();
-    Press(box, Number(step.words[1]));
+    Press(box, Id(step.words[1]));
     WaitFor([&] { return !Running(R.first) || !IsWindow(box.window); },
             [] { return std::string("the message box to be destroyed after the answer"); });
 }
@@ -699,7 +753,7 @@ void ExpectBackdrops(const Step& step) {
 // when-up DIALOG: waits for the dialog, polled often since it may be up briefly.
 void WhenUp(const Step& step) {
     Need(step, 1);
-    AwaitDialog(Number(step.words[1]), 1);
+    AwaitDialog(Id(step.words[1]), 1);
 }
 
 // The steps a scenario may take, by their first word.

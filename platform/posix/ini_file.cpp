@@ -1,32 +1,19 @@
-// The settings file and the shared-file services on POSIX hosts.
+// The settings file on POSIX hosts: private-profile integers read and strings written, as the
+// Windows profile calls do, in a file rewritten whole through a temporary beside it.
 #include "base/messages.h"
 #include "base/paths.h"
-#include "base/pe_version.h"
 #include "platform/platform.h"
-#include "platform/posix/posix_internal.h"
 #include "platform/posix/posix_platform.h"
 
 #include <sys/stat.h>
 
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <fstream>
-#include <set>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::string SystemDirectory = "C:\\WINDOWS\\SYSTEM";
-std::set<std::string> FilesInUse; // host paths
-
-std::string InUseKey(const std::string& windowsPath) {
-    return PosixHostPath(windowsPath.c_str());
-}
-
-// Largest file whose version resource is looked for; a shared file is a driver or a library.
-constexpr std::streamsize MaxVersionedFileSize = 256 << 20;
 
 std::string Lower(std::string text) {
     for (char& c : text)
@@ -152,33 +139,7 @@ uint32_t LeadingNumber(const std::string& text) {
     return negative ? 0u - value : value;
 }
 
-bool FileExistsIn(const std::string& directory, const char* fileName) {
-    if (directory.empty()) return false;
-    std::string path = directory;
-    if (path.back() != '\\') path += '\\';
-    std::string host = PosixHostPath((path + fileName).c_str());
-    return !host.empty() && IsRegularFile(host);
-}
-
-// Copies text into buffer of size bytes; true when it fitted whole.
-bool Give(const std::string& text, char* buffer, uint32_t size) {
-    if (size == 0) return false;
-    CopyBounded(buffer, size, text.data(), text.size());
-    return text.size() < size;
-}
-
 } // namespace
-
-void PosixSetSystemDirectory(const char* windowsPath) {
-    SystemDirectory = windowsPath;
-}
-void PosixSetFileInUse(const char* windowsPath, bool inUse) {
-    if (inUse) {
-        FilesInUse.insert(InUseKey(windowsPath));
-    } else {
-        FilesInUse.erase(InUseKey(windowsPath));
-    }
-}
 
 uint32_t PlatformReadIniInt(const char* section, const char* key, int32_t defaultValue,
                             const char* file) {
@@ -224,41 +185,4 @@ bool PlatformWriteIniString(const char* section, const char* key, const char* va
     for (const std::string& line : lines)
         text += line + "\r\n";
     return ReplaceWholeFile(path, text);
-}
-
-// As VerFindFileA with VFFF_ISSHAREDFILE: shared files belong in the system directory; a
-// current copy is looked for there, then in the application directory. No file is ever in
-// use here unless marked so by PosixSetFileInUse. VFF_CURNEDEST when no copy lies in the
-// system directory.
-uint32_t PlatformFindSharedFile(const char* fileName, const char*, const char* appDir,
-                                char* currentDir, uint32_t currentSize, char* destDir,
-                                uint32_t destSize) {
-    std::string current;
-    uint32_t flags = 0;
-    if (FileExistsIn(SystemDirectory, fileName)) {
-        current = SystemDirectory;
-    } else {
-        flags |= SharedFileCurNotDest;
-        if (appDir != nullptr && FileExistsIn(appDir, fileName)) current = appDir;
-    }
-    if (!current.empty() && FilesInUse.count(InUseKey(current + "\\" + fileName)) != 0)
-        flags |= SharedFileInUse;
-    if (!Give(current, currentDir, currentSize)) flags |= SharedFileBufferTooSmall;
-    if (!Give(SystemDirectory, destDir, destSize)) flags |= SharedFileBufferTooSmall;
-    return flags;
-}
-
-bool PlatformFileVersion(const char* path, uint32_t* versionMs, uint32_t* versionLs) {
-    std::string host = PosixHostPath(path);
-    if (host.empty()) return false;
-    std::ifstream in(host, std::ios::binary);
-    if (!in) return false;
-    std::vector<uint8_t> data;
-    in.seekg(0, std::ios::end);
-    std::streamsize size = in.tellg();
-    if (size <= 0 || size > MaxVersionedFileSize) return false;
-    in.seekg(0);
-    data.resize(static_cast<size_t>(size));
-    if (!in.read(reinterpret_cast<char*>(data.data()), size)) return false;
-    return ReadPeFileVersion(data.data(), data.size(), versionMs, versionLs);
 }

@@ -1,46 +1,22 @@
-// The platform on POSIX hosts: files, directories, memory and strings behind Windows paths.
+// Files on POSIX hosts behind Windows paths: opened, created, read, written, replaced and
+// deleted on host directories (below their drive's root) or read from disk images.
 #include "platform/platform.h"
 #include "platform/posix/posix_internal.h"
 #include "platform/posix/posix_platform.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
-PosixFaults Faults;
-std::string ProgramPathOverride;
-bool ProgramPathOverridden = false;
-std::string WindowsDirectory = "C:\\WINDOWS";
 // Host path of the file PlatformCreateNew made last while it is neither moved nor deleted
 // (empty otherwise); a fixed array, so that a signal handler can read it.
 char UnfinishedFile[4096];
-
-// Whether the armed fault counter strikes on this call (and disarms it when it does).
-bool FaultStrikes(int32_t& after) {
-    if (after < 0) return false;
-    if (after > 0) {
-        --after;
-        return false;
-    }
-    after = -1;
-    return true;
-}
-
-// The image that path lies on, with its components; null for a path on a host directory.
-const FatImage* ImageOf(const char* path, std::vector<std::string>* parts) {
-    char drive = 0;
-    if (!ResolveWindowsPath(path, &drive, parts)) return nullptr;
-    return DriveImage(drive);
-}
 
 } // namespace
 
@@ -49,22 +25,8 @@ bool IsRegularFile(const std::string& host) {
     return stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-size_t CopyBounded(char* buffer, size_t size, const char* text, size_t length) {
-    size_t n = length < size ? length : size - 1;
-    std::memcpy(buffer, text, n);
-    buffer[n] = '\0';
-    return n;
-}
-
-PosixFaults& PosixFaultPlan() {
-    return Faults;
-}
-void PosixClearFaults() {
-    Faults = PosixFaults();
-}
-
 PlatformFile PlatformOpenRead(const char* path) {
-    if (FaultStrikes(Faults.failOpenAfter)) return PlatformNoFile;
+    if (FaultStrikes(PosixFaultPlan().failOpenAfter)) return PlatformNoFile;
     std::vector<std::string> parts;
     if (const FatImage* image = ImageOf(path, &parts)) return OpenImageFileAt(*image, parts);
     std::string host = PosixHostPath(path);
@@ -75,7 +37,7 @@ PlatformFile PlatformOpenRead(const char* path) {
 }
 
 PlatformFile PlatformCreate(const char* path) {
-    if (FaultStrikes(Faults.failCreateAfter)) return PlatformNoFile;
+    if (FaultStrikes(PosixFaultPlan().failCreateAfter)) return PlatformNoFile;
     std::vector<std::string> parts;
     if (ImageOf(path, &parts) != nullptr) return PlatformNoFile; // images are read-only
     std::string host = PosixHostPath(path);
@@ -104,7 +66,7 @@ bool PlatformCanWrite(const char* path) {
 }
 
 PlatformFile PlatformCreateNew(const char* path) {
-    if (FaultStrikes(Faults.failCreateAfter)) return PlatformNoFile;
+    if (FaultStrikes(PosixFaultPlan().failCreateAfter)) return PlatformNoFile;
     std::string host = PosixHostPath(path);
     if (host.empty() || host.size() >= sizeof UnfinishedFile) return PlatformNoFile;
     int fd = OpenBeneath(path, O_RDWR | O_CREAT | O_EXCL, 0644);
@@ -122,7 +84,7 @@ void FinishedWith(const std::string& host) {
 } // namespace
 
 bool PlatformReplaceFile(const char* from, const char* to) {
-    if (FaultStrikes(Faults.failReplaceAfter)) return false;
+    if (FaultStrikes(PosixFaultPlan().failReplaceAfter)) return false;
     std::string source = PosixHostPath(from);
     if (source.empty() || PosixHostPath(to).empty()) return false;
     // The bytes reach the disk before the name does, so a crash leaves the old file or the new.
@@ -147,13 +109,13 @@ void PosixRemoveUnfinishedFile() {
 }
 
 int32_t PlatformRead(PlatformFile file, void* buffer, uint32_t count) {
-    if (FaultStrikes(Faults.failReadAfter)) {
+    if (FaultStrikes(PosixFaultPlan().failReadAfter)) {
         // A read that fails part-way has still moved the file position.
-        lseek(file, Faults.failReadConsumes, SEEK_CUR);
+        lseek(file, PosixFaultPlan().failReadConsumes, SEEK_CUR);
         return -1;
     }
-    if (FaultStrikes(Faults.shortReadAfter) && Faults.shortReadBytes < count)
-        count = Faults.shortReadBytes;
+    if (FaultStrikes(PosixFaultPlan().shortReadAfter) && PosixFaultPlan().shortReadBytes < count)
+        count = PosixFaultPlan().shortReadBytes;
     if (IsImageFile(file)) return ReadImageFile(file, buffer, count);
     uint32_t done = 0;
     while (done < count) {
@@ -167,9 +129,9 @@ int32_t PlatformRead(PlatformFile file, void* buffer, uint32_t count) {
 }
 
 int32_t PlatformWrite(PlatformFile file, const void* buffer, uint32_t count) {
-    if (FaultStrikes(Faults.failWriteAfter)) return -1;
-    if (FaultStrikes(Faults.shortWriteAfter) && Faults.shortWriteBytes < count)
-        count = Faults.shortWriteBytes;
+    if (FaultStrikes(PosixFaultPlan().failWriteAfter)) return -1;
+    if (FaultStrikes(PosixFaultPlan().shortWriteAfter) && PosixFaultPlan().shortWriteBytes < count)
+        count = PosixFaultPlan().shortWriteBytes;
     if (IsImageFile(file)) return -1;
     uint32_t done = 0;
     while (done < count) {
@@ -198,33 +160,6 @@ void PlatformClose(PlatformFile file) {
         close(file);
 }
 
-bool PlatformEnterDirectory(const char* path) {
-    char drive = 0;
-    std::vector<std::string> parts;
-    if (!ResolveWindowsPath(path, &drive, &parts)) return false;
-    if (const FatImage* image = DriveImage(drive)) {
-        if (!IsImageDirectory(*image, parts)) return false;
-        SetCurrentWindowsDirectory(WindowsPathOf(drive, parts));
-        return true;
-    }
-    struct stat st;
-    if (stat(HostPathOf(drive, parts).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-    SetCurrentWindowsDirectory(WindowsPathOf(drive, parts));
-    return true;
-}
-
-bool PlatformMakeDirectory(const char* path) {
-    if (FaultStrikes(Faults.failMakeDirectoryAfter)) return false;
-    std::vector<std::string> parts;
-    if (ImageOf(path, &parts) != nullptr) return false;
-    std::string name;
-    int parent = OpenParentBeneath(path, &name);
-    if (parent < 0) return false;
-    bool made = mkdirat(parent, name.c_str(), 0755) == 0;
-    close(parent);
-    return made;
-}
-
 int PlatformDeleteFile(const char* path) {
     std::string host = PosixHostPath(path), name;
     if (host.empty()) return DeleteNotFound;
@@ -245,71 +180,4 @@ int PlatformDeleteFile(const char* path) {
     close(parent);
     if (result == DeleteDone) FinishedWith(host);
     return result;
-}
-
-bool PlatformRemoveDirectory(const char* path) {
-    std::string name;
-    int parent = OpenParentBeneath(path, &name);
-    if (parent < 0) return false;
-    struct stat st;
-    bool removed = fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                   S_ISDIR(st.st_mode) && unlinkat(parent, name.c_str(), AT_REMOVEDIR) == 0;
-    close(parent);
-    return removed;
-}
-
-bool PlatformDiskFreeSpace(const char* root, uint32_t* sectorsPerCluster, uint32_t* bytesPerSector,
-                           uint32_t* freeClusters) {
-    std::string host = PosixHostPath(root);
-    struct statvfs fs;
-    if (host.empty() || statvfs(host.c_str(), &fs) != 0) return false;
-    // Reported as 4096-byte clusters of 8 sectors of 512 bytes, as a large disk reports them;
-    // the cluster count is capped at what 32 bits hold.
-    uint64_t freeBytes = static_cast<uint64_t>(fs.f_bavail) * fs.f_frsize;
-    uint64_t clusters = freeBytes / 4096;
-    *sectorsPerCluster = 8;
-    *bytesPerSector = 512;
-    *freeClusters = clusters > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(clusters);
-    return true;
-}
-
-void PosixSetWindowsDirectory(const char* windowsPath) {
-    WindowsDirectory = windowsPath;
-}
-
-uint32_t PlatformWindowsDirectory(char* buffer, uint32_t size) {
-    if (size == 0) return 0;
-    buffer[0] = '\0';
-    if (WindowsDirectory.size() >= size) return 0;
-    std::memcpy(buffer, WindowsDirectory.c_str(), WindowsDirectory.size() + 1);
-    return static_cast<uint32_t>(WindowsDirectory.size());
-}
-
-void PlatformOverrideProgramPath(const char* path) {
-    ProgramPathOverridden = path != nullptr;
-    ProgramPathOverride = path ? path : "";
-}
-
-uint32_t PlatformProgramPath(char* buffer, uint32_t size) {
-    if (size == 0) return 0;
-    // Without an override the program is its own host path, which holds no backslash.
-    std::string path = ProgramPathOverride;
-    if (!ProgramPathOverridden) {
-        char self[4096];
-        ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-        path.assign(self, n > 0 ? static_cast<size_t>(n) : 0);
-    }
-    return static_cast<uint32_t>(CopyBounded(buffer, size, path.data(), path.size()));
-}
-
-void* PlatformGlobalAlloc(uint32_t size, PlatformMemory* handle) {
-    *handle = nullptr;
-    if (size == 0 || FaultStrikes(Faults.failAllocAfter)) return nullptr;
-    void* block = std::calloc(1, size);
-    *handle = block;
-    return block;
-}
-
-void PlatformGlobalFree(PlatformMemory handle) {
-    std::free(handle);
 }
