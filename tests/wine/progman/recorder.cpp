@@ -3,6 +3,8 @@
 // acknowledges it. Runs until the stop file appears or its time runs out.
 //   progman-recorder LOGFILE STOPFILE [SECONDS]
 #include <windows.h>
+
+// The DDE management library's declarations use the types of windows.h.
 #include <ddeml.h>
 
 #include <cstdio>
