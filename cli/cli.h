@@ -1,4 +1,4 @@
-// What the disksetup subcommands share: exit codes, opening a package, printing names.
+// What the disksetup subcommands share: exit codes, and printing errors, messages and names.
 #pragma once
 
 #include "base/messages.h"
@@ -17,17 +17,6 @@ enum ExitCode : int {
     ExitBadInput = 2, // a package, stream or file is missing, damaged or unusable
     ExitFailed = 3,   // cancelled, or reading or writing failed on the host
 };
-
-// A package's first disk, as the disksetup command found it.
-struct OpenedPackage {
-    std::string diskDirectory; // host directory or disk image of disk 1, mapped as drive A:
-};
-
-// Finds the catalogue for path (a disk directory, a catalogue file, or a disk image holding
-// the catalogue in its root), maps its directory or image as drive A:, stands A:\<name>.EXE in for
-// the setup program and loads the catalogue through the engine. On failure prints the engine's
-// message (naming host paths) and returns the exit code.
-int OpenPackage(const std::string& path, OpenedPackage* package);
 
 // A name from a package (ANSI) as the terminal shows it: its UTF-8 spelling, with control
 // characters as \xNN.

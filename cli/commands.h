@@ -1,7 +1,6 @@
 // The subcommands of disksetup, each a function of its parsed options returning an exit code.
 #pragma once
 
-#include "install/program_group.h"
 #include "pack/manifest.h"
 
 #include <cstdint>
@@ -80,9 +79,3 @@ struct UninstallOptions {
     bool json = false; // one JSON document (JsonFormat) of the files' results
 };
 int RunUninstall(const UninstallOptions& options);
-
-// Prints the program-manager commands that build makes, as SETUP.EXE or the uninstaller would
-// send them, under "program manager commands (not sent):"; commands left empty are not shown.
-using ProgramManagerCommandBuilder =
-    int (*)(char[MaxProgramGroupCommands][ProgramGroupCommandSize]);
-void PrintProgramManagerCommands(ProgramManagerCommandBuilder build);

@@ -3,6 +3,7 @@
 #include "cli/disks.h"
 
 #include "cli/cli.h"
+#include "cli/open_package.h"
 #include "cli/problem_text.h"
 #include "fat/image_reader.h"
 #include "platform/posix/posix_platform.h"

@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "cli/box_answers.h"
 #include "cli/menu_entries.h"
+#include "cli/program_manager_commands.h"
 #include "cli/system_drive.h"
 
 #include "graphics/graphics_flags.h"
@@ -144,7 +145,7 @@ bool WriteMenu(const std::string& prefix) {
     }
     bool failed = false;
     std::vector<fs::path> written =
-        WriteMenuEntries(InstalledProgramItems(), ProgramGroupName(), dataHome, prefix, &failed);
+        WriteMenuEntries(MenuGroupOf(InstallDir, UninstallerName), dataHome, prefix, &failed);
     for (const fs::path& entry : written)
         std::fprintf(Report, "menu entry: %s\n", EscapeHostName(entry.string()).c_str());
     return !failed;
@@ -182,10 +183,6 @@ StatusCode Install(const std::string& menuPrefix, bool json) {
 } // namespace
 
 int RunInstall(const InstallOptions& options) {
-    if (!options.root.empty() && !options.winePrefix.empty()) {
-        PrintError("--root and --wine-prefix exclude each other");
-        return ExitUsage;
-    }
     DiskFolders folders;
     int code = OpenPackageDisks(options.path, options.disks, &folders);
     if (code != ExitOk) return code;
@@ -222,12 +219,4 @@ int RunInstall(const InstallOptions& options) {
                         .c_str());
     }
     return Finish(status);
-}
-
-void PrintProgramManagerCommands(ProgramManagerCommandBuilder build) {
-    char commands[MaxProgramGroupCommands][ProgramGroupCommandSize];
-    int count = build(commands);
-    std::fprintf(Report, "program manager commands (not sent):\n");
-    for (int i = 0; i < count; ++i)
-        if (commands[i][0] != '\0') std::fprintf(Report, "  %s\n", EscapeName(commands[i]).c_str());
 }

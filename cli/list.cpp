@@ -1,6 +1,7 @@
 // disksetup list: the catalogue's header and one row per record, as text or JSON.
 #include "cli/cli.h"
 #include "cli/commands.h"
+#include "cli/open_package.h"
 
 #include "package/catalogue.h"
 

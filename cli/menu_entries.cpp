@@ -3,13 +3,8 @@
 #include "cli/menu_entries.h"
 
 #include "cli/cli.h"
-#include "cli/menu_icon.h"
 
-#include "install/target_file.h"
-#include "install/program_group.h"
-#include "install/transfer.h"
-#include "package/catalogue.h"
-#include "base/paths.h"
+#include "base/pe_icon.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_platform.h"
 
@@ -245,33 +240,15 @@ std::string EntryKey(const std::string& entry, const std::string& key) {
 
 } // namespace
 
-std::string ProgramGroupName() {
+MenuGroup MenuGroupOf(const std::string& directory, const std::string& uninstallerName) {
     GroupNames names;
-    LoadGroupNames(&names, Header.Title);
-    return names.group;
-}
-
-std::vector<MenuItem> ProgramItems(const std::string& installDir,
-                                   const std::string& uninstallerName) {
-    if (InsvPackage) return {};
-    std::string given = installDir;
-    while (!given.empty() && given.back() == '\\')
-        given.pop_back();
-    char itemDirectory[PathSize] = {};
-    ProgramItemDirectory(itemDirectory, PathSize, (given + "\\").c_str());
-    std::string directory = itemDirectory;
-    std::vector<MenuItem> items;
-    items.push_back({Header.Title, directory + "\\" + CatalogueProgramName(), directory});
-    if (!uninstallerName.empty()) {
-        GroupNames names;
-        LoadGroupNames(&names, Header.Title);
-        items.push_back({names.uninstallItem, directory + "\\" + uninstallerName, directory});
-    }
-    return items;
-}
-
-std::vector<MenuItem> InstalledProgramItems() {
-    return ProgramItems(InstallDir, UninstallerName);
+    LoadGroupNames(&names);
+    ProgramItem items[MaxProgramItems];
+    int count = ProgramItems(directory.c_str(), uninstallerName.c_str(), items);
+    MenuGroup group{names.group, {}};
+    for (int i = 0; i < count; ++i)
+        if (items[i].whole) group.items.push_back(items[i]);
+    return group;
 }
 
 std::string DataHome() {
@@ -296,7 +273,7 @@ std::string SafeFileName(const std::string& name) {
     return safe;
 }
 
-std::string DesktopEntryText(const MenuItem& item, const std::string& prefix,
+std::string DesktopEntryText(const ProgramItem& item, const std::string& prefix,
                              const std::string& hostDirectory, const std::string& iconPath) {
     std::string program = PrintableUtf8(item.program, '_');
     std::string exec =
@@ -321,9 +298,9 @@ std::string DesktopEntryText(const MenuItem& item, const std::string& prefix,
     return text;
 }
 
-std::vector<fs::path> WriteMenuEntries(const std::vector<MenuItem>& items, const std::string& group,
-                                       const std::string& dataHome, const std::string& prefix,
-                                       bool* failed) {
+std::vector<fs::path> WriteMenuEntries(const MenuGroup& menuGroup, const std::string& dataHome,
+                                       const std::string& prefix, bool* failed) {
+    const std::string& group = menuGroup.name;
     bool unused = false;
     if (!failed) failed = &unused;
     std::vector<fs::path> written;
@@ -337,7 +314,7 @@ std::vector<fs::path> WriteMenuEntries(const std::vector<MenuItem>& items, const
         *failed = true;
         return written;
     }
-    for (const MenuItem& item : items) {
+    for (const ProgramItem& item : menuGroup.items) {
         std::string stem = SafeFileName(item.name);
         fs::path icon;
         std::string png = ProgramIcon(item.program);
@@ -348,7 +325,8 @@ std::vector<fs::path> WriteMenuEntries(const std::vector<MenuItem>& items, const
         }
         fs::path entry = folder / (stem + ".desktop");
         std::string text = DesktopEntryText(
-            item, prefix, PosixHostPath((item.directory + "\\").c_str()), icon.string());
+            item, prefix, PosixHostPath((std::string(item.directory) + "\\").c_str()),
+            icon.string());
         if (WriteWhole(entry, text)) {
             written.push_back(entry);
             for (const fs::path& file : WriteMenuFiles(group, dataHome, stem, failed))
@@ -361,12 +339,12 @@ std::vector<fs::path> WriteMenuEntries(const std::vector<MenuItem>& items, const
     return written;
 }
 
-std::vector<fs::path> RemoveMenuEntries(const std::vector<MenuItem>& items,
-                                        const std::string& group, const std::string& dataHome,
+std::vector<fs::path> RemoveMenuEntries(const MenuGroup& menuGroup, const std::string& dataHome,
                                         const std::string& prefix) {
+    const std::string& group = menuGroup.name;
     std::vector<fs::path> removed;
     fs::path folder = MenuFolder(dataHome, group), icons = IconFolder(dataHome, group);
-    for (const MenuItem& item : items) {
+    for (const ProgramItem& item : menuGroup.items) {
         std::string stem = SafeFileName(item.name);
         fs::path entry = folder / (stem + ".desktop");
         std::ifstream in(entry, std::ios::binary);

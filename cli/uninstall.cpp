@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "cli/box_answers.h"
 #include "cli/menu_entries.h"
+#include "cli/program_manager_commands.h"
 #include "cli/system_drive.h"
 
 #include "install/program_group.h"
@@ -140,10 +141,9 @@ void RemoveMenu(const std::string& driveC, const std::string& uninstaller) {
     std::string dataHome = DataHome();
     if (dataHome.empty()) return;
     size_t slash = uninstaller.find_last_of('\\');
-    std::vector<MenuItem> items =
-        ProgramItems(uninstaller.substr(0, slash), uninstaller.substr(slash + 1));
+    MenuGroup group = MenuGroupOf(uninstaller.substr(0, slash), uninstaller.substr(slash + 1));
     std::string prefix = fs::path(driveC).parent_path().string();
-    for (const fs::path& entry : RemoveMenuEntries(items, ProgramGroupName(), dataHome, prefix))
+    for (const fs::path& entry : RemoveMenuEntries(group, dataHome, prefix))
         std::fprintf(Report, "removed menu entry %s\n", EscapeHostName(entry.string()).c_str());
 }
 
@@ -212,10 +212,6 @@ void NoteRemoval(RemovalEvent event, const char* subject) {
 }
 
 int RunUninstall(const UninstallOptions& options) {
-    if (!options.root.empty() && !options.winePrefix.empty()) {
-        PrintError("--root and --wine-prefix exclude each other");
-        return ExitUsage;
-    }
     std::string driveC;
     int code = MapSystemDrive(options.root, options.winePrefix, false, &driveC);
     if (code != ExitOk) return code;

@@ -1,4 +1,4 @@
-// The program-manager commands that make the application's program group and items.
+// The application's program group and items, and the program-manager commands that make them.
 #include "install/program_group.h"
 
 #include "install/target_file.h"
@@ -27,17 +27,20 @@ bool OneArgument(char* command, const char* verb, const char* name) {
 
 // Ends an AddItem command: the item's name, four empty arguments (icon path, icon index and
 // position), the item's default directory, ")]".
-bool ItemAndDirectory(char* command, const char* item) {
-    char directory[PathSize] = {};
-    ProgramItemDirectory(directory, PathSize, InstallDir);
-    return Argument(command, item) && Add(command, ",,,,,") && Argument(command, directory) &&
-           Add(command, ")]");
+bool ItemAndDirectory(char* command, const ProgramItem& item) {
+    return Argument(command, item.name) && Add(command, ",,,,,") &&
+           Argument(command, item.directory) && Add(command, ")]");
 }
 
-// InstallDir followed by name: the full path of an installed program, which every program
-// manager finds (a bare name is looked up on the search path, where it is not).
-bool InstalledPath(char* path, const char* name) {
-    return CopyText(path, PathSize, InstallDir) && AppendText(path, PathSize, name);
+// The default directory of the program items for an installation into directory (a Windows
+// path): directory without its trailing backslashes, so a drive root keeps only 'C:'. Written
+// to out (PathSize bytes); false when it was cut.
+bool ProgramItemDirectory(char* out, const char* directory) {
+    bool whole = CopyText(out, PathSize, directory);
+    size_t length = strnlen(out, PathSize);
+    while (length > 0 && out[length - 1] == '\\')
+        out[--length] = '\0';
+    return whole;
 }
 
 void ClearCommands(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]) {
@@ -56,54 +59,64 @@ int KeepBuilt(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize], c
 
 } // namespace
 
-void ProgramItemDirectory(char* out, size_t size, const char* directory) {
-    CopyText(out, size, directory);
-    size_t length = strnlen(out, size);
-    if (length > 0 && out[length - 1] == '\\') out[length - 1] = '\0';
+void LoadGroupNames(GroupNames* names) {
+    // The loader refuses a catalogue whose Title is not ended within its field.
+    PlatformLoadString(StrGroupName, names->group, sizeof names->group);
+    FormatMessageText(names->uninstallItem, sizeof names->uninstallItem, StrUninstallItem,
+                      Header.Title);
 }
 
-void LoadGroupNames(GroupNames* names, const char* title) {
-    PlatformLoadString(StrGroupName, names->group, sizeof names->group);
-    FormatMessageText(names->uninstallItem, sizeof names->uninstallItem, StrUninstallItem, title);
+int ProgramItems(const char* directory, const char* uninstallerName,
+                 ProgramItem items[MaxProgramItems]) {
+    GroupNames names;
+    LoadGroupNames(&names);
+    const char* itemNames[MaxProgramItems] = {Header.Title, names.uninstallItem};
+    const char* fileNames[MaxProgramItems] = {CatalogueProgramName(), uninstallerName};
+    int count = uninstallerName[0] != '\0' ? 2 : 1;
+    for (int i = 0; i < count; ++i) {
+        ProgramItem& item = items[i];
+        CopyText(item.name, sizeof item.name, itemNames[i]);
+        // The full path, which every program manager finds (a bare name is looked up on the
+        // search path, where it is not).
+        item.whole = ProgramItemDirectory(item.directory, directory) &&
+                     CopyText(item.program, PathSize, item.directory) &&
+                     AppendText(item.program, PathSize, "\\") &&
+                     AppendText(item.program, PathSize, fileNames[i]);
+    }
+    return count;
 }
 
 int BuildProgramGroupCommands(char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]) {
-    // The loader refuses a catalogue whose Title is not ended within its field.
-    const char* title = Header.Title;
-    char program[PathSize] = {};
-    bool programPath = InstalledPath(program, CatalogueProgramName());
+    ProgramItem items[MaxProgramItems];
+    int itemCount = ProgramItems(InstallDir, UninstallerName, items);
     GroupNames names;
-    LoadGroupNames(&names, title);
+    LoadGroupNames(&names);
     ClearCommands(commands);
     bool built[MaxProgramGroupCommands] = {};
     built[0] = OneArgument(commands[0], "CreateGroup", names.group);
-    built[1] = OneArgument(commands[1], "ReplaceItem", title);
+    const ProgramItem& program = items[0];
+    built[1] = OneArgument(commands[1], "ReplaceItem", program.name);
     // The program's command line is always quoted.
-    built[2] = programPath && ProgmanCanCarry(program) && Add(commands[2], "[AddItem(\"") &&
-               Add(commands[2], program) && Add(commands[2], "\",") &&
-               ItemAndDirectory(commands[2], title);
-    int count = 3;
-    if (UninstallerName[0] != '\0') {
-        char uninstaller[PathSize] = {};
-        bool uninstallerPath = InstalledPath(uninstaller, UninstallerName);
-        built[3] = OneArgument(commands[3], "ReplaceItem", names.uninstallItem);
-        built[4] = uninstallerPath && Add(commands[4], "[AddItem(") &&
-                   Argument(commands[4], uninstaller) && Add(commands[4], ",") &&
-                   ItemAndDirectory(commands[4], names.uninstallItem);
-        count = 5;
-    }
-    return KeepBuilt(commands, built, count);
+    built[2] = program.whole && ProgmanCanCarry(program.program) &&
+               Add(commands[2], "[AddItem(\"") && Add(commands[2], program.program) &&
+               Add(commands[2], "\",") && ItemAndDirectory(commands[2], program);
+    if (itemCount == 1) return KeepBuilt(commands, built, 3);
+    const ProgramItem& uninstaller = items[1];
+    built[3] = OneArgument(commands[3], "ReplaceItem", uninstaller.name);
+    built[4] = uninstaller.whole && Add(commands[4], "[AddItem(") &&
+               Argument(commands[4], uninstaller.program) && Add(commands[4], ",") &&
+               ItemAndDirectory(commands[4], uninstaller);
+    return KeepBuilt(commands, built, 5);
 }
 
 int BuildProgramItemRemovalCommands(
     char commands[MaxProgramGroupCommands][ProgramGroupCommandSize]) {
-    const char* title = Header.Title;
     GroupNames names;
-    LoadGroupNames(&names, title);
+    LoadGroupNames(&names);
     ClearCommands(commands);
     bool built[MaxProgramGroupCommands] = {};
     built[0] = OneArgument(commands[0], "CreateGroup", names.group);
-    built[1] = OneArgument(commands[1], "DeleteItem", title);
+    built[1] = OneArgument(commands[1], "DeleteItem", Header.Title);
     built[2] = OneArgument(commands[2], "DeleteItem", names.uninstallItem);
     return KeepBuilt(commands, built, 3);
 }

@@ -70,6 +70,32 @@ class DiskImages : public CliFixture {
         WriteHostFile(Host(relative), bytes);
     }
 
+    // Writes space_ as 1440 KB images and keeps disk 1's bytes and geometry.
+    void WriteSoundImage() {
+        WriteImages(space_, 1440);
+        sound_ = ReadHostFile(Host("pkg/disk1.img"));
+        std::string problem;
+        std::shared_ptr<const FatImage> fat = OpenFatImage(sound_, &problem);
+        ASSERT_TRUE(fat) << problem;
+        g_ = fat->geometry;
+        int32_t volume = FindFatNode(*fat, {"SPACE.dat"});
+        ASSERT_GT(volume, 0);
+        chain_ = fat->nodes[volume].clusters;
+        ASSERT_GT(chain_.size(), 2u);
+    }
+    // The first FAT of image b, laid out as the sound image's.
+    uint8_t* FatOf(std::vector<uint8_t>& b) const {
+        return b.data() + g_.reservedSectors * g_.bytesPerSector;
+    }
+    // The root directory entry of b named name11 (8.3 without the dot), or nullptr.
+    uint8_t* EntryOf(std::vector<uint8_t>& b, const char* name11) const {
+        uint8_t* root = b.data() + g_.rootSector * g_.bytesPerSector;
+        for (uint8_t* e = root; e < root + g_.rootEntries * DirectoryEntrySize;
+             e += DirectoryEntrySize)
+            if (std::equal(name11, name11 + 11, e)) return e;
+        return nullptr;
+    }
+
     TestPackage space_{
         .program = "SPACE.EXE",
         .title = "Space Game",
@@ -78,6 +104,9 @@ class DiskImages : public CliFixture {
                   {.name = "uninstal.exe", .bytes = PatternBytes(500, 3), .disk = 3},
                   {.name = "EXTRA.TXT", .bytes = PatternBytes(7, 4), .flags = 1}}};
     int runs_ = 0;
+    std::vector<uint8_t> sound_; // disk 1's image as packed
+    FatGeometry g_{};
+    std::vector<uint32_t> chain_; // the clusters of disk 1's Volume
 };
 
 TEST_F(DiskImages, PackedImagesGiveTheFoldersResults) {
@@ -211,27 +240,10 @@ TEST_F(DiskImages, OpeningReadsNoDataAndFilesAreReadOnDemand) {
 }
 
 TEST_F(DiskImages, HostileImagesAreRefusedNamingTheImage) {
-    WriteImages(space_, 1440);
-    std::vector<uint8_t> sound = ReadHostFile(Host("pkg/disk1.img"));
-    std::string problem;
-    std::shared_ptr<const FatImage> fat = OpenFatImage(sound, &problem);
-    ASSERT_TRUE(fat) << problem;
-    const FatGeometry g = fat->geometry;
-    int32_t volume = FindFatNode(*fat, {"SPACE.dat"});
-    ASSERT_GT(volume, 0);
-    const std::vector<uint32_t> chain = fat->nodes[volume].clusters;
-    ASSERT_GT(chain.size(), 2u);
-    uint8_t* unused = nullptr;
-    auto fatOf = [&](std::vector<uint8_t>& b) {
-        return b.data() + g.reservedSectors * g.bytesPerSector;
-    };
-    auto entryOf = [&](std::vector<uint8_t>& b, const char* name11) {
-        uint8_t* root = b.data() + g.rootSector * g.bytesPerSector;
-        for (uint8_t* e = root; e < root + g.rootEntries * DirectoryEntrySize;
-             e += DirectoryEntrySize)
-            if (std::equal(name11, name11 + 11, e)) return e;
-        return unused;
-    };
+    ASSERT_NO_FATAL_FAILURE(WriteSoundImage());
+    const std::vector<uint8_t>& sound = sound_;
+    const FatGeometry& g = g_;
+    const std::vector<uint32_t>& chain = chain_;
     uint32_t free = chain.back() + 1;
     struct Case {
         const char* what;
@@ -240,22 +252,22 @@ TEST_F(DiskImages, HostileImagesAreRefusedNamingTheImage) {
     std::vector<Case> cases = {
         {"0 bytes, too short for a boot sector", [](auto& b) { b.clear(); }},
         {"cut short of the 1474560", [](auto& b) { b.resize(100000); }},
-        {"loops back to cluster", [&](auto& b) { SetFat12Entry(fatOf(b), chain[1], chain[0]); }},
+        {"loops back to cluster", [&](auto& b) { SetFat12Entry(FatOf(b), chain[1], chain[0]); }},
         {"runs past the end to cluster 4000",
-         [&](auto& b) { SetFat12Entry(fatOf(b), chain[0], 4000); }},
+         [&](auto& b) { SetFat12Entry(FatOf(b), chain[0], 4000); }},
         {"0 sectors per cluster", [](auto& b) { b[13] = 0; }},
         {"an entry named \"SP\\x01CE.dat\", which no file can bear",
-         [&](auto& b) { entryOf(b, "SPACE   DAT")[2] = 0x01; }},
+         [&](auto& b) { EntryOf(b, "SPACE   DAT")[2] = 0x01; }},
         {"claims 4294967295 bytes",
-         [&](auto& b) { WriteU32(entryOf(b, "SPACE   DAT") + EntrySize, 0xFFFFFFFF); }},
+         [&](auto& b) { WriteU32(EntryOf(b, "SPACE   DAT") + EntrySize, 0xFFFFFFFF); }},
         {"the directory \\LOOP\\SELF contains itself",
          [&](auto& b) {
              // \LOOP lists SELF, a directory at LOOP's own cluster.
-             uint8_t* loop = entryOf(b, "SPACE   DAT") + DirectoryEntrySize;
+             uint8_t* loop = EntryOf(b, "SPACE   DAT") + DirectoryEntrySize;
              std::copy_n("LOOP       ", 11, loop);
              loop[EntryAttributes] = AttrDirectory;
              WriteU16(loop + EntryFirstCluster, free);
-             SetFat12Entry(fatOf(b), free, 0xFFF);
+             SetFat12Entry(FatOf(b), free, 0xFFF);
              uint8_t* self = b.data() + (g.dataSector + free - 2) * g.bytesPerSector;
              std::copy_n("SELF       ", 11, self);
              self[EntryAttributes] = AttrDirectory;
@@ -270,9 +282,14 @@ TEST_F(DiskImages, HostileImagesAreRefusedNamingTheImage) {
         EXPECT_NE(r.err.find(Host("pkg/disk1.img").string()), std::string::npos) << r.err;
         EXPECT_NE(r.err.find(c.what), std::string::npos) << r.err;
     }
+}
+
+TEST_F(DiskImages, DamageInsideSoundImagesIsReportedByTestNamingTheImage) {
+    ASSERT_NO_FATAL_FAILURE(WriteSoundImage());
+    const std::vector<uint8_t>& sound = sound_;
     // A Volume cut short inside a sound image is damage that test reports, as from a folder.
     WriteHostFile(Host("pkg/disk1.img"), sound);
-    Patch("pkg/disk1.img", [&](auto& b) { WriteU32(entryOf(b, "SPACE   DAT") + EntrySize, 1000); });
+    Patch("pkg/disk1.img", [&](auto& b) { WriteU32(EntryOf(b, "SPACE   DAT") + EntrySize, 1000); });
     CommandResult cut = Run("test " + Quoted("pkg/disk1.img"));
     EXPECT_EQ(cut.exitCode, 2);
     EXPECT_NE(cut.out.find("DAMAGED  SPACE.EXE\n         SPACE.EXE: read error!"),

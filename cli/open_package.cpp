@@ -1,5 +1,7 @@
 // Opening a package for the disksetup command: disk 1 (a directory or a disk image) stands in
 // for the setup program's directory, so the engine's own loader reads the catalogue.
+#include "cli/open_package.h"
+
 #include "cli/cli.h"
 #include "cli/disks.h"
 #include "cli/problem_text.h"
@@ -7,8 +9,6 @@
 #include "fat/image_reader.h"
 #include "package/catalogue.h"
 #include "platform/posix/posix_platform.h"
-
-#include <strings.h>
 
 #include <cstdio>
 #include <cstring>
@@ -106,43 +106,4 @@ int OpenPackage(const std::string& path, OpenedPackage* package) {
     if (status == StatusOk) return ExitOk;
     PrintError(CatalogueProblemText(LastProblem));
     return status == MsgNoMemory ? ExitFailed : ExitBadInput;
-}
-
-std::string EscapeName(const char* name) {
-    return PrintableAnsi(name);
-}
-
-std::string EscapeHostName(const std::string& path) {
-    return PrintableHost(path);
-}
-
-bool CommandLineToAnsi(const std::string& path, std::string* ansi) {
-    if (Utf8ToAnsi(path, ansi)) return true;
-    PrintError(EscapeHostName(path) + " cannot be spelt in code page " +
-               std::to_string(AnsiCodePage()) + ", the package's names' code page");
-    return false;
-}
-
-bool Quiet = false;
-std::FILE* Report = stdout;
-
-void PrintError(const std::string& message) {
-    ClearProgressLine();
-    std::fprintf(stderr, "disksetup: %s\n", message.c_str());
-}
-
-std::string StatusText(StatusCode code, const std::string& subject) {
-    char text[1024];
-    FormatMessageText(text, sizeof text, code, EscapeHostName(subject).c_str());
-    return text;
-}
-
-std::string NameStatusText(StatusCode code, const char* subject) {
-    char text[1024];
-    FormatMessageText(text, sizeof text, code, EscapeName(subject).c_str());
-    return text;
-}
-
-bool HasExtension(const fs::path& p, const char* extension) {
-    return strcasecmp(p.extension().c_str(), extension) == 0;
 }
