@@ -1,16 +1,16 @@
 // disksetup compress and expand: one stored stream (4-byte size and LZHUF bits) from a file's
 // bytes, and a file's bytes from one stored stream, through the engine's own codec.
+#include "cli/box_answers.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
-#include "cli/box_answers.h"
 
+#include "base/paths.h"
+#include "base/problem.h"
 #include "lzhuf/decoder.h"
 #include "lzhuf/encoder.h"
 #include "lzhuf/format.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
-#include "base/problem.h"
-#include "base/paths.h"
 #include "package/volume.h"
 
 #include <fcntl.h>

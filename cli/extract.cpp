@@ -1,16 +1,16 @@
 // disksetup extract: every installed record of a package (with --all, every record) expanded
 // below an output directory, whatever the names say.
+#include "cli/box_answers.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
-#include "cli/box_answers.h"
 
+#include "base/paths.h"
 #include "install/placement.h"
 #include "install/transfer.h"
-#include "package/volume.h"
 #include "install/transfer_screen.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
-#include "base/paths.h"
+#include "package/volume.h"
 #include "platform/posix/posix_platform.h"
 
 #include <nlohmann/json.hpp>

@@ -1,22 +1,22 @@
 // disksetup install: the setup program's installation without its windows. Drive C: is a host
 // directory or a Wine prefix's drive_c; disk prompts map drive A: to the next disk's folder;
 // the program-manager commands are printed instead of sent.
+#include "cli/box_answers.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
-#include "cli/box_answers.h"
 #include "cli/menu_entries.h"
 #include "cli/program_manager_commands.h"
 #include "cli/system_drive.h"
 
+#include "base/paths.h"
 #include "graphics/graphics_flags.h"
 #include "install/destination.h"
 #include "install/program_group.h"
 #include "install/target_file.h"
 #include "install/transfer.h"
-#include "package/volume.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
-#include "base/paths.h"
+#include "package/volume.h"
 #include "platform/posix/posix_platform.h"
 
 #include <nlohmann/json.hpp>

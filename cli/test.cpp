@@ -1,15 +1,15 @@
 // disksetup test: expands every file of a package in memory, across its disks, and reports
 // for each whether it is intact or which disk, Volume or stream is missing or damaged.
+#include "cli/box_answers.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/disks.h"
-#include "cli/box_answers.h"
 #include "cli/problem_text.h"
 
+#include "base/paths.h"
 #include "lzhuf/decoder.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
-#include "base/paths.h"
 #include "package/volume.h"
 #include "platform/posix/posix_platform.h"
 

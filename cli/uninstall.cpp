@@ -1,16 +1,16 @@
 // disksetup uninstall: the uninstaller's removal without its windows. Drive C: is a host
 // directory or a Wine prefix's drive_c; the installed uninstaller's data file says what to
 // remove; the program-manager commands are printed instead of sent.
+#include "cli/box_answers.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
-#include "cli/box_answers.h"
 #include "cli/menu_entries.h"
 #include "cli/program_manager_commands.h"
 #include "cli/system_drive.h"
 
+#include "base/paths.h"
 #include "install/program_group.h"
 #include "package/catalogue.h"
-#include "base/paths.h"
 #include "platform/posix/posix_platform.h"
 #include "uninstall/removal.h"
 

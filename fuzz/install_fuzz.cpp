@@ -4,12 +4,12 @@
 // then the scratch files are removed.
 #include "fuzz/fuzz_support.h"
 
+#include "base/paths.h"
+#include "base/problem.h"
 #include "install/target_file.h"
 #include "install/transfer.h"
 #include "install/transfer_screen.h"
-#include "base/problem.h"
 #include "package/catalogue.h"
-#include "base/paths.h"
 #include "package/volume.h"
 #include "platform/posix/posix_platform.h"
 

@@ -1,8 +1,8 @@
 // The graphics flags: the start-up read, the write, and the driver rules of the dialog.
 #include "graphics/graphics_flags.h"
 
-#include "platform/platform.h"
 #include "base/text_format.h"
+#include "platform/platform.h"
 
 const char GraphicsSection[] = "setup";
 const char GraphicsKey[] = "grmf";

@@ -1,11 +1,11 @@
 // The destination directory: proposal, free space, checks and creation of missing directories.
 #include "install/destination.h"
 
+#include "base/memory.h"
+#include "base/paths.h"
 #include "install/directory_walk.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
-#include "base/memory.h"
-#include "base/paths.h"
 
 #include <cstring>
 

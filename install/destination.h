@@ -2,8 +2,8 @@
 // choice, and the creation of missing directories. The dialog itself lives in install/win32/.
 #pragma once
 
-#include "platform/platform.h"
 #include "base/messages.h"
+#include "platform/platform.h"
 
 #include <cstdint>
 

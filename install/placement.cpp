@@ -1,13 +1,13 @@
 // File placement: one record expanded into its target file, created beside and put in place.
 #include "install/placement.h"
 
+#include "base/memory.h"
+#include "base/paths.h"
 #include "install/target_file.h"
 #include "install/transfer.h"
 #include "lzhuf/decoder.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
-#include "base/memory.h"
-#include "base/paths.h"
 #include "package/volume.h"
 
 #include <cstring>

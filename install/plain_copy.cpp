@@ -1,10 +1,10 @@
 // The plain copy of one file from the setup directory, with its chunk loop.
 #include "install/plain_copy.h"
 
-#include "install/target_file.h"
-#include "package/catalogue.h"
 #include "base/memory.h"
 #include "base/paths.h"
+#include "install/target_file.h"
+#include "package/catalogue.h"
 #include "package/volume.h"
 
 #include <cstring>

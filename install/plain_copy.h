@@ -1,8 +1,8 @@
 // The plain copy: one file from the setup directory to the destination, byte for byte.
 #pragma once
 
-#include "platform/platform.h"
 #include "base/messages.h"
+#include "platform/platform.h"
 
 #include <cstdint>
 

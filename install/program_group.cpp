@@ -1,11 +1,11 @@
 // The application's program group and items, and the program-manager commands that make them.
 #include "install/program_group.h"
 
-#include "install/target_file.h"
+#include "base/paths.h"
 #include "install/progman_argument.h"
+#include "install/target_file.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
-#include "base/paths.h"
 
 #include <cstring>
 

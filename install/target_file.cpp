@@ -2,10 +2,10 @@
 // loop, and the temporary file that replaces the target once complete.
 #include "install/target_file.h"
 
-#include "package/catalogue.h"
 #include "base/paths.h"
-#include "package/volume.h"
 #include "base/text_format.h"
+#include "package/catalogue.h"
+#include "package/volume.h"
 
 #include <cstring>
 

@@ -4,9 +4,9 @@
 // directories are made by the walk of directory_walk.h.
 #pragma once
 
+#include "base/messages.h"
 #include "install/directory_walk.h"
 #include "platform/platform.h"
-#include "base/messages.h"
 
 #include <cstddef>
 

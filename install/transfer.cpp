@@ -2,12 +2,12 @@
 // data file.
 #include "install/transfer.h"
 
+#include "base/paths.h"
 #include "install/placement.h"
 #include "install/plain_copy.h"
 #include "install/target_file.h"
 #include "install/transfer_screen.h"
 #include "package/catalogue.h"
-#include "base/paths.h"
 #include "package/volume.h"
 
 char InstallDir[PathSize];

@@ -1,9 +1,9 @@
 // The LZHUF decoder: expands one stored stream from the volume reader into the output writer.
 #pragma once
 
+#include "base/messages.h"
 #include "lzhuf/format.h"
 #include "lzhuf/output_writer.h"
-#include "base/messages.h"
 
 #include <cstdint>
 

@@ -2,8 +2,8 @@
 // and a full disk with a chance to retry.
 #pragma once
 
-#include "platform/platform.h"
 #include "base/messages.h"
+#include "platform/platform.h"
 
 #include <cstdint>
 

@@ -1,15 +1,15 @@
 // Building a package in memory from a manifest, and writing it out disk by disk.
 #include "pack/package_writer.h"
 
+#include "base/bytes.h"
+#include "base/name_safety.h"
+#include "base/pe_version.h"
 #include "install/progman_argument.h"
 #include "lzhuf/encoder.h"
 #include "pack/disk_layout.h"
 #include "pack/pack_error.h"
 #include "pack/package_output.h"
 #include "package/catalogue.h"
-#include "base/bytes.h"
-#include "base/name_safety.h"
-#include "base/pe_version.h"
 #include "platform/posix/code_page.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 // Catalogue loading: header, record area, and the values derived from them.
 #include "package/catalogue.h"
 
-#include "base/problem.h"
 #include "base/memory.h"
 #include "base/paths.h"
+#include "base/problem.h"
 
 #include <cstring>
 

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "base/bytes.h"
-#include "platform/platform.h"
 #include "base/messages.h"
+#include "platform/platform.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,11 +2,11 @@
 // chunks, prompting for disks and checking each Volume's own disk number.
 #include "package/volume.h"
 
-#include "base/problem.h"
-#include "package/catalogue.h"
 #include "base/memory.h"
 #include "base/paths.h"
+#include "base/problem.h"
 #include "base/text_format.h"
+#include "package/catalogue.h"
 
 #include <cstring>
 

@@ -5,9 +5,9 @@
 // addressed by Segments, each Offset counted from the start of the file.
 #pragma once
 
+#include "base/messages.h"
 #include "base/problem.h"
 #include "platform/platform.h"
-#include "base/messages.h"
 
 #include <cstdint>
 

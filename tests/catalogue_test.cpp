@@ -1,6 +1,6 @@
 // Catalogue loading: sizes, derived values, the record walk, and catalogues that lie.
-#include "package/catalogue.h"
 #include "base/memory.h"
+#include "package/catalogue.h"
 #include "tests/support/catalogue_bytes.h"
 #include "tests/support/sandbox.h"
 

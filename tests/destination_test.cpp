@@ -1,9 +1,9 @@
 // The destination directory: proposal, free-space arithmetic, the checks of OK in their order,
 // and the creation of missing directories.
+#include "base/paths.h"
 #include "install/destination.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
-#include "base/paths.h"
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Message routines: texts from the string table, captions, box types and bounded formatting.
-#include "package/catalogue.h"
 #include "base/messages.h"
+#include "package/catalogue.h"
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>

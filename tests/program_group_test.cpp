@@ -1,9 +1,9 @@
 // The program-manager command texts: with and without an uninstaller, and at a drive root.
-#include "install/target_file.h"
+#include "base/paths.h"
 #include "install/program_group.h"
+#include "install/target_file.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
-#include "base/paths.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/test_package.h"
 

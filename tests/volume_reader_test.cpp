@@ -1,8 +1,8 @@
 // The Volume reader: disk prompts and their order, disk checks, chunked reads, short and
 // missing Volumes, and the end of a stream.
-#include "package/catalogue.h"
 #include "base/memory.h"
 #include "base/paths.h"
+#include "package/catalogue.h"
 #include "package/volume.h"
 #include "tests/support/catalogue_bytes.h"
 #include "tests/support/sandbox.h"

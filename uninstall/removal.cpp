@@ -1,13 +1,13 @@
 // The removal: installed records back off the disk, with the directories they leave empty.
 #include "uninstall/removal.h"
 
+#include "base/name_safety.h"
+#include "base/paths.h"
 #include "install/target_file.h"
 #include "install/transfer.h"
 #include "install/transfer_screen.h"
 #include "lzhuf/output_writer.h"
 #include "package/catalogue.h"
-#include "base/name_safety.h"
-#include "base/paths.h"
 #include "package/volume.h"
 
 #include <cstring>

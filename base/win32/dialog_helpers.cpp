@@ -1,10 +1,10 @@
 // Helpers every dialog procedure of SETUP.EXE uses.
 #include "base/win32/dialog_helpers.h"
 
-#include "resources/resource_ids.h"
 #include "base/messages.h"
-#include "base/win32/window_state.h"
 #include "base/text_format.h"
+#include "base/win32/window_state.h"
+#include "resources/resource_ids.h"
 
 bool IsDialogColourMessage(UINT message) {
     return message == WM_CTLCOLORMSGBOX || message == WM_CTLCOLORBTN || message == WM_CTLCOLORDLG ||

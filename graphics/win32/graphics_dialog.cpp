@@ -1,9 +1,9 @@
 // The graphics driver dialog: shows the driver of GraphicsFlags and takes the user's choice.
 #include "graphics/win32/graphics_dialog.h"
 
-#include "graphics/graphics_flags.h"
 #include "base/win32/dialog_helpers.h"
 #include "base/win32/dialog_runner.h"
+#include "graphics/graphics_flags.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // Dialog 401: the proposal, the space figures, and OK through the checks of the destination.
 #include "install/win32/destination_dialog.h"
 
+#include "base/win32/dialog_helpers.h"
+#include "base/win32/dialog_runner.h"
 #include "install/destination.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
 #include "resources/resource_ids.h"
-#include "base/win32/dialog_helpers.h"
-#include "base/win32/dialog_runner.h"
 
 namespace {
 

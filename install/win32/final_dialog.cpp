@@ -1,10 +1,10 @@
 // The closing dialog of an installation.
 #include "install/win32/final_dialog.h"
 
-#include "package/catalogue.h"
-#include "resources/resource_ids.h"
 #include "base/win32/dialog_helpers.h"
 #include "base/win32/dialog_runner.h"
+#include "package/catalogue.h"
+#include "resources/resource_ids.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // The install sequence: destination, transfer, settings value, program group, closing dialog.
 #include "install/win32/install_sequence.h"
 
+#include "base/win32/dialog_runner.h"
 #include "graphics/graphics_flags.h"
 #include "install/transfer.h"
 #include "install/win32/destination_dialog.h"
@@ -9,7 +10,6 @@
 #include "package/catalogue.h"
 #include "package/volume.h"
 #include "resources/resource_ids.h"
-#include "base/win32/dialog_runner.h"
 
 StatusCode RunInstallSequence() {
     if (RunModalLoop(DialogDestination, DestinationDialogProc, 0) == IDCANCEL)

@@ -1,8 +1,8 @@
 // The program group over DDE: one conversation per command, failures dropped silently.
 #include "install/win32/program_group_dde.h"
 
-#include "install/program_group.h"
 #include "base/win32/window_state.h"
+#include "install/program_group.h"
 
 #include <ddeml.h>
 

@@ -1,14 +1,14 @@
 // The progress dialog and the halt confirmation, and the transfer's screen procedures over them.
 #include "install/win32/progress_dialog.h"
 
+#include "base/text_format.h"
+#include "base/win32/dialog_helpers.h"
+#include "base/win32/dialog_runner.h"
+#include "base/win32/window_state.h"
 #include "install/transfer_screen.h"
 #include "package/catalogue.h"
 #include "package/volume.h"
 #include "resources/resource_ids.h"
-#include "base/win32/dialog_helpers.h"
-#include "base/win32/dialog_runner.h"
-#include "base/win32/window_state.h"
-#include "base/text_format.h"
 
 namespace {
 

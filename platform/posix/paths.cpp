@@ -1,8 +1,8 @@
 // Windows paths on a POSIX host: drive letters mapped onto directories, lexical '..', and
 // components matched without regard to case.
-#include "platform/posix/posix_platform.h"
 #include "platform/posix/code_page.h"
 #include "platform/posix/posix_internal.h"
+#include "platform/posix/posix_platform.h"
 
 #include "base/paths.h"
 #include "fat/image_reader.h"

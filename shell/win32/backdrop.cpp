@@ -1,10 +1,10 @@
 // The backdrop window: its class, its messages and its gradient.
 #include "shell/win32/backdrop.h"
 
-#include "resources/resource_ids.h"
 #include "base/messages.h"
 #include "base/win32/dialog_runner.h"
 #include "base/win32/window_state.h"
+#include "resources/resource_ids.h"
 
 #include <cstdint>
 

@@ -1,10 +1,10 @@
 // The main menu: its texts name the application; the driver button needs a stored setting.
 #include "shell/win32/main_menu.h"
 
-#include "graphics/graphics_flags.h"
-#include "package/catalogue.h"
 #include "base/win32/dialog_helpers.h"
 #include "base/win32/dialog_runner.h"
+#include "graphics/graphics_flags.h"
+#include "package/catalogue.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 // The entry point of SETUP.EXE: one running copy, the backdrop, the catalogue, the main menu
 // once, the chosen action, and an orderly shutdown.
+#include "base/messages.h"
+#include "base/win32/dialog_runner.h"
+#include "base/win32/window_state.h"
 #include "graphics/graphics_flags.h"
 #include "graphics/win32/graphics_dialog.h"
 #include "install/win32/install_sequence.h"
 #include "package/catalogue.h"
 #include "resources/resource_ids.h"
-#include "base/messages.h"
 #include "shell/win32/backdrop.h"
-#include "base/win32/dialog_runner.h"
 #include "shell/win32/main_menu.h"
-#include "base/win32/window_state.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Placement and transfer on the POSIX platform: shared files against installed copies with
 // real version resources, drive-rooted names, and injected faults answered every way, each
 // checked byte for byte on disk.
+#include "base/paths.h"
 #include "install/placement.h"
 #include "install/target_file.h"
 #include "install/transfer.h"
 #include "package/catalogue.h"
-#include "base/paths.h"
 #include "package/volume.h"
 #include "platform/posix/posix_platform.h"
 #include "tests/support/pe_image.h"

@@ -1,5 +1,7 @@
 // The package writer: disk plans, manifests, packages read back through the engine's own
 // loader, reader and decoder, determinism, and every refusal.
+#include "base/memory.h"
+#include "base/paths.h"
 #include "lzhuf/decoder.h"
 #include "lzhuf/output_writer.h"
 #include "pack/disk_layout.h"
@@ -7,8 +9,6 @@
 #include "pack/pack_error.h"
 #include "pack/package_writer.h"
 #include "package/catalogue.h"
-#include "base/memory.h"
-#include "base/paths.h"
 #include "package/volume.h"
 #include "tests/support/pe_image.h"
 #include "tests/support/sandbox.h"

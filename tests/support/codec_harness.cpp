@@ -1,10 +1,10 @@
 // Decoding stored streams in memory for the tests, with a sink that can fail on request.
 #include "tests/support/codec_harness.h"
 
+#include "base/paths.h"
 #include "lzhuf/decoder.h"
 #include "lzhuf/format.h"
 #include "lzhuf/output_writer.h"
-#include "base/paths.h"
 #include "package/volume.h"
 #include "tests/support/corpus.h"
 

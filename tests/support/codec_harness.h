@@ -2,9 +2,9 @@
 // for the codec tests and for any test that checks an encoder's stream.
 #pragma once
 
+#include "base/messages.h"
 #include "lzhuf/encoder.h"
 #include "platform/platform.h"
-#include "base/messages.h"
 
 #include <cstdint>
 #include <filesystem>

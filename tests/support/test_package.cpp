@@ -1,12 +1,12 @@
 // Packages for the installation tests, written with the project's encoder.
 #include "tests/support/test_package.h"
 
+#include "base/paths.h"
 #include "install/target_file.h"
 #include "install/transfer.h"
-#include "package/volume.h"
 #include "lzhuf/encoder.h"
 #include "package/catalogue.h"
-#include "base/paths.h"
+#include "package/volume.h"
 #include "tests/support/catalogue_bytes.h"
 
 #include <cstdio>

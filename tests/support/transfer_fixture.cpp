@@ -1,11 +1,11 @@
 // The installation tests' shared fixture.
 #include "tests/support/transfer_fixture.h"
 
+#include "base/memory.h"
+#include "base/paths.h"
 #include "install/plain_copy.h"
 #include "install/target_file.h"
 #include "package/catalogue.h"
-#include "base/memory.h"
-#include "base/paths.h"
 #include "package/volume.h"
 #include "tests/support/transfer_screen_recorder.h"
 

@@ -1,11 +1,11 @@
 // The uninstaller's closing box, and its version of the removal's reports.
 #include "uninstall/win32/closing_box.h"
 
-#include "package/catalogue.h"
-#include "base/paths.h"
 #include "base/messages.h"
-#include "uninstall/removal.h"
+#include "base/paths.h"
 #include "base/text_format.h"
+#include "package/catalogue.h"
+#include "uninstall/removal.h"
 
 #include <cstring>
 

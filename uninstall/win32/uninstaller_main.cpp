@@ -3,12 +3,12 @@
 //
 // The uninstaller has no backdrop: the screen stands in for it, so its dialogs (pop-ups in its
 // own resources) are placed on the screen's middle by the same runner as SETUP.EXE's.
-#include "install/win32/program_group_dde.h"
-#include "package/catalogue.h"
-#include "base/paths.h"
 #include "base/messages.h"
+#include "base/paths.h"
 #include "base/win32/dialog_runner.h"
 #include "base/win32/window_state.h"
+#include "install/win32/program_group_dde.h"
+#include "package/catalogue.h"
 #include "uninstall/removal.h"
 #include "uninstall/win32/closing_box.h"
 
