@@ -301,8 +301,6 @@ std::string DesktopEntryText(const ProgramItem& item, const std::string& prefix,
 std::vector<fs::path> WriteMenuEntries(const MenuGroup& menuGroup, const std::string& dataHome,
                                        const std::string& prefix, bool* failed) {
     const std::string& group = menuGroup.name;
-    bool unused = false;
-    if (!failed) failed = &unused;
     std::vector<fs::path> written;
     fs::path folder = MenuFolder(dataHome, group);
     fs::path icons = IconFolder(dataHome, group);

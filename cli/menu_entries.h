@@ -39,11 +39,10 @@ std::string DesktopEntryText(const ProgramItem& item, const std::string& prefix,
 // the group's own submenu, whose name comes from the group's directory entry in
 // dataHome/desktop-directories (Wine's outer menus' entries are written where missing). Returns
 // the files written; prints why an entry or menu file could not be written, goes on with the
-// next, and then sets *failed when failed is given.
+// next, and then sets *failed.
 std::vector<std::filesystem::path> WriteMenuEntries(const MenuGroup& group,
                                                     const std::string& dataHome,
-                                                    const std::string& prefix,
-                                                    bool* failed = nullptr);
+                                                    const std::string& prefix, bool* failed);
 
 // Removes the entries of group's items that WriteMenuEntries wrote for the same prefix (an entry at
 // the item's place whose Exec line starts another program or prefix is not ours and stays),
