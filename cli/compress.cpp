@@ -3,6 +3,7 @@
 #include "cli/box_answers.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
+#include "cli/host_output.h"
 
 #include "base/paths.h"
 #include "base/problem.h"
@@ -89,25 +90,21 @@ std::FILE* OutputFile;
 
 struct WriteFailure {};
 
-// The compressed stream's file, written as the encoder hands over its blocks.
+// The compressed stream's file, written beside the output as the encoder hands over its
+// blocks.
 struct FileStreamOutput : EncoderOutput {
-    explicit FileStreamOutput(const std::string& path) : file(std::fopen(path.c_str(), "wb")) {}
-    ~FileStreamOutput() override { Close(); }
+    explicit FileStreamOutput(const std::string& path) { opened = out.Open(path, NewFileMode()); }
     void Write(const uint8_t* data, size_t count) override {
-        if (std::fwrite(data, 1, count, file) != count) throw WriteFailure{};
+        if (std::fwrite(data, 1, count, out.File()) != count) throw WriteFailure{};
     }
     void Restart() override {
+        std::FILE* file = out.File();
         if (std::fflush(file) != 0 || ftruncate(fileno(file), 0) != 0 ||
             std::fseek(file, 0, SEEK_SET) != 0)
             throw WriteFailure{};
     }
-    // Returns whether everything reached the file.
-    bool Close() {
-        bool ok = file && std::fclose(file) == 0;
-        file = nullptr;
-        return ok;
-    }
-    std::FILE* file;
+    OutputBeside out;
+    bool opened;
 };
 
 int32_t WriteToOutputFile(const uint8_t* data, uint32_t count) {
@@ -171,7 +168,7 @@ int RunCompress(const CodecOptions& options) {
         return ExitBadInput;
     }
     FileStreamOutput out(options.output);
-    if (!out.file) {
+    if (!out.opened) {
         std::fclose(in);
         PrintError(StatusText(MsgWriteError, options.output));
         return ExitFailed;
@@ -180,7 +177,7 @@ int RunCompress(const CodecOptions& options) {
     int code = ExitOk;
     try {
         EncodeStream(input, size, out, options.best ? EncodeEffort::Best : EncodeEffort::Default);
-        if (!out.Close()) throw WriteFailure{};
+        if (!out.out.Finish(true)) throw WriteFailure{};
     } catch (const WriteFailure&) {
         PrintError(StatusText(MsgWriteError, options.output));
         code = ExitFailed;
@@ -189,14 +186,7 @@ int RunCompress(const CodecOptions& options) {
         code = ExitFailed;
     }
     std::fclose(in);
-    if (code != ExitOk) {
-        // A stream cut short is of no use to anyone; a device or pipe named as the output
-        // stays, of course.
-        out.Close();
-        if (std::filesystem::is_regular_file(options.output, error))
-            std::filesystem::remove(options.output, error);
-    }
-    return code;
+    return code; // a stream cut short is of no use to anyone: out removes it, the old file stays
 }
 
 int RunExpand(const CodecOptions& options) {
@@ -204,16 +194,19 @@ int RunExpand(const CodecOptions& options) {
     int code = MapStream(options.input, &mapped);
     if (code == ExitOk) code = CheckDeclaredSize(mapped, options.input);
     if (code != ExitOk) return code;
-    OutputFile = std::fopen(options.output.c_str(), "wb");
-    if (!OutputFile) {
+    OutputBeside out;
+    if (!out.Open(options.output, NewFileMode())) {
         PrintError(StatusText(MsgWriteError, options.output));
         return ExitFailed;
     }
+    OutputFile = out.File();
     StatusCode status = ExpandStream(mapped.data, mapped.size, options.input, options.output);
-    bool closed = std::fclose(OutputFile) == 0;
     OutputFile = nullptr;
+    // A damaged stream is still written whole, the missing bits read as 0, and kept.
+    bool whole = status == StatusOk || LastProblem.fault == ProblemFault::StreamOverrun;
+    bool finished = out.Finish(whole);
     if (status != StatusOk) return ReportExpandFailure(mapped.data, mapped.size, options.input);
-    if (!closed) {
+    if (!finished) {
         PrintError(StatusText(MsgWriteError, options.output));
         return ExitFailed;
     }

@@ -3,14 +3,11 @@
 #include "cli/menu_entries.h"
 
 #include "cli/cli.h"
+#include "cli/host_output.h"
 
 #include "base/pe_icon.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_platform.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -84,20 +81,10 @@ std::string WindowClass(const std::string& program) {
 // Writes bytes to path through a temporary file in the same folder, renamed over path once
 // whole, so a reader never sees half a file. False when any step fails (nothing is left).
 bool WriteWhole(const fs::path& path, const std::string& bytes) {
-    std::string pattern = (path.parent_path() / ".disksetup-XXXXXX").string();
-    int fd = mkstemp(pattern.data());
-    if (fd < 0) return false;
-    bool ok = fchmod(fd, 0644) == 0;
-    for (size_t at = 0; ok && at < bytes.size();) {
-        ssize_t put = write(fd, bytes.data() + at, bytes.size() - at);
-        ok = put > 0;
-        if (ok) at += static_cast<size_t>(put);
-    }
-    ok = fsync(fd) == 0 && ok;
-    ok = close(fd) == 0 && ok;
-    if (ok) ok = std::rename(pattern.c_str(), path.c_str()) == 0;
-    if (!ok) unlink(pattern.c_str());
-    return ok;
+    OutputBeside out;
+    if (!out.Open(path.string(), 0644)) return false;
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), out.File()) == bytes.size();
+    return out.Finish(written) && written;
 }
 
 // The first icon of the installed program at the Windows path program, as PNG; "" when it has

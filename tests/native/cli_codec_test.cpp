@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
+
 namespace {
 
 CommandResult Codec(const std::string& command, const std::string& in, const std::string& out) {
@@ -64,6 +67,24 @@ TEST_F(CliCodec, DamagedStreamIsWrittenWholeAndExitsTwo) {
     CommandResult s = Codec("expand", Host("short.lzh"), Host("out"));
     EXPECT_EQ(s.exitCode, 2);
     EXPECT_NE(s.err.find("ends inside its 4-byte size: 2 bytes"), std::string::npos) << s.err;
+}
+
+// The output is written beside OUT and moved over it only when whole: a failed expansion leaves
+// the old file as it was and no temporary behind.
+TEST_F(CliCodec, FailedExpandLeavesTheOldFileAndNoTemporary) {
+    WriteHost("short.lzh", {5, 0});
+    WriteHost("out", {'o', 'l', 'd'});
+    auto entries = [&] {
+        std::set<std::string> names;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(std::filesystem::path(Host("out")).parent_path()))
+            names.insert(entry.path().filename().string());
+        return names;
+    };
+    std::set<std::string> before = entries();
+    EXPECT_EQ(Codec("expand", Host("short.lzh"), Host("out")).exitCode, 2);
+    EXPECT_TRUE(box_.Read(box_.Path("out")) == std::vector<uint8_t>({'o', 'l', 'd'}));
+    EXPECT_EQ(entries(), before);
 }
 
 // 48 bytes for each stored byte is the method's best; one byte more is no stream, and nothing
